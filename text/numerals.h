@@ -1,0 +1,36 @@
+// Episode numbers written in ASCII digits, full-width digits or kanji numerals.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace kalvento {
+
+// One kanji numeral character: a digit (code 0..9), a small unit (0x10 | power
+// of ten: 十 百 千) or a large unit (0x20 | power of ten: 万 億).
+struct KanjiDigit {
+    char bytes[2];  // CP932
+    std::uint8_t code;
+};
+inline constexpr std::uint8_t kKanjiSmallUnit = 0x10;
+inline constexpr std::uint8_t kKanjiLargeUnit = 0x20;
+
+// The 34 characters in lookup order.
+std::span<const KanjiDigit> KanjiDigitTable();
+
+// The value of a text made of table characters, read from its end; reading
+// stops at a character outside the table. 0 for an empty text. The arithmetic
+// wraps like signed 32-bit integers.
+std::int32_t parse_kanji_numeral(std::string_view text);
+
+// `position` is at the "N" of an @NTN/@NSN/@NDN/@NFN macro in `templ`. Reads the
+// quoted pattern behind it, finds its first match in `subject` and, when that
+// match holds a number (ASCII digits first, then full-width digits, then kanji
+// numerals), stores it in `target`. Returns the template position behind the
+// argument, or behind the "N" when there is no argument.
+std::size_t extract_number(std::string_view templ, std::size_t position, std::string_view subject,
+                           std::int32_t& target);
+
+}  // namespace kalvento
