@@ -1,0 +1,186 @@
+#include "platform/file_ops.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+namespace kalvento {
+namespace {
+
+// The flag value is fixed by the kernel interface; older C headers lack the name.
+#ifdef RENAME_NOREPLACE
+constexpr unsigned kRenameNoReplace = RENAME_NOREPLACE;
+#else
+constexpr unsigned kRenameNoReplace = 1u << 0;
+#endif
+
+constexpr int kMinYear = 1;
+constexpr int kMaxYear = 9999;
+constexpr long kNanosecondsPerMillisecond = 1'000'000;
+
+bool holds_nul(const std::string& path) {
+    return path.find('\0') != std::string::npos;
+}
+
+MoveResult move_failure(int error) {
+    MoveResult result;
+    result.outcome = error == EEXIST ? MoveOutcome::targetExists : MoveOutcome::failed;
+    result.errorNumber = error;
+    result.message = std::error_code(error, std::generic_category()).message();
+    return result;
+}
+
+int rename_no_replace(const char* from, const char* to) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, kRenameNoReplace);
+#elif defined(SYS_renameat2)
+    return static_cast<int>(
+        ::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, kRenameNoReplace));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+// Errors with which a kernel or file system says it cannot do a no-replace
+// rename at all (ENOTSUP is the same number as EOPNOTSUPP). EPERM is not among
+// them: in a sticky folder the link could be made but neither name removed
+// again, leaving the file with a stray second name.
+bool no_replace_unsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+bool same_file(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+MoveResult move_no_replace(const std::string& from, const std::string& to) {
+    if (holds_nul(from) || holds_nul(to)) return move_failure(EINVAL);
+    if (rename_no_replace(from.c_str(), to.c_str()) == 0) return {};
+    const int error = errno;
+    if (no_replace_unsupported(error)) return move_by_link(from, to);
+    return move_failure(error);
+}
+
+MoveResult move_by_link(const std::string& from, const std::string& to) {
+    if (holds_nul(from) || holds_nul(to)) return move_failure(EINVAL);
+    // Flags 0: a symlink is linked itself, never the file it points to.
+    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) return move_failure(errno);
+    if (::unlink(from.c_str()) == 0) return {};
+    const int error = errno;
+    // The file now has both names. Remove the new one only while both still
+    // name the same file; if the old name has gone meanwhile, the new name is
+    // the file's only one and must stay.
+    struct stat old_name {};
+    struct stat new_name {};
+    if (::lstat(from.c_str(), &old_name) == 0 && ::lstat(to.c_str(), &new_name) == 0 &&
+        same_file(old_name, new_name)) {
+        ::unlink(to.c_str());
+    }
+    return move_failure(error);
+}
+
+bool path_exists(const std::string& path) {
+    if (holds_nul(path)) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return true;
+    return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
+}
+
+bool is_directory(const std::string& path) {
+    if (holds_nul(path)) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<CompanionEntry> list_companions(const std::string& recording_path) {
+    std::vector<CompanionEntry> found;
+    if (holds_nul(recording_path)) return found;
+    const std::size_t slash = recording_path.rfind('/');
+    std::string directory;
+    std::string recording_name;
+    if (slash == std::string::npos) {
+        directory = ".";
+        recording_name = recording_path;
+    } else {
+        directory = slash == 0 ? std::string("/") : recording_path.substr(0, slash);
+        recording_name = recording_path.substr(slash + 1);
+    }
+    if (recording_name.empty()) return found;
+
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) return found;
+    const int dir_fd = ::dirfd(dir);
+    const std::size_t prefix_length = recording_name.size() + 1;  // the name and its dot
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() < prefix_length ||
+            name.compare(0, recording_name.size(), recording_name) != 0 ||
+            name[recording_name.size()] != '.') {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        CompanionEntry companion;
+        companion.name = std::string(name);
+        companion.suffix = std::string(name.substr(recording_name.size()));
+        companion.isDirectory = S_ISDIR(info.st_mode);
+        found.push_back(std::move(companion));
+    }
+    ::closedir(dir);
+    // std::string compares its characters as unsigned bytes.
+    std::sort(found.begin(), found.end(),
+              [](const CompanionEntry& a, const CompanionEntry& b) { return a.name < b.name; });
+    return found;
+}
+
+bool set_file_times(const std::string& path, std::int64_t unix_seconds, int milliseconds) {
+    if (holds_nul(path) || milliseconds < 0 || milliseconds > 999) return false;
+    const auto seconds = static_cast<time_t>(unix_seconds);
+    if (static_cast<std::int64_t>(seconds) != unix_seconds) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    struct timespec times[2] = {};
+    times[0].tv_nsec = UTIME_OMIT;  // last access
+    times[1].tv_sec = seconds;      // last write
+    times[1].tv_nsec = milliseconds * kNanosecondsPerMillisecond;
+    // No symlink is followed here either: should the name be swapped for a link
+    // after the check, only the link's own time changes.
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::optional<std::int64_t> local_time_to_unix(int year, int month, int day, int hour, int minute,
+                                               int second) {
+    if (year < kMinYear || year > kMaxYear || month < 1 || month > 12 || day < 1 || day > 31 ||
+        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
+        return std::nullopt;
+    }
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    fields.tm_wday = -1;  // mktime fills it in on success; -1 is also a valid result time
+    const std::time_t result = std::mktime(&fields);
+    if (result == static_cast<std::time_t>(-1) && fields.tm_wday == -1) return std::nullopt;
+    // mktime carries a day past the month's end into the next month; such a date does not exist.
+    if (fields.tm_year != year - 1900 || fields.tm_mon != month - 1 || fields.tm_mday != day) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(result);
+}
+
+}  // namespace kalvento

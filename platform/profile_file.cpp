@@ -1,0 +1,456 @@
+#include "platform/profile_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/codepage.h"
+
+namespace kalvento {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kLineEnd = "\r\n";
+// Attempts at finding an unused temporary name before a save gives up.
+constexpr int kTempNameAttempts = 100;
+
+// The blanks of the profile reader: the C white space plus ^Z, the DOS end of
+// file that old editors leave behind.
+bool is_profile_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && is_profile_blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_profile_blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool is_blank_line(std::string_view text) {
+    return trim(text).empty();
+}
+
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Case-insensitive for ASCII letters; a double-byte character is compared
+// exactly, so a trail byte that happens to be a letter is never folded.
+bool names_equal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (is_cp932_lead_byte(a[i]) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The form under which names_equal names are equal: ASCII letters folded,
+// double-byte characters kept.
+std::string fold_name(std::string_view name) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (is_cp932_lead_byte(folded[i]) && i + 1 < folded.size()) {
+            ++i;
+        } else {
+            folded[i] = ascii_lower(folded[i]);
+        }
+    }
+    return folded;
+}
+
+// Position of the last ']' that stands at a character boundary (0x5D is also a
+// trail byte of many double-byte characters).
+std::size_t last_closing_bracket(std::string_view text) {
+    std::size_t found = std::string_view::npos;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (is_cp932_lead_byte(text[i]) && i + 1 < text.size()) {
+            ++i;
+        } else if (text[i] == ']') {
+            found = i;
+        }
+    }
+    return found;
+}
+
+// The longest prefix of at most `max_bytes` that does not split a character.
+std::string_view cut_at_character(std::string_view text, std::size_t max_bytes) {
+    if (text.size() <= max_bytes) return text;
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = (is_cp932_lead_byte(text[end]) && end + 1 < text.size()) ? 2 : 1;
+        if (end + width > max_bytes) break;
+        end += width;
+    }
+    return text.substr(0, end);
+}
+
+std::string_view strip_quotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// Whether the last byte is a lead byte without its trail byte; such a section
+// name would swallow the closing ']' of its header.
+bool ends_inside_character(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) i += is_cp932_lead_byte(text[i]) ? 2 : 1;
+    return i > text.size();
+}
+
+bool holds_line_break_or_nul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+std::string describe_errno(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::int32_t parse_profile_integer(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps like the 32-bit reader of Windows.
+    std::uint32_t total = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        total = total * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (negative) total = 0u - total;
+    return static_cast<std::int32_t>(total);
+}
+
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
+
+ProfileFile::Line ProfileFile::parse_line(std::string text, bool first_line) {
+    Line line;
+    line.text = std::move(text);
+    std::string_view view = line.text;
+    std::size_t start = 0;
+    // A UTF-8 byte order mark is no part of the first line's content; its bytes
+    // stay in the file.
+    if (first_line && view.starts_with(kUtf8Bom)) start = kUtf8Bom.size();
+    while (start < view.size() && is_profile_blank(view[start])) ++start;
+    if (start == view.size() || view[start] == ';') return line;
+
+    if (view[start] == '[') {
+        const std::size_t close = last_closing_bracket(view.substr(start));
+        if (close != std::string_view::npos) {
+            line.kind = LineKind::section;
+            line.name = std::string(trim(view.substr(start + 1, close - 1)));
+            return line;
+        }
+    }
+    const std::size_t equals = view.find('=', start);
+    const std::string_view name =
+        trim(view.substr(start, equals == std::string_view::npos ? view.npos : equals - start));
+    if (name.empty()) return line;
+    line.kind = LineKind::key;
+    line.name = std::string(name);
+    line.valuePos = equals == std::string_view::npos ? std::string::npos : equals + 1;
+    return line;
+}
+
+ProfileFile ProfileFile::load(const std::string& path) {
+    ProfileFile profile(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        // No file (or a path through a non-directory, where none can be) is an
+        // empty profile; saving will report whether the file can be made.
+        if (errno != ENOENT && errno != ENOTDIR) {
+            profile.loadResult_ = {ProfileError::unreadable,
+                                   describe_errno("cannot open", path, errno)};
+        }
+        return profile;
+    }
+    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        profile.loadResult_ = {ProfileError::unreadable, "not a regular file: " + path};
+    } else if (static_cast<std::uintmax_t>(info.st_size) > kProfileFileMaxBytes) {
+        profile.loadResult_ = {ProfileError::unreadable, "settings file too large: " + path};
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                profile.loadResult_ = {ProfileError::unreadable,
+                                       describe_errno("cannot read", path, errno)};
+                break;
+            }
+            if (got == 0) break;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+            if (bytes.size() > kProfileFileMaxBytes) {
+                profile.loadResult_ = {ProfileError::unreadable,
+                                       "settings file too large: " + path};
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (!profile.loadResult_.ok()) return profile;
+    return from_bytes(path, bytes);
+}
+
+ProfileFile ProfileFile::from_bytes(std::string path, std::string_view bytes) {
+    ProfileFile profile(std::move(path));
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
+        if (end == std::string::npos) end = bytes.size();
+        std::size_t text_end = end;
+        if (text_end > start && bytes[text_end - 1] == '\r') --text_end;
+        profile.lines_.push_back(
+            parse_line(std::string(bytes.substr(start, text_end - start)), profile.lines_.empty()));
+        start = next;
+    }
+    profile.rebuild_section_index();
+    return profile;
+}
+
+void ProfileFile::rebuild_section_index() {
+    sectionIndex_.clear();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::section)
+            sectionIndex_.emplace(fold_name(lines_[i].name), i);
+    }
+}
+
+void ProfileFile::shift_sections(std::size_t at, std::ptrdiff_t by) {
+    for (auto& [name, header] : sectionIndex_) {
+        if (header >= at)
+            header = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(header) + by);
+    }
+}
+
+std::optional<ProfileFile::SectionRange> ProfileFile::find_section(std::string_view section) const {
+    const std::string_view wanted = trim(section);
+    if (wanted.empty()) return std::nullopt;
+    const auto found = sectionIndex_.find(fold_name(wanted));
+    if (found == sectionIndex_.end()) return std::nullopt;
+    const std::size_t header = found->second;
+    std::size_t end = header + 1;
+    while (end < lines_.size() && lines_[end].kind != LineKind::section) ++end;
+    return SectionRange{header, header + 1, end};
+}
+
+const ProfileFile::Line* ProfileFile::find_key_line(std::string_view section,
+                                                    std::string_view key) const {
+    const std::string_view wanted = trim(key);
+    if (wanted.empty()) return nullptr;
+    const auto range = find_section(section);
+    if (!range) return nullptr;
+    for (std::size_t i = range->begin; i < range->end; ++i) {
+        if (lines_[i].kind == LineKind::key && names_equal(lines_[i].name, wanted)) {
+            return &lines_[i];
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> ProfileFile::find_value(std::string_view section, std::string_view key,
+                                                   std::size_t max_bytes) const {
+    const Line* line = find_key_line(section, key);
+    if (line == nullptr || line->valuePos == std::string::npos) return std::nullopt;
+    const std::string_view value =
+        strip_quotes(trim(std::string_view(line->text).substr(line->valuePos)));
+    return std::string(cut_at_character(value, max_bytes));
+}
+
+std::string ProfileFile::read_string(std::string_view section, std::string_view key,
+                                     std::string_view fallback, std::size_t max_bytes) const {
+    if (auto value = find_value(section, key, max_bytes)) return std::move(*value);
+    return std::string(cut_at_character(fallback, max_bytes));
+}
+
+std::int32_t ProfileFile::read_int(std::string_view section, std::string_view key,
+                                   std::int32_t fallback) const {
+    const auto value = find_value(section, key);
+    if (!value || value->empty()) return fallback;
+    return parse_profile_integer(*value);
+}
+
+bool ProfileFile::write_string(std::string_view section, std::string_view key,
+                               std::string_view value) {
+    section = trim(section);
+    key = trim(key);
+    if (section.empty() || key.empty() || holds_line_break_or_nul(section) ||
+        holds_line_break_or_nul(key) || ends_inside_character(section) ||
+        key.find('=') != std::string_view::npos || key.front() == '[' || key.front() == ';') {
+        return false;
+    }
+    std::string clean(value.substr(0, value.find('\0')));
+    for (char& c : clean) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+
+    const auto range = find_section(section);
+    if (!range) {
+        lines_.push_back(parse_line("[" + std::string(section) + "]", lines_.empty()));
+        sectionIndex_.emplace(fold_name(lines_.back().name), lines_.size() - 1);
+        lines_.push_back(parse_line(std::string(key) + "=" + clean, false));
+        modified_ = true;
+        return true;
+    }
+    for (std::size_t i = range->begin; i < range->end; ++i) {
+        Line& line = lines_[i];
+        if (line.kind != LineKind::key || !names_equal(line.name, key)) continue;
+        std::string text;
+        if (line.valuePos == std::string::npos) {
+            text = std::string(trim(line.text)) + "=" + clean;
+        } else {
+            const std::string_view old_value =
+                trim(std::string_view(line.text).substr(line.valuePos));
+            if (old_value == clean) return true;
+            // Keep the key as spelt and the blanks after '='.
+            std::size_t keep = line.valuePos;
+            while (keep < line.text.size() && is_profile_blank(line.text[keep])) ++keep;
+            text = line.text.substr(0, keep) + clean;
+        }
+        line = parse_line(std::move(text), i == 0);
+        if (line.kind != LineKind::key) rebuild_section_index();
+        modified_ = true;
+        return true;
+    }
+    // A new key goes after the last non-blank line of its section, so a blank
+    // line that separates it from the next section stays where it is.
+    std::size_t insert_at = range->begin;
+    for (std::size_t i = range->begin; i < range->end; ++i) {
+        if (!is_blank_line(lines_[i].text)) insert_at = i + 1;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert_at),
+                  parse_line(std::string(key) + "=" + clean, false));
+    if (insert_at + 1 < lines_.size()) shift_sections(insert_at, 1);
+    modified_ = true;
+    return true;
+}
+
+bool ProfileFile::delete_key(std::string_view section, std::string_view key) {
+    const std::string_view wanted = trim(key);
+    const auto range = find_section(section);
+    if (!range || wanted.empty()) return false;
+    std::size_t removed = 0;
+    std::size_t write = range->begin;
+    for (std::size_t i = range->begin; i < range->end; ++i) {
+        if (lines_[i].kind == LineKind::key && names_equal(lines_[i].name, wanted)) {
+            ++removed;
+            continue;
+        }
+        if (write != i) lines_[write] = std::move(lines_[i]);
+        ++write;
+    }
+    if (removed == 0) return false;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(write),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
+    shift_sections(range->end, -static_cast<std::ptrdiff_t>(removed));
+    modified_ = true;
+    return true;
+}
+
+std::string ProfileFile::serialized() const {
+    std::string bytes;
+    for (const Line& line : lines_) {
+        bytes += line.text;
+        bytes += kLineEnd;
+    }
+    return bytes;
+}
+
+ProfileResult ProfileFile::save() {
+    if (!loadResult_.ok()) return loadResult_;
+    if (!modified_) return {};
+    namespace fs = std::filesystem;
+
+    // A settings file reached through a symbolic link is replaced at its target,
+    // so the link stays a link.
+    std::string target = path_;
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved.string();
+    }
+    std::string directory = fs::path(target).parent_path().string();
+    if (directory.empty()) directory = ".";
+
+    struct stat old_info {};
+    const bool had_file = ::stat(target.c_str(), &old_info) == 0;
+
+    std::string temp_path;
+    int fd = -1;
+    for (int attempt = 0; attempt < kTempNameAttempts && fd < 0; ++attempt) {
+        temp_path =
+            target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return {ProfileError::cannot_create_temp,
+                    describe_errno("cannot create a file in", directory, errno)};
+        }
+    }
+    if (fd < 0) {
+        return {ProfileError::cannot_create_temp, "no free temporary name in " + directory};
+    }
+
+    const std::string bytes = serialized();
+    bool written = write_all(fd, bytes);
+    int error = written ? 0 : errno;
+    if (written && had_file) ::fchmod(fd, old_info.st_mode & 07777);
+    if (written && ::fsync(fd) != 0) {
+        written = false;
+        error = errno;
+    }
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(temp_path.c_str());
+        return {ProfileError::cannot_write, describe_errno("cannot write", temp_path, error)};
+    }
+    if (::rename(temp_path.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temp_path.c_str());
+        return {ProfileError::cannot_replace, describe_errno("cannot replace", target, error)};
+    }
+    // Make the rename itself durable; a failure here leaves a complete file.
+    const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd >= 0) {
+        ::fsync(dir_fd);
+        ::close(dir_fd);
+    }
+    modified_ = false;
+    return {};
+}
+
+}  // namespace kalvento

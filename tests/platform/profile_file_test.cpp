@@ -1,0 +1,329 @@
+#include "platform/profile_file.h"
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+
+namespace kalvento {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+  public:
+    TempDir() {
+        static std::atomic<int> counter{0};
+        path_ = fs::temp_directory_path() / ("kalvento-profile-" + std::to_string(::getpid()) +
+                                             "-" + std::to_string(counter++));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::size_t entry_count() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+    }
+
+  private:
+    fs::path path_;
+};
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string read_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+ProfileFile profile_with(const TempDir& dir, const std::string& bytes) {
+    const std::string path = dir.file("settings.ini");
+    write_bytes(path, bytes);
+    return ProfileFile::load(path);
+}
+
+TEST(ProfileFile, ReadsValuesAsWindowsDoes) {
+    TempDir dir;
+    const ProfileFile profile = profile_with(dir,
+                                             "orphan=outside\r\n"
+                                             "[ Main ]  ; trailing text\r\n"
+                                             "  Spaced  =   padded value  \t\r\n"
+                                             "Dq=\"  kept blanks  \"\r\n"
+                                             "Sq='single'\r\n"
+                                             "Mixed=\"not closed'\r\n"
+                                             "Lone=\"\r\n"
+                                             "; Commented=1\r\n"
+                                             "NoEquals\r\n"
+                                             "Empty=\r\n"
+                                             "Dup=first\r\n"
+                                             "dup=second\r\n"
+                                             "Number=  -12abc\r\n"
+                                             "Quoted=\"7\"\r\n"
+                                             "Junk=x7\r\n"
+                                             "[main]\r\n"
+                                             "Hidden=in the second copy of the section\r\n"
+                                             "[Other]\r\n"
+                                             "Spaced=other\r\n");
+    ASSERT_TRUE(profile.load_result().ok());
+    EXPECT_EQ(profile.read_string("MAIN", "spaced", "-"), "padded value");
+    EXPECT_EQ(profile.read_string(" main ", " SPACED ", "-"), "padded value");
+    EXPECT_EQ(profile.read_string("Main", "Dq", "-"), "  kept blanks  ");
+    EXPECT_EQ(profile.read_string("Main", "Sq", "-"), "single");
+    EXPECT_EQ(profile.read_string("Main", "Mixed", "-"), "\"not closed'");
+    EXPECT_EQ(profile.read_string("Main", "Lone", "-"), "\"");
+    EXPECT_EQ(profile.read_string("Main", "Empty", "-"), "");
+    EXPECT_EQ(profile.read_string("Main", "Dup", "-"), "first");
+    EXPECT_EQ(profile.read_string("Other", "Spaced", "-"), "other");
+    // Not found: comments, lines without '=', keys outside any section, keys of
+    // a repeated section (the first one wins), missing sections.
+    EXPECT_EQ(profile.read_string("Main", "Commented", "-"), "-");
+    EXPECT_EQ(profile.read_string("Main", "; Commented", "-"), "-");
+    EXPECT_EQ(profile.read_string("Main", "NoEquals", "-"), "-");
+    EXPECT_EQ(profile.read_string("", "orphan", "-"), "-");
+    EXPECT_EQ(profile.read_string("Main", "Hidden", "-"), "-");
+    EXPECT_EQ(profile.read_string("Nowhere", "Spaced", " default "), " default ");
+
+    EXPECT_EQ(profile.read_int("Main", "Number", 5), -12);
+    EXPECT_EQ(profile.read_int("Main", "Quoted", 5), 7);
+    EXPECT_EQ(profile.read_int("Main", "Junk", 5), 0);
+    EXPECT_EQ(profile.read_int("Main", "Empty", 5), 5);
+    EXPECT_EQ(profile.read_int("Main", "Missing", -1), -1);
+    EXPECT_EQ(parse_profile_integer("42A94967297"), 42);
+    EXPECT_EQ(parse_profile_integer("4294967297"), 1);
+    EXPECT_EQ(parse_profile_integer("-4294967297"), -1);
+    EXPECT_EQ(parse_profile_integer(" +8"), 8);
+    EXPECT_EQ(parse_profile_integer("- 8"), 0);
+}
+
+TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
+    TempDir dir;
+    const std::string path = dir.file("settings.ini");
+    // LF-only, a comment, blank lines, odd lines and a last line without line end.
+    write_bytes(path,
+                "; made on Windows\n"
+                "[KalventoDlg]\n"
+                "ReadSize = 10\n"
+                "odd line\n"
+                "OLDW=1\n"
+                "\n"
+                "[Foreign]\n"
+                "  Keep  =  as it was  \n"
+                "NoEquals\n"
+                "last=line");
+    ProfileFile profile = ProfileFile::load(path);
+    EXPECT_FALSE(profile.modified());
+    EXPECT_TRUE(profile.write_string("kalventodlg", "READSIZE", "70"));
+    EXPECT_TRUE(profile.write_string("KalventoDlg", "NewKey", "new"));
+    EXPECT_TRUE(profile.write_string("foreign", "noequals", "now set"));
+    EXPECT_TRUE(profile.write_string("Added", "First", "1"));
+    EXPECT_TRUE(profile.write_string("Added", "Second", "2"));
+    EXPECT_TRUE(profile.delete_key("KALVENTODLG", "oldw"));
+    EXPECT_FALSE(profile.delete_key("KalventoDlg", "oldw"));
+    EXPECT_FALSE(profile.delete_key("Missing", "x"));
+    // Sections behind the inserted and removed lines are still found.
+    EXPECT_EQ(profile.read_string("Foreign", "Keep", ""), "as it was");
+    EXPECT_EQ(profile.read_int("Added", "Second", 0), 2);
+    ASSERT_TRUE(profile.save().ok());
+
+    EXPECT_EQ(read_bytes(path),
+              "; made on Windows\r\n"
+              "[KalventoDlg]\r\n"
+              "ReadSize = 70\r\n"
+              "odd line\r\n"
+              "NewKey=new\r\n"
+              "\r\n"
+              "[Foreign]\r\n"
+              "  Keep  =  as it was  \r\n"
+              "NoEquals=now set\r\n"
+              "last=line\r\n"
+              "[Added]\r\n"
+              "First=1\r\n"
+              "Second=2\r\n");
+    const ProfileFile again = ProfileFile::load(path);
+    EXPECT_EQ(again.read_int("KalventoDlg", "ReadSize", 0), 70);
+    EXPECT_EQ(again.read_int("KalventoDlg", "OLDW", 100), 100);
+    EXPECT_EQ(again.read_string("Foreign", "Keep", ""), "as it was");
+
+    // Writing the value a key already has changes nothing.
+    ProfileFile same = ProfileFile::load(path);
+    EXPECT_TRUE(same.write_string("KalventoDlg", "ReadSize", "70"));
+    EXPECT_FALSE(same.modified());
+}
+
+TEST(ProfileFile, DuplicatesAndUnsafeInput) {
+    TempDir dir;
+    ProfileFile profile = profile_with(dir, "[S]\r\nk=1\r\nK=2\r\n[s]\r\nk=3\r\n");
+    // The first key is the one written; deleting removes every copy in the
+    // section, so the key then reads as missing.
+    EXPECT_TRUE(profile.write_string("S", "k", "9"));
+    EXPECT_EQ(profile.read_int("S", "k", 0), 9);
+    EXPECT_TRUE(profile.delete_key("S", "K"));
+    EXPECT_EQ(profile.read_int("S", "k", -1), -1);
+    EXPECT_EQ(profile.serialized(), "[S]\r\n[s]\r\nk=3\r\n");
+
+    // A value cannot add lines of its own; names that would read back as
+    // something else are refused.
+    EXPECT_TRUE(profile.write_string("S", "v", "a\r\n[Evil]\nb"));
+    EXPECT_EQ(profile.read_string("S", "v", ""), "a  [Evil] b");
+    EXPECT_TRUE(profile.write_string("S", "nul", std::string("cut\0here", 8)));
+    EXPECT_EQ(profile.read_string("S", "nul", ""), "cut");
+    EXPECT_FALSE(profile.write_string("S", "a=b", "x"));
+    EXPECT_FALSE(profile.write_string("S", "[k]", "x"));
+    EXPECT_FALSE(profile.write_string("S", ";k", "x"));
+    EXPECT_FALSE(profile.write_string("S", " ", "x"));
+    EXPECT_FALSE(profile.write_string("", "k", "x"));
+    EXPECT_FALSE(profile.write_string("A\nB", "k", "x"));
+    EXPECT_FALSE(profile.write_string("A\x81", "k", "x"));  // would swallow the ']'
+    EXPECT_TRUE(profile.write_string("A\x81]", "k", "x"));
+    EXPECT_EQ(profile.read_string("A\x81]", "k", ""), "x");
+    EXPECT_TRUE(profile.delete_key("A\x81]", "k"));
+    EXPECT_EQ(profile.serialized(),
+              "[S]\r\nv=a  [Evil] b\r\nnul=cut\r\n[s]\r\nk=3\r\n[A\x81]]\r\n");
+}
+
+TEST(ProfileFile, KeepsCp932BytesAndCutsAtCharacters) {
+    TempDir dir;
+    const std::string path = dir.file("settings.ini");
+    const std::string hyo = cp932("表");  // 95 5C: the trail byte is a backslash
+    const std::string a = cp932("ア");    // 83 41
+    const std::string dji = cp932("ヂ");  // 83 61: differs from ア only by ASCII case of the trail
+    const std::string dash = cp932("‐");  // 81 5D: the trail byte is ']'
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.write_string("Sec" + dash, a, hyo + "\xFA\x9C"));
+    ASSERT_TRUE(profile.write_string("Sec" + dash, dji, "other"));
+    ASSERT_TRUE(profile.write_string("Long", "v", std::string(1022, 'x') + hyo));
+    ASSERT_TRUE(profile.save().ok());
+
+    const ProfileFile again = ProfileFile::load(path);
+    EXPECT_EQ(again.read_string("SEC" + dash, a, ""), hyo + "\xFA\x9C");
+    EXPECT_EQ(again.read_string("sec" + dash, dji, ""), "other");
+    // 1022 bytes fit, the double-byte character behind them does not.
+    EXPECT_EQ(again.read_string("Long", "v", ""), std::string(1022, 'x'));
+    EXPECT_EQ(again.read_string("Long", "v", "", 1024), std::string(1022, 'x') + hyo);
+    EXPECT_EQ(again.read_string("Long", "missing", hyo + hyo, 3), hyo);
+    EXPECT_NE(read_bytes(path).find("[Sec" + dash + "]\r\n" + a + "=" + hyo), std::string::npos);
+}
+
+TEST(ProfileFile, ByteOrderMarkIsKeptAndSkipped) {
+    TempDir dir;
+    ProfileFile profile = profile_with(dir, "\xEF\xBB\xBF[S]\nk=1\n");
+    EXPECT_EQ(profile.read_int("S", "k", 0), 1);
+    profile.write_string("S", "k", "2");
+    EXPECT_EQ(profile.serialized(), "\xEF\xBB\xBF[S]\r\nk=2\r\n");
+}
+
+TEST(ProfileFile, SaveReplacesAtomicallyAndReportsFailures) {
+    TempDir dir;
+    const std::string path = dir.file("kalvento.ini");
+
+    // A missing file is an empty profile; nothing is written until something changed.
+    ProfileFile fresh = ProfileFile::load(path);
+    ASSERT_TRUE(fresh.load_result().ok());
+    ASSERT_TRUE(fresh.save().ok());
+    EXPECT_FALSE(fs::exists(path));
+    fresh.write_string("S", "k", "1");
+    ASSERT_TRUE(fresh.save().ok());
+    EXPECT_FALSE(fresh.modified());
+    EXPECT_EQ(read_bytes(path), "[S]\r\nk=1\r\n");
+    EXPECT_EQ(dir.entry_count(), 1u);  // no temporary file left
+
+    // The file mode survives the replacement.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ProfileFile second = ProfileFile::load(path);
+    second.write_string("S", "k", "2");
+    ASSERT_TRUE(second.save().ok());
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // Saving through a symbolic link replaces the target and keeps the link.
+    const std::string link = dir.file("link.ini");
+    fs::create_symlink(path, link);
+    ProfileFile linked = ProfileFile::load(link);
+    linked.write_string("S", "k", "3");
+    ASSERT_TRUE(linked.save().ok());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read_bytes(path), "[S]\r\nk=3\r\n");
+
+    // A directory that cannot exist (its parent is a regular file) is reported.
+    const std::string blocker = dir.file("blocker");
+    write_bytes(blocker, "not a directory");
+    ProfileFile blocked = ProfileFile::load(blocker + "/kalvento.ini");
+    ASSERT_TRUE(blocked.load_result().ok());
+    blocked.write_string("S", "k", "1");
+    const ProfileResult failed = blocked.save();
+    EXPECT_EQ(failed.error, ProfileError::cannot_create_temp);
+    EXPECT_FALSE(failed.message.empty());
+    EXPECT_TRUE(blocked.modified());
+    EXPECT_EQ(read_bytes(blocker), "not a directory");
+
+    // Something that is not a readable file is never saved over.
+    const std::string directory_path = dir.file("a-directory.ini");
+    fs::create_directory(directory_path);
+    ProfileFile unreadable = ProfileFile::load(directory_path);
+    EXPECT_EQ(unreadable.load_result().error, ProfileError::unreadable);
+    unreadable.write_string("S", "k", "1");
+    EXPECT_EQ(unreadable.save().error, ProfileError::unreadable);
+    EXPECT_TRUE(fs::is_directory(directory_path));
+
+    // Without write permission on the directory (not testable as root, who
+    // ignores it) the save fails and the old file stays.
+    if (::geteuid() != 0) {
+        const std::string locked_dir = dir.file("locked");
+        fs::create_directory(locked_dir);
+        const std::string locked = locked_dir + "/kalvento.ini";
+        write_bytes(locked, "[S]\r\nk=old\r\n");
+        fs::permissions(locked_dir, fs::perms::owner_read | fs::perms::owner_exec);
+        ProfileFile profile = ProfileFile::load(locked);
+        profile.write_string("S", "k", "new");
+        EXPECT_FALSE(profile.save().ok());
+        fs::permissions(locked_dir, fs::perms::owner_all);
+        EXPECT_EQ(read_bytes(locked), "[S]\r\nk=old\r\n");
+    }
+}
+
+TEST(ProfileFile, FailedWriteLeavesOldFileWhole) {
+    TempDir dir;
+    const std::string path = dir.file("kalvento.ini");
+    write_bytes(path, "[S]\r\nk=old\r\n");
+    ProfileFile profile = ProfileFile::load(path);
+    profile.write_string("S", "big", std::string(8192, 'b'));
+
+    // A file size limit makes the write fail half way, as a full disk would;
+    // this works for root too.
+    rlimit old_limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old_limit;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ProfileResult result = profile.save();
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_EQ(result.error, ProfileError::cannot_write);
+    EXPECT_EQ(read_bytes(path), "[S]\r\nk=old\r\n");
+    EXPECT_EQ(dir.entry_count(), 1u);
+    ASSERT_TRUE(profile.save().ok());  // still modified: the next save goes through
+    EXPECT_EQ(ProfileFile::load(path).read_string("S", "big", "").size(), 1023u);
+}
+
+}  // namespace
+}  // namespace kalvento
