@@ -1,0 +1,111 @@
+#include "app/app_settings.h"
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/profile_file.h"
+#include "tests/app/temp_dir.h"
+
+namespace kalvento {
+namespace {
+
+TEST(AppSettings, MissingFileGivesTheDefaults) {
+    test::TempDir dir;
+    const AppSettings s = load_app_settings(ProfileFile::load(dir.file("kalvento.ini")));
+    EXPECT_EQ(s.readStartPos, 30);
+    EXPECT_EQ(s.readSize, 50);
+    EXPECT_TRUE(s.showProgress);
+    EXPECT_EQ(s.filenameSetSp, (std::array<std::string, 5>{"", " ", " ", " ", ""}));
+    EXPECT_EQ(s.filenameSet, (std::array<int, 4>{0, 0, 0, 0}));
+    for (int width : s.columnWidths) EXPECT_EQ(width, 100);
+    EXPECT_EQ(s.windowX, 100);
+    EXPECT_EQ(s.windowY, 100);
+    EXPECT_EQ(s.windowCX, 930);
+    EXPECT_EQ(s.windowCY, 500);
+    EXPECT_TRUE(s.ombrixRename);
+    EXPECT_FALSE(s.notRename || s.gopRename || s.wildRename || s.fileDate || s.iconStart);
+    EXPECT_EQ(s.scheduleBaseUrl, "http://cal.syoboi.jp");
+}
+
+TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
+    test::TempDir dir;
+    const std::string path = dir.file("kalvento.ini");
+    AppSettings s;
+    s.readStartPos = 0;
+    s.readSize = 120;
+    s.showProgress = false;
+    s.filenameSetSp = {" ", "  ", "", " _ ", "\"q\""};
+    s.filenameSet = {1, 26, 3, 0};
+    s.columnWidths = {10, 20, 30, 40, 50, 60, 70, 80};
+    s.windowX = -8;
+    s.windowY = 4;
+    s.windowCX = 1200;
+    s.windowCY = 640;
+    s.ombrixRename = false;
+    s.notRename = s.gopRename = s.wildRename = s.fileDate = s.iconStart = true;
+    s.scheduleBaseUrl = "http://127.0.0.1";
+    {
+        ProfileFile profile = ProfileFile::load(path);
+        save_app_settings(profile, s);
+        ASSERT_TRUE(profile.save().ok());
+    }
+    const ProfileFile profile = ProfileFile::load(path);
+    const AppSettings back = load_app_settings(profile);
+    EXPECT_EQ(back.readStartPos, 0);
+    EXPECT_EQ(back.readSize, 120);
+    EXPECT_FALSE(back.showProgress);
+    EXPECT_EQ(back.filenameSetSp, s.filenameSetSp);
+    EXPECT_EQ(back.filenameSet, s.filenameSet);
+    EXPECT_EQ(back.columnWidths, s.columnWidths);
+    EXPECT_EQ(back.windowX, -8);
+    EXPECT_EQ(back.windowCY, 640);
+    EXPECT_FALSE(back.ombrixRename);
+    EXPECT_TRUE(back.notRename && back.gopRename && back.wildRename && back.fileDate &&
+                back.iconStart);
+    EXPECT_EQ(back.scheduleBaseUrl, "http://127.0.0.1");
+
+    // The file reads as Windows wrote it: quoted separators, decimal numbers,
+    // keys in the order of saving.
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes.rfind("[KalventoDlg]\r\nOLDW=10\r\nNEWW=20\r\n", 0), 0u);
+    EXPECT_NE(bytes.find("WindowX=-8\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("FilenameSetSp1012=\" \"\r\nFilenameSetSp1013=\"  \"\r\n"),
+              std::string::npos);
+    EXPECT_NE(bytes.find("IconStart=1\r\nReadStartPos=0\r\nReadSize=120\r\nShowProgress=0\r\n"),
+              std::string::npos);
+}
+
+TEST(AppSettings, ForeignAndDamagedValues) {
+    test::TempDir dir;
+    const std::string path = dir.file("kalvento.ini");
+    std::ofstream(path, std::ios::binary)
+        << "[kalventodlg]\r\n"
+           "FilenameSetSp1013=  _  \r\n"  // unquoted, as an old file may hold it
+           "FilenameSetSp1014=\r\n"       // present but empty
+           "FilenameSetSp1015=\""
+        << std::string(300, 's') << "\"\r\n"
+        << "FilenameSet1000=27\r\n"
+           "FilenameSet1001=-1\r\n"
+           "FilenameSet1002=5\r\n"
+           "WindowX=\r\n"
+           "WindowY=abc\r\n"
+           "WindowCX=\"800\"\r\n"
+           "ShowProgress=2\r\n"
+           "ReadSize=\r\n";
+    const AppSettings s = load_app_settings(ProfileFile::load(path));
+    EXPECT_EQ(s.filenameSetSp[1], "_");
+    EXPECT_EQ(s.filenameSetSp[2], "");
+    EXPECT_EQ(s.filenameSetSp[3], std::string(255, 's'));
+    EXPECT_EQ(s.filenameSet, (std::array<int, 4>{0, 0, 5, 0}));
+    EXPECT_EQ(s.windowX, 0);
+    EXPECT_EQ(s.windowY, 0);
+    EXPECT_EQ(s.windowCX, 800);
+    EXPECT_EQ(s.windowCY, 500);
+    EXPECT_TRUE(s.showProgress);
+    EXPECT_EQ(s.readSize, 50);
+}
+
+}  // namespace
+}  // namespace kalvento

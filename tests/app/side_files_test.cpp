@@ -1,0 +1,66 @@
+#include "app/side_files.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/temp_dir.h"
+
+namespace kalvento {
+namespace {
+
+// Sets or clears KALVENTO_DIR for one test and puts the old value back.
+class ScopedSideFileDir {
+  public:
+    explicit ScopedSideFileDir(const char* value) {
+        if (const char* old = std::getenv("KALVENTO_DIR")) saved_ = old, had_ = true;
+        if (value != nullptr) {
+            ::setenv("KALVENTO_DIR", value, 1);
+        } else {
+            ::unsetenv("KALVENTO_DIR");
+        }
+    }
+    ~ScopedSideFileDir() {
+        if (had_) {
+            ::setenv("KALVENTO_DIR", saved_.c_str(), 1);
+        } else {
+            ::unsetenv("KALVENTO_DIR");
+        }
+    }
+
+  private:
+    std::string saved_;
+    bool had_ = false;
+};
+
+TEST(SideFiles, NamesInOneDirectory) {
+    const SideFiles files = side_files_in("/opt/kalvento/");
+    EXPECT_EQ(files.directory, "/opt/kalvento");
+    EXPECT_EQ(files.settingsFile, "/opt/kalvento/kalvento.ini");
+    EXPECT_EQ(files.macroMenuFile, "/opt/kalvento/kalvento.mnu");
+    EXPECT_EQ(files.channelFile, "/opt/kalvento/ChSet3.txt");
+    EXPECT_EQ(files.ruleExchangeFile, "/opt/kalvento/KalventoOmbrix.txt");
+    EXPECT_EQ(side_files_in("/").settingsFile, "/kalvento.ini");
+}
+
+TEST(SideFiles, EnvironmentOverridesTheExecutableDirectory) {
+    test::TempDir dir;
+    const std::string exe_dir = std::filesystem::canonical("/proc/self/exe").parent_path().string();
+    EXPECT_EQ(executable_directory(nullptr), exe_dir);
+    {
+        ScopedSideFileDir scoped(dir.path().c_str());
+        EXPECT_EQ(locate_side_files("ignored").settingsFile, dir.file("kalvento.ini"));
+    }
+    {
+        ScopedSideFileDir scoped("");
+        EXPECT_EQ(locate_side_files(nullptr).directory, exe_dir);
+    }
+    {
+        ScopedSideFileDir scoped(nullptr);
+        EXPECT_EQ(locate_side_files(nullptr).channelFile, exe_dir + "/ChSet3.txt");
+    }
+}
+
+}  // namespace
+}  // namespace kalvento
