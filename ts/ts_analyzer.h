@@ -3,9 +3,12 @@
 // snapshot list. One object per file; read the results, then clear it.
 #pragma once
 
+#include "ts/psi_tables.h"
+#include "ts/section_buffer.h"
 #include "ts/service_table.h"
 #include "ts/snapshot.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,8 +25,8 @@ using ProgressCallback = int (*)(std::int64_t position_k, std::int64_t end_k, vo
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
-    virtual std::int64_t size() = 0;                             // -1 when unknown
-    virtual bool seek(std::int64_t offset) = 0;                  // from the start
+    virtual std::int64_t size() = 0;                                         // -1 when unknown
+    virtual bool seek(std::int64_t offset) = 0;                              // from the start
     virtual std::size_t read(std::uint8_t* buffer, std::size_t length) = 0;  // 0 at the end
 };
 
@@ -42,15 +45,18 @@ public:
     std::int32_t windowSizeMb = kDefaultSizeMb;
 
     // Analyses the window of the file at `path` (native path). Failures are
-    // written to standard error and leave the results empty.
+    // written to standard error and leave the results empty. Progress starts
+    // with (0, end) and ends with (end, end), also after a stop; a file that
+    // cannot be opened has no window and gets the single call (0, 0).
     void run(const std::string& path, ProgressCallback progress = nullptr, void* context = nullptr);
+    // The same over any source; `name` stands for it in messages.
     void run(ByteSource& source, const std::string& name, ProgressCallback progress = nullptr,
              void* context = nullptr);
 
     // Unit size chosen by the last run (188..319), 0 when none could be trusted.
     int unitSize() const { return unitSize_; }
-    const ServiceTable& services() const { return services_; }
-    const std::vector<Snapshot>& snapshots() const { return snapshots_; }
+    const ServiceTable& services() const { return tables_.services; }
+    const std::vector<Snapshot>& snapshots() const { return tables_.snapshots; }
 
     // Frees every result and buffer.
     void clear();
@@ -60,14 +66,26 @@ public:
 
     static int select_unit_size(const std::uint8_t* begin, const std::uint8_t* end);
     static const std::uint8_t* find_sync(const std::uint8_t* p, const std::uint8_t* end, int unit);
-    static const std::uint8_t* find_sync_tail(const std::uint8_t* p, const std::uint8_t* end, int unit);
+    static const std::uint8_t* find_sync_tail(const std::uint8_t* p, const std::uint8_t* end,
+                                              int unit);
+
+    // Bytes `run` reads at a time into its local buffer.
+    static constexpr std::size_t kReadBufferBytes = 65536;
 
 private:
-    struct Sections;  // per-PID section assembly and table handlers
+    static constexpr std::size_t kPidCount = 8192;
+
+    void read_window(ByteSource& source, std::int64_t start, std::int64_t end, std::int64_t size,
+                     ProgressCallback progress, void* context);
+    std::size_t deliver_packets(const std::uint8_t* buffer, std::size_t length, int unit);
+    void deliver_tail(const std::uint8_t* buffer, std::size_t length, int unit);
+    void assemble_section(std::uint16_t pid, const std::uint8_t* packet);
+
+    bool stopping_ = false;  // set while the object is torn down: run and handle_packet do nothing
     int unitSize_ = 0;
-    ServiceTable services_;
-    std::vector<Snapshot> snapshots_;
-    std::unique_ptr<Sections> sections_;
+    TableState tables_;
+    // One section buffer per PID, created on the first packet that needs it.
+    std::vector<std::unique_ptr<SectionBuffer>> buffers_;
 };
 
 }  // namespace kalvento

@@ -1,0 +1,71 @@
+// Helpers of the stream-analysis tests: a scratch directory, a progress log and
+// running the analyser over a built stream written to a real file.
+#pragma once
+
+#include "tests/support/ts_builder.h"
+#include "ts/ts_analyzer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+namespace kalvento::test {
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        static std::atomic<int> counter{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("kalvento-ts-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Records every progress call; answers stop (0) from call number `stopAt` on.
+struct ProgressLog {
+    std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+    std::size_t stopAt = static_cast<std::size_t>(-1);
+
+    static int record(std::int64_t position_k, std::int64_t end_k, void* context) {
+        auto* log = static_cast<ProgressLog*>(context);
+        log->calls.emplace_back(position_k, end_k);
+        return log->calls.size() >= log->stopAt ? 0 : 1;
+    }
+};
+
+// Writes the stream to a file in `dir` and analyses the whole of it.
+inline void analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer& analyzer,
+                    ProgressLog* log = nullptr) {
+    static int serial = 0;
+    const std::string path = dir.file("stream" + std::to_string(serial++) + ".ts");
+    write_file(path, stream);
+    analyzer.windowStartPercent = 0;
+    analyzer.run(path, log ? &ProgressLog::record : nullptr, log);
+}
+
+// Total video packets counted in a snapshot.
+inline std::uint64_t video_total(const Snapshot& snapshot) {
+    std::uint64_t total = 0;
+    for (const ProgramEntry& program : snapshot.programs) total += program.videoPackets;
+    return total;
+}
+
+}  // namespace kalvento::test
