@@ -1,0 +1,134 @@
+#include "programme/file_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "platform/codepage.h"
+#include "tests/support/arib_encoder.h"
+#include "tests/support/ts_builder.h"
+
+namespace kalvento {
+namespace {
+
+using test::arib_encode;
+using test::Bytes;
+
+constexpr std::uint16_t kPmtPid = 0x1F0;
+constexpr std::uint16_t kVideoPid = 0x111;
+constexpr std::uint16_t kNetwork = 0x7FE8;  // a terrestrial network: kind 0
+
+Bytes present(std::uint16_t event_id, std::uint8_t version, std::string_view name, int hour) {
+    test::EitHeader header;
+    header.serviceId = 1024;
+    header.transportStreamId = 16;
+    header.originalNetworkId = kNetwork;
+    header.version = version;
+    test::EitEvent event;
+    event.eventId = event_id;
+    event.start = test::mjd_time(2014, 5, 10, hour, 0);
+    event.duration = test::bcd_duration(1, 0);
+    event.descriptors = test::concat({
+        test::short_event_descriptor(arib_encode(name), arib_encode("説明")),
+        test::component_descriptor(0x01, 0xB3),
+    });
+    return test::eit_pf_section(header, event);
+}
+
+// A terrestrial recording of service 1024 across a programme change: the first
+// event for 100 video packets, the second for 300.
+Bytes programme_change_stream() {
+    test::StreamBuilder stream;
+    stream.add_section(0x0000, test::pat_section(16, 0, {{1024, kPmtPid}}));
+    stream.add_section(kPmtPid, test::pmt_section(1024, 0, kVideoPid, {{0x02, kVideoPid, {}}}));
+    stream.add_section(
+        0x0011, test::sdt_section(
+                    16, kNetwork, 0,
+                    {{1024, test::service_descriptor(0x01, {}, arib_encode("ミナトテレビ１"))}}));
+    stream.add_section(0x0012, present(1, 1, "前の番組", 20));
+    stream.add_section(
+        0x0010,
+        test::nit_section(
+            kNetwork, 0,
+            {{16, kNetwork,
+              test::ts_information_descriptor(3, arib_encode("ミナトテレビ"), {{0x0F, {1024}}})}}));
+    stream.add_mix(kVideoPid, 200, 50);
+    stream.add_section(0x0012, present(2, 2, "次の番組", 21));
+    stream.add_mix(kVideoPid, 600, 50);
+    return stream.take();
+}
+
+class FileAnalysis : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device random;
+        directory_ = std::filesystem::temp_directory_path() /
+                     ("kalvento-analysis-" + std::to_string(random()));
+        std::filesystem::create_directories(directory_);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory_); }
+
+    std::string write(const std::string& name, const Bytes& bytes) {
+        const auto path = directory_ / name;
+        EXPECT_TRUE(test::write_file(path, bytes));
+        return path.string();
+    }
+
+    std::filesystem::path directory_;
+    const AnalysisWindow whole_file{0, 50};
+};
+
+TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
+    const std::string path = write("change.ts", programme_change_stream());
+    ChannelNameMap channels;
+    parse_channel_names(channels, cp932("わたしの局\t1024\t16\t32744\r\n"));
+
+    int calls = 0;
+    const AnalysisResult result =
+        analyse_recording(path, whole_file, channels, [&calls](std::int64_t, std::int64_t) {
+            ++calls;
+            return true;
+        });
+    EXPECT_GT(calls, 0);
+    ASSERT_EQ(result.outcome, AnalysisOutcome::done);
+    EXPECT_EQ(result.unitSize, 188);
+    ASSERT_EQ(result.candidates.size(), 2u);
+    const ProgramInfo& later = result.candidates[0];
+    EXPECT_EQ(later.eventName, cp932("次の番組"));
+    EXPECT_EQ(later.eventId, 2);
+    EXPECT_EQ(later.videoPackets, 300u);
+    EXPECT_EQ(later.stamp, "201405102100");
+    EXPECT_EQ(later.channelName, cp932("ミナトテレビ"));
+    EXPECT_EQ(later.serviceName, cp932("ミナトテレビ１"));
+    EXPECT_EQ(later.channelLabel, cp932("わたしの局"));
+    EXPECT_EQ(result.candidates[1].eventName, cp932("前の番組"));
+    EXPECT_EQ(result.candidates[1].videoPackets, 100u);
+
+    // Without the channel file entry the label is the remote-control key.
+    const AnalysisResult plain = analyse_recording(path, whole_file, ChannelNameMap{});
+    ASSERT_EQ(plain.candidates.size(), 2u);
+    EXPECT_EQ(plain.candidates[0].channelLabel, "3ch");
+}
+
+TEST_F(FileAnalysis, StopAndNothingFound) {
+    const std::string path = write("change.ts", programme_change_stream());
+    const AnalysisResult stopped = analyse_recording(
+        path, whole_file, ChannelNameMap{}, [](std::int64_t, std::int64_t) { return false; });
+    EXPECT_EQ(stopped.outcome, AnalysisOutcome::cancelled);
+    EXPECT_TRUE(stopped.candidates.empty());
+
+    // A missing file and a file of plain bytes both give the no-data candidate.
+    for (const std::string& name : {std::string("missing.ts"), std::string("noise.ts")}) {
+        std::string target = (directory_ / name).string();
+        if (name == "noise.ts") target = write(name, Bytes(100000, 0x47));
+        const AnalysisResult nothing = analyse_recording(target, whole_file, ChannelNameMap{});
+        ASSERT_EQ(nothing.outcome, AnalysisOutcome::done) << name;
+        ASSERT_EQ(nothing.candidates.size(), 1u) << name;
+        EXPECT_EQ(nothing.candidates[0].eventName, cp932("データが有りません"));
+        EXPECT_EQ(nothing.candidates[0].startTime, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kalvento
