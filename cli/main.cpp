@@ -1,4 +1,6 @@
 // kalvento-cli: the headless front end for recording servers and scripts.
+#include "cli/analyse_command.h"
+
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -6,18 +8,22 @@
 int main(int argc, char** argv) {
     CLI::App app{
         "Kalvento renames recordings of Japanese digital television (ISDB transport streams)\n"
-        "after the programme that was on air, from the broadcast tables in the file."};
+        "after the programme that was on air, read from the broadcast tables in the file.\n"
+        "Side files (kalvento.ini, ChSet3.txt) are read from $KALVENTO_DIR, else from the\n"
+        "directory of this program."};
     app.name("kalvento-cli");
     app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION);
     app.require_subcommand(0, 1);
+
+    kalvento::cli::AnalyseOptions analyse;
+    CLI::App* analyse_command = kalvento::cli::add_analyse_command(app, analyse);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return app.exit(error);
     }
-    if (app.get_subcommands().empty()) {
-        std::cout << app.help();
-        return 0;
-    }
+    if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);
+    std::cout << app.help();
     return 0;
 }

@@ -1,0 +1,26 @@
+// kalvento-cli analyse: the programme candidates of recordings, for people and
+// scripts.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+namespace kalvento::cli {
+
+struct AnalyseOptions {
+    bool json = false;
+    int startPercent = -1;  // -1: from the settings file, else the default
+    int sizeMb = -1;
+    std::vector<std::string> files;
+};
+
+// Registers the subcommand; `run` is set to the action to take when it was chosen.
+CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options);
+
+// Analyses every file and prints its candidates. 0 when every file was
+// analysed, 1 when any could not be opened or held no packets.
+int run_analyse(const AnalyseOptions& options, const char* argv0);
+
+}  // namespace kalvento::cli

@@ -1,0 +1,19 @@
+// What the command-line tool takes from the side files shared with the desktop
+// program: the analysis window and the user's channel names.
+#pragma once
+
+#include "app/app_settings.h"
+#include "app/side_files.h"
+#include "programme/channel_names.h"
+
+namespace kalvento::cli {
+
+struct CliEnvironment {
+    SideFiles sideFiles;
+    AppSettings settings;  // defaults when there is no settings file
+    ChannelNameMap channels;
+};
+
+CliEnvironment load_cli_environment(const char* argv0);
+
+}  // namespace kalvento::cli

@@ -1,0 +1,20 @@
+// JSON forms of the core records for scripts: texts as UTF-8, numbers as numbers.
+#pragma once
+
+#include "programme/program_info.h"
+
+#include <nlohmann/json.hpp>
+
+namespace kalvento::cli {
+
+// Every field of the candidate under its own name, in declaration order.
+nlohmann::ordered_json program_info_json(const ProgramInfo& info);
+
+// CP932 text as UTF-8 for output; bytes that are not CP932 show as U+FFFD.
+std::string utf8_for_output(const std::string& cp932_text);
+
+// One JSON Lines record; invalid UTF-8 (a path given in another encoding) is
+// replaced instead of failing.
+std::string json_line(const nlohmann::ordered_json& value);
+
+}  // namespace kalvento::cli
