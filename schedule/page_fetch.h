@@ -1,0 +1,34 @@
+// How a caller waits for one page: start the transfer, then wait in rounds,
+// letting the caller's own work run at the start of every round, and give up
+// after the last round.
+#pragma once
+
+#include "schedule/http_client.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kalvento {
+
+inline constexpr int kDefaultWaitRounds = 200;
+inline constexpr std::chrono::milliseconds kDefaultRoundLength{100};
+
+struct WaitPlan {
+    int rounds = kDefaultWaitRounds;
+    std::chrono::milliseconds roundLength = kDefaultRoundLength;
+    // Called once per round before waiting (a window passes one that handles
+    // its pending events; a command line passes none).
+    std::function<void()> pump;
+};
+
+// Fetches one page: the body in code page 932 with CR LF line ends, or
+// nullopt when the transfer could not start, failed, or was still open after
+// the last round (it is then aborted). A start refused because another
+// transfer is waiting leaves that transfer alone.
+std::optional<std::string> fetch_page(HttpClient& client, std::string_view url,
+                                      const WaitPlan& plan);
+
+}  // namespace kalvento

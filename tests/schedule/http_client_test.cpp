@@ -1,0 +1,263 @@
+#include "schedule/http_client.h"
+#include "schedule/page_fetch.h"
+#include "schedule/reply_text.h"
+
+#include "platform/codepage.h"
+#include "tests/support/local_http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace kalvento {
+namespace {
+
+using test::CannedReply;
+using test::http_reply;
+using test::LocalHttpServer;
+
+WaitPlan short_plan(int rounds = 50, int round_ms = 100) {
+    WaitPlan plan;
+    plan.rounds = rounds;
+    plan.roundLength = std::chrono::milliseconds(round_ms);
+    return plan;
+}
+
+LocalHttpServer::Responder always(std::string bytes, bool keep_open = false) {
+    return [bytes = std::move(bytes), keep_open](const std::string&) {
+        return CannedReply{bytes, keep_open};
+    };
+}
+
+// A port on 127.0.0.1 that nothing listens on.
+std::uint16_t closed_port() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+TEST(SplitUrl, AcceptsHttpAndHttpsInAnyCase) {
+    auto parts = split_url("HtTp://Example.org");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->host, "Example.org");
+    EXPECT_EQ(parts->path, "/");
+    EXPECT_EQ(parts->port, 80);
+    EXPECT_FALSE(parts->tls);
+    EXPECT_EQ(format_request(*parts),
+              "GET / HTTP/1.0\r\nHost: Example.org:80\r\nUser-Agent: Kalvento/0.0\r\n\r\n");
+
+    parts = split_url("http://host:8080/find?sd=2&kw=%41&cm=");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->host, "host");
+    EXPECT_EQ(parts->port, 8080);
+    EXPECT_EQ(parts->path, "/find?sd=2&kw=%41&cm=");
+
+    parts = split_url("HTTPS://secure.example/a");
+    ASSERT_TRUE(parts);
+    EXPECT_TRUE(parts->tls);
+    EXPECT_EQ(parts->port, 443);
+    EXPECT_EQ(format_request(*parts),
+              "GET /a HTTP/1.0\r\nHost: secure.example:443\r\nUser-Agent: Kalvento/0.0\r\n\r\n");
+
+    // Only five digits of a port are read.
+    parts = split_url("http://h:123456/");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->port, 12345);
+}
+
+TEST(SplitUrl, RejectsWhatCannotBeRequested) {
+    EXPECT_FALSE(split_url("ftp://example.org/"));
+    EXPECT_FALSE(split_url("http://"));
+    EXPECT_FALSE(split_url("http:/x"));
+    EXPECT_FALSE(split_url("https://"));
+    EXPECT_FALSE(split_url("http:///path"));
+    EXPECT_FALSE(split_url("http://host:/"));
+    EXPECT_FALSE(split_url("http://host:0/"));
+    EXPECT_FALSE(split_url("http://host:99999/"));
+    // A line break would smuggle a header of its own into the request.
+    EXPECT_FALSE(split_url("http://host/a\r\nX-Evil: 1"));
+    EXPECT_FALSE(split_url("http://host/a b"));
+    EXPECT_FALSE(split_url("http://" + std::string(kUrlPartLimit + 1, 'h')));
+}
+
+TEST(ReplyText, StripsHeadersAndNormalisesLineEnds) {
+    EXPECT_EQ(strip_headers("HTTP/1.0 200 OK\r\nA: b\r\n\r\nline1\nline2\r\nline3"),
+              "line1\r\nline2\r\nline3");
+    EXPECT_EQ(strip_headers("HTTP/1.0 200 OK\nA: b\n\nbody\n"), "body\r\n");
+    EXPECT_EQ(strip_headers("HTTP/1.0 200 OK\rA: b\r\rbo\rdy"), "body");
+    EXPECT_EQ(strip_headers("status\n\r\n\rbody"), "body");
+    // The separators are tried in their order, not by position.
+    EXPECT_EQ(strip_headers("a\n\nb\r\n\r\nc"), "c");
+    // Without an empty line the whole reply is the page, status line included.
+    EXPECT_EQ(strip_headers("HTTP/1.0 200 OK\r\nno body"), "HTTP/1.0 200 OK\r\nno body");
+    EXPECT_EQ(strip_headers("H\r\n\r\n"), "");
+    EXPECT_EQ(strip_headers(""), "");
+}
+
+TEST(ReplyText, ConvertsUtf8ToCodePage932) {
+    EXPECT_EQ(utf8_to_ansi("ab\xE3\x81\x82"), "ab" + cp932("あ"));
+    // A character the code page lacks becomes a blank; JIS forms find their
+    // code page 932 counterparts.
+    EXPECT_EQ(utf8_to_ansi("a\xF0\x9F\x98\x80z"), "a z");
+    EXPECT_EQ(utf8_to_ansi("#3\xE3\x80\x9C#5"), "#3" + cp932("～") + "#5");
+    EXPECT_EQ(utf8_to_ansi("\xE2\x88\x92\xE2\x80\x94\xC2\xA2"), cp932("－―￠"));
+    EXPECT_EQ(utf8_to_ansi(""), "");
+    EXPECT_FALSE(utf8_to_ansi("ab\x82"));
+    EXPECT_FALSE(utf8_to_ansi("\xC0\x80"));
+}
+
+TEST(HttpFetch, SendsTheExactRequestAndTakesAnyStatus) {
+    LocalHttpServer server(always(http_reply("<p>missing</p>\n", "404 Not Found")));
+    HttpClient client;
+    const auto page =
+        fetch_page(client, server.base_url() + "/find?sd=2&kw=%E3%81%82&r=3&v=0", short_plan());
+    ASSERT_TRUE(page);
+    EXPECT_EQ(*page, "<p>missing</p>\r\n");
+    EXPECT_EQ(client.state(), TransferState::finished);
+    ASSERT_EQ(server.request_count(), 1u);
+    EXPECT_EQ(server.requests()[0],
+              "GET /find?sd=2&kw=%E3%81%82&r=3&v=0 HTTP/1.0\r\nHost: 127.0.0.1:" +
+                  std::to_string(server.port()) + "\r\nUser-Agent: Kalvento/0.0\r\n\r\n");
+
+    // "localhost" goes through the resolver thread.
+    const auto by_name = fetch_page(client, server.base_url("localhost"), short_plan());
+    ASSERT_TRUE(by_name);
+    EXPECT_EQ(server.requests()[1],
+              "GET / HTTP/1.0\r\nHost: localhost:" + std::to_string(server.port()) +
+                  "\r\nUser-Agent: Kalvento/0.0\r\n\r\n");
+}
+
+TEST(HttpFetch, KeepsEveryByteOfVariousReplies) {
+    // LF-only headers and body.
+    {
+        LocalHttpServer server(always("HTTP/1.0 200 OK\nServer: x\n\nrow1\nrow2\n"));
+        HttpClient client;
+        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), "row1\r\nrow2\r\n");
+    }
+    // No header block at all.
+    {
+        LocalHttpServer server(always("just text"));
+        HttpClient client;
+        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), "just text");
+    }
+    // Exactly 65,536 bytes, the first size of the reply buffer.
+    {
+        const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
+        std::string body(65536 - head.size(), 'x');
+        for (std::size_t i = 0; i < body.size(); i += 100)
+            body[i] = static_cast<char>('a' + i % 26);
+        LocalHttpServer server(always(head + body));
+        HttpClient client;
+        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), body);
+    }
+    // A NUL byte ends the text of the chunk it arrives in.
+    {
+        LocalHttpServer server(always(std::string("HTTP/1.0 200 OK\r\n\r\nabc\0def", 25)));
+        HttpClient client;
+        const auto page = fetch_page(client, server.base_url(), short_plan());
+        ASSERT_TRUE(page);
+        EXPECT_EQ(page->substr(0, 3), "abc");
+        EXPECT_EQ(page->find('\0'), std::string::npos);
+    }
+    // A body that is not UTF-8 is no page.
+    {
+        LocalHttpServer server(always(http_reply("\x82\xA0")));
+        HttpClient client;
+        EXPECT_FALSE(fetch_page(client, server.base_url(), short_plan()));
+        EXPECT_EQ(client.state(), TransferState::aborted);
+    }
+}
+
+TEST(HttpFetch, GivesUpOnServersThatDoNotAnswerProperly) {
+    using Clock = std::chrono::steady_clock;
+    // Never closes: the wait ends after its rounds, pumping once per round.
+    {
+        LocalHttpServer server(always(http_reply("partial"), true));
+        HttpClient client;
+        WaitPlan plan = short_plan(5, 40);
+        int pumped = 0;
+        plan.pump = [&] { ++pumped; };
+        const auto started = Clock::now();
+        EXPECT_FALSE(fetch_page(client, server.base_url(), plan));
+        EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(190));
+        EXPECT_EQ(pumped, 5);
+        EXPECT_EQ(client.state(), TransferState::aborted);
+        EXPECT_FALSE(client.diagnostics().empty());
+    }
+    // Closes at once without a word: an empty page, without waiting out the rounds.
+    {
+        LocalHttpServer server(always(""));
+        HttpClient client;
+        const auto started = Clock::now();
+        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan(50, 100)), "");
+        EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
+    }
+    // Nothing listens: the connect fails and the wait ends early.
+    {
+        HttpClient client;
+        const auto started = Clock::now();
+        EXPECT_FALSE(fetch_page(client, "http://127.0.0.1:" + std::to_string(closed_port()) + "/",
+                                short_plan(50, 100)));
+        EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
+        EXPECT_EQ(client.state(), TransferState::aborted);
+        ASSERT_FALSE(client.diagnostics().empty());
+        EXPECT_EQ(client.diagnostics()[0].rfind(cp932("サーバへの接続に失敗しました。"), 0), 0u);
+    }
+}
+
+TEST(HttpFetch, AbortsRepliesOverTheLimit) {
+    const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
+    {
+        LocalHttpServer server(always(head + std::string(9 * 1024 * 1024, 'a')));
+        HttpClient client;
+        EXPECT_FALSE(fetch_page(client, server.base_url(), short_plan()));
+        EXPECT_EQ(client.state(), TransferState::aborted);
+    }
+    {
+        LocalHttpServer server(always(head + std::string(kReplyLimit - head.size(), 'a')));
+        HttpClient client;
+        const auto page = fetch_page(client, server.base_url(), short_plan());
+        ASSERT_TRUE(page);
+        EXPECT_EQ(page->size(), kReplyLimit - head.size());
+    }
+}
+
+TEST(HttpFetch, RefusesWhatItCannotSendOrRunTwice) {
+    LocalHttpServer server(always(http_reply("page")));
+    HttpClient client;
+    // A request over 1024 bytes is refused before any connection.
+    EXPECT_FALSE(client.http_start(server.base_url() + "/" + std::string(1000, 'p')));
+    EXPECT_FALSE(client.active());
+    EXPECT_FALSE(fetch_page(client, "gopher://127.0.0.1/", short_plan()));
+
+    // A fetch begun from the pump while the first one waits is refused and
+    // leaves the first one running.
+    WaitPlan plan = short_plan();
+    std::optional<std::string> nested = "not tried";
+    plan.pump = [&] {
+        if (nested && *nested == "not tried")
+            nested = fetch_page(client, server.base_url(), short_plan());
+    };
+    EXPECT_EQ(fetch_page(client, server.base_url() + "/outer", plan), "page");
+    EXPECT_FALSE(nested);
+    ASSERT_EQ(server.request_count(), 1u);
+    EXPECT_EQ(server.requests()[0].rfind("GET /outer ", 0), 0u);
+
+    // Aborting is harmless when nothing runs.
+    client.http_abort();
+    EXPECT_EQ(client.state(), TransferState::finished);
+}
+
+}  // namespace
+}  // namespace kalvento
