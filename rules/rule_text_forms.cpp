@@ -1,0 +1,220 @@
+#include "rules/rule_text_forms.h"
+
+#include "rules/line_pieces.h"
+#include "rules/rule_keys.h"
+#include "rules/rule_numbers.h"
+#include "text/fields.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+namespace kalvento {
+namespace {
+
+constexpr std::size_t kLeadingFieldCount = 11;
+constexpr std::size_t kFieldsPerEntry = 2 + kWeekdayCount;
+constexpr std::size_t kEntryNumberDigits = 6;
+
+std::string_view without_line_end(std::string_view line) {
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return line;
+}
+
+void add_line(std::string& block, std::string_view key, std::string_view value) {
+    block.append(key).append("=").append(value).append("\r\n");
+}
+
+// Six decimal digits at the start of `text`, or nullopt.
+std::optional<std::size_t> entry_number(std::string_view text) {
+    if (text.size() < kEntryNumberDigits) return std::nullopt;
+    std::size_t number = 0;
+    for (std::size_t i = 0; i < kEntryNumberDigits; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        number = number * 10 + static_cast<std::size_t>(text[i] - '0');
+    }
+    return number;
+}
+
+// The entry of a numbering key, created zero-filled (with all entries before it)
+// when the block has not mentioned it yet; nullptr past the limit.
+NumberingEntry* entry_for(RenameRule& rule, std::size_t k) {
+    if (k >= kMaxNumberingEntries) return nullptr;
+    if (rule.Numbering.size() <= k) rule.Numbering.resize(k + 1);
+    return &rule.Numbering[k];
+}
+
+// "=" value for entry 0, or six digits of the entry number, "=" and the value.
+// Returns the entry number and sets `value`; nullopt for any other shape.
+std::optional<std::size_t> numbered_value(std::string_view rest, std::string_view& value) {
+    if (rest.starts_with('=')) {
+        value = rest.substr(1);
+        return 0;
+    }
+    const auto k = entry_number(rest);
+    if (!k || rest.size() <= kEntryNumberDigits || rest[kEntryNumberDigits] != '=')
+        return std::nullopt;
+    value = rest.substr(kEntryNumberDigits + 1);
+    return k;
+}
+
+// "WeekCheck" lines: "d=" for entry 0, or "kkkkkk_d=".
+void read_week_check(std::string_view rest, RenameRule& rule) {
+    std::size_t k = 0;
+    std::string_view tail = rest;
+    if (!(rest.size() >= 2 && rest[1] == '=')) {
+        const auto number = entry_number(rest);
+        if (!number || rest.size() < kEntryNumberDigits + 3 || rest[kEntryNumberDigits] != '_')
+            return;
+        k = *number;
+        tail = rest.substr(kEntryNumberDigits + 1);
+        if (tail[1] != '=') return;
+    }
+    const char day = tail[0];
+    if (day < '0' || day >= '0' + kWeekdayCount) return;
+    if (NumberingEntry* entry = entry_for(rule, k))
+        entry->WeekCheck[static_cast<std::size_t>(day - '0')] = parse_decimal_int32(tail.substr(2));
+}
+
+void read_block_line(std::string_view line, RenameRule& rule) {
+    using Setter = std::function<void(RenameRule&, std::string_view)>;
+    auto text_field = [](std::string RenameRule::*field) {
+        return Setter([field](RenameRule& r, std::string_view v) { r.*field = std::string(v); });
+    };
+    auto number_field = [](std::int32_t RenameRule::*field) {
+        return Setter(
+            [field](RenameRule& r, std::string_view v) { r.*field = parse_decimal_int32(v); });
+    };
+    // Tested in this order; each prefix ends in "=", so "FindText=" never takes
+    // a "FindTextCh=" line.
+    static const std::array<std::pair<std::string_view, Setter>, 11> kFields = {{
+        {"FindText=", text_field(&RenameRule::FindText)},
+        {"FindTextCh=", text_field(&RenameRule::FindTextCh)},
+        {"FindType=", number_field(&RenameRule::FindType)},
+        {"RenameText=", text_field(&RenameRule::RenameText)},
+        {"SyoboFind=", text_field(&RenameRule::SyoboFind)},
+        {"SyoboFindCh=", text_field(&RenameRule::SyoboFindCh)},
+        {"SyoboFindSt=", text_field(&RenameRule::SyoboFindSt)},
+        {"SyoboTT=", number_field(&RenameRule::SyoboTT)},
+        {"SyoboNB=", number_field(&RenameRule::SyoboNB)},
+        {"SyoboSB=", number_field(&RenameRule::SyoboSB)},
+        {"SyoboCH=", number_field(&RenameRule::SyoboCH)},
+    }};
+    for (const auto& [prefix, set] : kFields) {
+        if (line.starts_with(prefix)) {
+            set(rule, line.substr(prefix.size()));
+            return;
+        }
+    }
+    std::string_view value;
+    if (line.starts_with("StartTime")) {
+        if (const auto k = numbered_value(line.substr(9), value))
+            if (NumberingEntry* entry = entry_for(rule, *k))
+                entry->StartTime = parse_decimal_int64(value);
+    } else if (line.starts_with("StartNo")) {
+        if (const auto k = numbered_value(line.substr(7), value))
+            if (NumberingEntry* entry = entry_for(rule, *k))
+                entry->StartNo = parse_decimal_int32(value);
+    } else if (line.starts_with("WeekCheck")) {
+        read_week_check(line.substr(9), rule);
+    }
+}
+
+}  // namespace
+
+std::string format_export_line(const RenameRule& rule) {
+    std::string line;
+    for (const std::string* text : {&rule.FindText, &rule.FindTextCh, &rule.RenameText,
+                                    &rule.SyoboFind, &rule.SyoboFindCh, &rule.SyoboFindSt})
+        line.append(*text).append("\t");
+    for (std::int32_t flag : {rule.SyoboTT, rule.SyoboNB, rule.SyoboSB, rule.SyoboCH})
+        line.append(std::to_string(flag)).append("\t");
+    line.append(std::to_string(rule.Numbering.size()));
+    for (const NumberingEntry& entry : rule.Numbering) {
+        line.append("\t").append(std::to_string(entry.StartTime));
+        line.append("\t").append(std::to_string(entry.StartNo));
+        for (std::int32_t day : entry.WeekCheck) line.append("\t").append(std::to_string(day));
+    }
+    line.append("\r\n");
+    return line;
+}
+
+std::optional<RenameRule> parse_import_line(std::string_view line) {
+    const std::vector<std::string> fields = split_fields(without_line_end(line), "\t", false);
+    if (fields.size() < kLeadingFieldCount) return std::nullopt;
+
+    RenameRule rule;
+    reset_rule(rule);
+    rule.FindText = fields[0];
+    rule.FindTextCh = fields[1];
+    rule.RenameText = fields[2];
+    rule.SyoboFind = fields[3];
+    rule.SyoboFindCh = fields[4];
+    rule.SyoboFindSt = fields[5];
+    rule.SyoboTT = parse_decimal_int32(fields[6]);
+    rule.SyoboNB = parse_decimal_int32(fields[7]);
+    rule.SyoboSB = parse_decimal_int32(fields[8]);
+    rule.SyoboCH = parse_decimal_int32(fields[9]);
+    derive_find_type(rule);
+
+    const std::int32_t count = parse_decimal_int32(fields[10]);
+    const std::size_t present = (fields.size() - kLeadingFieldCount) / kFieldsPerEntry;
+    const std::size_t entries =
+        count <= 0 ? 0 : std::min({static_cast<std::size_t>(count), present, kMaxNumberingEntries});
+    for (std::size_t k = 0; k < entries; ++k) {
+        const std::size_t first = kLeadingFieldCount + kFieldsPerEntry * k;
+        NumberingEntry entry;
+        entry.StartTime = parse_prefixed_uint64(fields[first]);
+        entry.StartNo = parse_decimal_int32(fields[first + 1]);
+        for (std::size_t d = 0; d < entry.WeekCheck.size(); ++d)
+            entry.WeekCheck[d] = parse_decimal_int32(fields[first + 2 + d]);
+        rule.Numbering.push_back(entry);
+    }
+    rule.Modified = 1;
+    return rule;
+}
+
+ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
+    ImportResult result;
+    for (std::string_view line : split_lines_in_pieces(file_bytes, kImportLineMax)) {
+        std::optional<RenameRule> rule = parse_import_line(line);
+        if (!rule) continue;
+        result.lastIndex = add_new_rule(list, std::move(*rule));
+        ++result.added;
+    }
+    return result;
+}
+
+std::string format_clipboard_block(const RenameRule& rule) {
+    std::string block;
+    add_line(block, kKeyFindText, rule.FindText);
+    add_line(block, kKeyFindTextCh, rule.FindTextCh);
+    add_line(block, kKeyFindType, std::to_string(rule.FindType));
+    add_line(block, kKeyRenameText, rule.RenameText);
+    add_line(block, kKeySyoboFind, rule.SyoboFind);
+    add_line(block, kKeySyoboFindCh, rule.SyoboFindCh);
+    add_line(block, kKeySyoboFindSt, rule.SyoboFindSt);
+    add_line(block, kKeySyoboTT, std::to_string(rule.SyoboTT));
+    add_line(block, kKeySyoboNB, std::to_string(rule.SyoboNB));
+    add_line(block, kKeySyoboSB, std::to_string(rule.SyoboSB));
+    add_line(block, kKeySyoboCH, std::to_string(rule.SyoboCH));
+    for (std::size_t k = 0; k < rule.Numbering.size(); ++k) {
+        const NumberingEntry& entry = rule.Numbering[k];
+        add_line(block, start_time_key(k), std::to_string(entry.StartTime));
+        add_line(block, start_no_key(k), std::to_string(entry.StartNo));
+        for (int d = 0; d < kWeekdayCount; ++d)
+            add_line(block, week_check_key(k, d),
+                     std::to_string(entry.WeekCheck[static_cast<std::size_t>(d)]));
+    }
+    return block;
+}
+
+void parse_clipboard_block(std::string_view text, RenameRule& rule) {
+    rule.Numbering.clear();
+    // The clipboard of another platform may end its lines with LF alone.
+    for (std::string_view line : split_lines_in_pieces(text, text.size()))
+        read_block_line(line, rule);
+}
+
+}  // namespace kalvento

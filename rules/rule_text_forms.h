@@ -1,0 +1,50 @@
+// The two text forms of a rule: the tab-separated line of a rule exchange file
+// and the clipboard block of key=value lines. Nothing is escaped in either: a
+// tab inside a field splits it on import, a line break inside a value ends it.
+#pragma once
+
+#include "rules/rename_rule.h"
+#include "rules/rule_store.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kalvento {
+
+// Exchange-file lines are read in pieces of at most this many bytes.
+inline constexpr std::size_t kImportLineMax = 65535;
+
+// One exchange line ending in CR LF: FindText, FindTextCh, RenameText,
+// SyoboFind, SyoboFindCh, SyoboFindSt, the four flags and the entry count, then
+// per entry StartTime, StartNo and the seven weekday flags; all tab-separated.
+// FindType, SectionIndex and Modified are not written.
+std::string format_export_line(const RenameRule& rule);
+
+// The rule of one exchange line (with or without its line end), or nullopt for
+// a line of fewer than 11 fields. FindType is derived from the patterns; the
+// rule is Modified and has no section yet (`add_new_rule` gives it one). Only
+// entries whose nine fields are all present are created, at most
+// kMaxNumberingEntries.
+std::optional<RenameRule> parse_import_line(std::string_view line);
+
+struct ImportResult {
+    std::size_t added = 0;
+    std::size_t lastIndex = 0;  // list index of the last rule added (when added > 0)
+};
+
+// Adds the rule of every usable line of an exchange file to the list with a
+// new section number, marked Modified.
+ImportResult import_rules(RuleList& list, std::string_view file_bytes);
+
+// The rule as "Key=value" lines ended by CR LF, numbering keys as in the
+// settings file.
+std::string format_clipboard_block(const RenameRule& rule);
+
+// Reads a clipboard block into an existing rule: its numbering entries are
+// replaced by those of the block, every other field keeps its value unless a
+// line sets it. Lines may end in CR LF or LF; unknown lines are ignored.
+void parse_clipboard_block(std::string_view text, RenameRule& rule);
+
+}  // namespace kalvento

@@ -1,0 +1,29 @@
+// Shared helpers of the rule-engine tests: local times and readable texts.
+#pragma once
+
+#include "platform/codepage.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace kalvento::test {
+
+// Seconds since 1970 of a local wall-clock time (the tests run with TZ=Asia/Tokyo).
+inline std::int64_t local_time(int year, int month, int day, int hour = 0, int minute = 0) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+// CP932 -> UTF-8, so assertions can be written and read in UTF-8.
+inline std::string utf8(const std::string& cp932_text) {
+    return cp932_to_utf8_lossy(cp932_text);
+}
+
+}  // namespace kalvento::test
