@@ -1,0 +1,32 @@
+// One recording in the job list.
+//
+// The texts are CP932, as everything the naming works on; `nativePath` is the
+// recording's exact path on disk (UTF-8 on Linux), through which the file is
+// always opened, moved and dated, so a name that CP932 cannot spell is never
+// guessed onto another file.
+#pragma once
+
+#include "programme/program_info.h"
+
+#include <string>
+#include <vector>
+
+namespace kalvento {
+
+struct FileEntry {
+    std::string currentName;  // base name and extension, no directory
+    std::string sourcePath;   // full path as it now is on disk
+    std::string newName;      // composed new name; empty when nothing could be composed
+    std::string newPath;      // directory of sourcePath + newName: the rename target
+    int tooLong = 0;          // the new path is too long: conversion leaves the file alone
+    int selected = 0;         // index into candidates of the programme that names the file
+    std::vector<ProgramInfo> candidates;  // never empty
+    int converted = 0;        // moved by the last conversion; the next rebuild selects it again
+    std::string nativePath;   // exact native path of sourcePath
+    // Native form of newPath: the directory of nativePath and the UTF-8 form of
+    // newName. Empty when newName is empty or cannot be spelt natively; the
+    // conversion then leaves the file alone.
+    std::string nativeNewPath;
+};
+
+}  // namespace kalvento

@@ -1,0 +1,214 @@
+#include "naming/rename.h"
+
+#include "naming/compose.h"
+#include "tests/app/temp_dir.h"
+#include "tests/naming/naming_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kalvento {
+namespace {
+
+namespace fs = std::filesystem;
+using test::entry_for;
+using test::programme;
+using test::read_all;
+using test::write_text;
+using test::write_time_ms;
+
+NamingSettings by_name() {
+    NamingSettings settings;
+    settings.items = {1, 0, 0, 0};
+    settings.separators = {"", "", "", "", ""};
+    return settings;
+}
+
+// An entry for a new file `name` in `dir` holding `content`, composed by name.
+FileEntry recording(const test::TempDir& dir, const std::string& name, const std::string& content,
+                    std::string_view programme_name = "番組") {
+    write_text(dir.file(name), content);
+    FileEntry entry = entry_for(dir.file(name), programme(programme_name));
+    compose_entry(entry, by_name());
+    return entry;
+}
+
+std::set<std::string> names_in(const test::TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& item : fs::directory_iterator(dir.path()))
+        names.insert(item.path().filename().string());
+    return names;
+}
+
+TEST(ConvertEntry, CollisionsGetNumberedNames) {
+    test::TempDir dir;
+    FileEntry first = recording(dir, "a.ts", "first");
+    FileEntry second = recording(dir, "b.ts", "second");
+
+    const ConvertResult moved = convert_entry(first, {});
+    EXPECT_EQ(moved.status, ConvertStatus::moved);
+    EXPECT_EQ(moved.fromPath, dir.file("a.ts"));
+    EXPECT_EQ(first.nativePath, dir.file("番組.ts"));
+    EXPECT_EQ(first.sourcePath, cp932(dir.file("番組.ts")));
+    EXPECT_EQ(first.currentName, cp932("番組.ts"));
+    EXPECT_EQ(first.converted, 1);
+
+    const ConvertResult numbered = convert_entry(second, {});
+    EXPECT_EQ(numbered.status, ConvertStatus::moved);
+    EXPECT_EQ(numbered.nameNumber, 1);
+    EXPECT_EQ(second.currentName, cp932("番組(1).ts"));
+    EXPECT_EQ(read_all(dir.file("番組.ts")), "first");
+    EXPECT_EQ(read_all(dir.file("番組(1).ts")), "second");
+
+    // Composed again and converted again: the name is still taken by the other
+    // file, its own "(1)" name exists too, so it moves on to "(2)".
+    compose_entry(second, by_name());
+    EXPECT_EQ(convert_entry(second, {}).nameNumber, 2);
+    EXPECT_EQ(names_in(dir), (std::set<std::string>{"番組.ts", "番組(2).ts"}));
+
+    // An entry that already bears its name is not moved.
+    compose_entry(first, by_name());
+    first.converted = 0;
+    EXPECT_EQ(convert_entry(first, {}).status, ConvertStatus::alreadyNamed);
+    EXPECT_EQ(first.converted, 0);
+}
+
+TEST(ConvertEntry, NothingMovesWithoutAUsableName) {
+    test::TempDir dir;
+    FileEntry no_data = recording(dir, "x.ts", "x");
+    no_data.candidates[0].startTime = 0;
+    compose_entry(no_data, by_name());
+    EXPECT_EQ(convert_entry(no_data, {}).status, ConvertStatus::noProgrammeData);
+
+    FileEntry too_long = recording(dir, "y.ts", "y", std::string(300, 'n'));
+    EXPECT_EQ(too_long.tooLong, 1);
+    EXPECT_EQ(convert_entry(too_long, {}).status, ConvertStatus::tooLong);
+
+    // The name and all 99 numbered forms are taken: nothing is replaced.
+    FileEntry crowded = recording(dir, "z.ts", "z", "満");
+    write_text(dir.file("満.ts"), "0");
+    for (int n = 1; n <= kMaxNameNumber; ++n)
+        write_text(dir.file("満(" + std::to_string(n) + ").ts"), "n");
+    EXPECT_EQ(convert_entry(crowded, {}).status, ConvertStatus::noFreeName);
+    EXPECT_EQ(read_all(dir.file("z.ts")), "z");
+    EXPECT_EQ(read_all(dir.file("満.ts")), "0");
+    EXPECT_TRUE(fs::exists(dir.file("x.ts")));
+    EXPECT_TRUE(fs::exists(dir.file("y.ts")));
+
+    // A dangling symlink takes its name as much as a file does.
+    FileEntry linked = recording(dir, "l.ts", "l", "リンク");
+    fs::create_symlink(dir.file("nowhere"), dir.file("リンク.ts"));
+    EXPECT_EQ(convert_entry(linked, {}).toPath, dir.file("リンク(1).ts"));
+}
+
+TEST(ConvertEntry, CompanionsFollowTheRecording) {
+    for (const bool wild : {false, true}) {
+        test::TempDir dir;
+        FileEntry entry = recording(dir, "abc.ts", "video");
+        write_text(dir.file("abc.ts.txt"), "txt");
+        write_text(dir.file("abc.ts.log"), "log");
+        write_text(dir.file("abc.ts.TXT"), "TXT");
+        fs::create_directory(dir.file("abc.ts.d"));
+        write_text(dir.file("abc.tsx"), "other");  // no dot after the name: no companion
+        write_text(dir.file("番組.ts.log"), "someone else's");  // never replaced
+
+        const ConvertResult result = convert_entry(entry, {.gopRename = !wild, .wildRename = wild});
+        ASSERT_EQ(result.status, ConvertStatus::moved);
+        std::set<std::string> expected = {"番組.ts",  "番組.ts.txt", "番組.ts.log",
+                                          "abc.ts.d", "abc.tsx",     "abc.ts.log"};
+        expected.insert(wild ? "番組.ts.TXT" : "abc.ts.TXT");
+        EXPECT_EQ(names_in(dir), expected) << "wild " << wild;
+        EXPECT_EQ(read_all(dir.file("番組.ts.txt")), "txt");
+        EXPECT_EQ(read_all(dir.file("番組.ts.log")), "someone else's");
+        EXPECT_EQ(result.companions.size(), wild ? 3u : 1u);
+    }
+}
+
+TEST(ConvertEntry, FileTimes) {
+    test::TempDir dir;
+    FileEntry entry = recording(dir, "rec.ts", "video");
+    write_text(dir.file("rec.ts.txt"), "txt");
+
+    // NotRename with FileDate: no move, but the times are set.
+    NamingSettings keep = by_name();
+    keep.notRename = true;
+    compose_entry(entry, keep);
+    const ConvertResult kept = convert_entry(entry, {.gopRename = true, .fileDate = true});
+    EXPECT_EQ(kept.status, ConvertStatus::alreadyNamed);
+    EXPECT_TRUE(kept.timesSet);
+    EXPECT_EQ(write_time_ms(dir.file("rec.ts")), test::kSundayNine * 1000);
+    EXPECT_EQ(write_time_ms(dir.file("rec.ts.txt")), test::kSundayNine * 1000 + 10);
+
+    // After a move the new names are dated.
+    entry.candidates[0].startTime += 3600;
+    compose_entry(entry, by_name());
+    EXPECT_EQ(convert_entry(entry, {.gopRename = true, .fileDate = true}).status,
+              ConvertStatus::moved);
+    EXPECT_EQ(write_time_ms(dir.file("番組.ts")), (test::kSundayNine + 3600) * 1000);
+    EXPECT_EQ(write_time_ms(dir.file("番組.ts.txt")), (test::kSundayNine + 3600) * 1000 + 10);
+
+    // Without a start time nothing is dated.
+    entry.candidates[0].startTime = 0;
+    EXPECT_FALSE(convert_entry(entry, {.fileDate = true}).timesSet);
+}
+
+// Hash of a file's bytes, to tell afterwards that no content was lost.
+std::size_t content_hash(const std::string& path) {
+    return std::hash<std::string>{}(read_all(path));
+}
+
+TEST(ConvertEntry, ConcurrentProcessesLoseNoFile) {
+    constexpr int kProcesses = 8;
+    constexpr int kRounds = 5;
+    for (int round = 0; round < kRounds; ++round) {
+        test::TempDir dir;
+        std::vector<FileEntry> entries;
+        std::multiset<std::size_t> before;
+        for (int i = 0; i < kProcesses; ++i) {
+            entries.push_back(
+                recording(dir, "r" + std::to_string(i) + ".ts", "content " + std::to_string(i)));
+            before.insert(content_hash(dir.file("r" + std::to_string(i) + ".ts")));
+        }
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        std::vector<pid_t> children;
+        for (int i = 0; i < kProcesses; ++i) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(go[1]);
+                char byte = 0;
+                // Every child starts when the parent closes the pipe.
+                const bool started = ::read(go[0], &byte, 1) == 0;
+                const bool moved =
+                    started && convert_entry(entries[static_cast<std::size_t>(i)], {}).status ==
+                                   ConvertStatus::moved;
+                ::_exit(moved ? 0 : 1);
+            }
+            children.push_back(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+
+        std::multiset<std::size_t> after;
+        for (const std::string& name : names_in(dir)) after.insert(content_hash(dir.file(name)));
+        EXPECT_EQ(after, before);
+        EXPECT_TRUE(names_in(dir).count("番組.ts"));
+        EXPECT_TRUE(names_in(dir).count("番組(" + std::to_string(kProcesses - 1) + ").ts"));
+    }
+}
+
+}  // namespace
+}  // namespace kalvento
