@@ -1,5 +1,7 @@
 // kalvento-cli: the headless front end for recording servers and scripts.
 #include "cli/analyse_command.h"
+#include "cli/rename_command.h"
+#include "cli/rules_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +19,10 @@ int main(int argc, char** argv) {
 
     kalvento::cli::AnalyseOptions analyse;
     CLI::App* analyse_command = kalvento::cli::add_analyse_command(app, analyse);
+    kalvento::cli::RenameOptions rename;
+    CLI::App* rename_command = kalvento::cli::add_rename_command(app, rename);
+    kalvento::cli::RulesOptions rules;
+    CLI::App* rules_command = kalvento::cli::add_rules_command(app, rules);
 
     try {
         app.parse(argc, argv);
@@ -24,6 +30,8 @@ int main(int argc, char** argv) {
         return app.exit(error);
     }
     if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);
+    if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);
+    if (rules_command->parsed()) return kalvento::cli::run_rules(rules, argv[0]);
     std::cout << app.help();
     return 0;
 }

@@ -1,0 +1,37 @@
+// kalvento-cli rename: the unattended conversion for recording servers. Every
+// file is analysed and composed with the settings file's items, separators and
+// check boxes, then all of them are renamed, as the desktop program does after
+// "-AUTO".
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+namespace kalvento::cli {
+
+struct RenameOptions {
+    bool dryRun = false;
+    bool json = false;
+    bool verbose = false;  // schedule lookups explain themselves on standard error
+    std::vector<std::string> files;
+};
+
+CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
+
+// With --json each file gives one line:
+//   {"path": as given, "newPath": native path it now has / would get / was
+//    composed (null when there is none), "status": "renamed" | "wouldRename" |
+//    "unchanged" | "noProgrammeData" | "emptyName" | "tooLong" |
+//    "unmappableName" | "noFreeName" | "moveFailed" | "unreadable" |
+//    "analysisFailed" | "duplicate", "message": text, "dryRun": bool,
+//    "newName": composed name or null, "candidate": {eventName, channelName,
+//    serviceName, serviceId, eventId, startTime, endTime} or null,
+//    "candidateCount": n, "companions": [{from, to, moved, message?}],
+//    "fileTimeSet": bool}
+// Renames the files and prints one report per file. 0 when every file ended
+// with its composed name (or, with --dry-run, would), 1 otherwise.
+int run_rename(const RenameOptions& options, const char* argv0);
+
+}  // namespace kalvento::cli
