@@ -8,19 +8,21 @@ namespace {
 using Tokens = std::vector<std::string>;
 
 TEST(CommandLine, SplitsLikeTheWindowsStartUp) {
-    EXPECT_EQ(split_command_line(""), Tokens{});
-    EXPECT_EQ(split_command_line("    "), Tokens{});
-    EXPECT_EQ(split_command_line("  a   b "), (Tokens{"a", "b"}));
-    EXPECT_EQ(split_command_line("\"C:\\rec dir\\a b.ts\" -AUTO"),
-              (Tokens{"C:\\rec dir\\a b.ts", "-AUTO"}));
-    // A quote inside a token stays; a quoted token ends at its closing quote.
-    EXPECT_EQ(split_command_line("ab\"c d\""), (Tokens{"ab\"c", "d\""}));
-    EXPECT_EQ(split_command_line("\"a b\"c"), (Tokens{"a b", "c"}));
-    EXPECT_EQ(split_command_line("\"\" x"), (Tokens{"", "x"}));
-    EXPECT_EQ(split_command_line("x \"unclosed  rest"), (Tokens{"x", "unclosed  rest"}));
-    EXPECT_EQ(split_command_line("a\tb\t c"), (Tokens{"a\tb\t", "c"}));
-    // CP932 paths: no trail byte is a blank or a quote.
-    EXPECT_EQ(split_command_line("\"\x95\x5C \x83\x41.ts\""), (Tokens{"\x95\x5C \x83\x41.ts"}));
+    const std::pair<std::string, Tokens> cases[] = {
+        {"", {}},
+        {"    ", {}},
+        {"  a   b ", {"a", "b"}},
+        {"\"C:\\rec dir\\a b.ts\" -AUTO", {"C:\\rec dir\\a b.ts", "-AUTO"}},
+        // A quote inside a token stays; a quoted token ends at its closing quote.
+        {"ab\"c d\"", {"ab\"c", "d\""}},
+        {"\"a b\"c", {"a b", "c"}},
+        {"\"\" x", {"", "x"}},
+        {"x \"unclosed  rest", {"x", "unclosed  rest"}},
+        {"a\tb\t c", {"a\tb\t", "c"}},
+        // CP932 paths: no trail byte is a blank or a quote.
+        {"\"\x95\x5C \x83\x41.ts\"", {"\x95\x5C \x83\x41.ts"}},
+    };
+    for (const auto& [line, tokens] : cases) EXPECT_EQ(split_command_line(line), tokens) << line;
 }
 
 TEST(CommandLine, SwitchesInAnyCaseAndPosition) {
@@ -30,9 +32,7 @@ TEST(CommandLine, SwitchesInAnyCaseAndPosition) {
     EXPECT_EQ(line.files, (Tokens{"/rec/a b.ts", "/rec/c.ts"}));
 
     line = parse_command_line("-QUIT");
-    EXPECT_FALSE(line.autoConvert);
-    EXPECT_TRUE(line.quitAfter);
-    EXPECT_TRUE(line.files.empty());
+    EXPECT_TRUE(!line.autoConvert && line.quitAfter && line.files.empty());
 
     line = parse_command_line("-AUTOX \"-auto\"");
     EXPECT_TRUE(line.autoConvert);

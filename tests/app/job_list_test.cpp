@@ -38,16 +38,31 @@ std::string drama(const test::TempDir& dir, const std::string& name, std::string
     return dir.file(name);
 }
 
+// The rows' selection marks.
+template <typename Row>
+std::vector<bool> marks(const std::vector<Row>& rows) {
+    std::vector<bool> out;
+    for (const Row& row : rows) out.push_back(row.selected);
+    return out;
+}
+
+// A job list naming files by programme name only.
+struct Jobs {
+    Jobs() { list.set_naming(by_name()); }
+    test::TempDir dir;
+    ChannelNameMap channels;
+    JobList list{channels};
+};
+
 std::int64_t write_time(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? static_cast<std::int64_t>(info.st_mtim.tv_sec) : -1;
 }
 
 TEST(JobList, AddingDuplicatesCancelAndBusyGuard) {
-    test::TempDir dir;
-    const ChannelNameMap channels;
-    JobList jobs(channels);
-    jobs.set_naming(by_name());
+    Jobs fixture;
+    const test::TempDir& dir = fixture.dir;
+    JobList& jobs = fixture.list;
     const std::string path = drama(dir, "rec.ts", "夜のドラマ");
 
     const AddResult added = jobs.add_recording(path);
@@ -80,10 +95,9 @@ TEST(JobList, AddingDuplicatesCancelAndBusyGuard) {
 }
 
 TEST(JobList, RemovingRowsRenumbersTheEntries) {
-    test::TempDir dir;
-    const ChannelNameMap channels;
-    JobList jobs(channels);
-    jobs.set_naming(by_name());
+    Jobs fixture;
+    const test::TempDir& dir = fixture.dir;
+    JobList& jobs = fixture.list;
     for (int i = 0; i < 5; ++i)
         ASSERT_EQ(jobs.add_recording(noise_file(dir, "f" + std::to_string(i))).outcome,
                   AddOutcome::added);
@@ -111,10 +125,9 @@ TEST(JobList, RemovingRowsRenumbersTheEntries) {
 }
 
 TEST(JobList, ConversionSelectsExactlyTheMovedRows) {
-    test::TempDir dir;
-    const ChannelNameMap channels;
-    JobList jobs(channels);
-    jobs.set_naming(by_name());
+    Jobs fixture;
+    const test::TempDir& dir = fixture.dir;
+    JobList& jobs = fixture.list;
     jobs.add_recording(drama(dir, "a.ts", "同じ名前", 1));
     jobs.add_recording(noise_file(dir, "b.ts"));
     jobs.add_recording(drama(dir, "c.ts", "同じ名前", 2));
@@ -128,15 +141,11 @@ TEST(JobList, ConversionSelectsExactlyTheMovedRows) {
     ASSERT_EQ(report->converted.size(), 3u);
     EXPECT_EQ(report->converted[1].result.status, ConvertStatus::noProgrammeData);
     ASSERT_EQ(report->rows.size(), 4u);
-    EXPECT_TRUE(report->rows[0].selected);
-    EXPECT_FALSE(report->rows[1].selected);
-    EXPECT_TRUE(report->rows[2].selected);
-    EXPECT_FALSE(report->rows[3].selected);
-    EXPECT_TRUE(jobs.rows()[2].selected);
+    EXPECT_EQ(marks(report->rows), (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(marks(jobs.rows()), marks(report->rows));
     EXPECT_EQ(report->rows[2].columns[kColumnCurrentName], cp932("同じ名前(1).ts"));
-    EXPECT_TRUE(fs::exists(dir.file("同じ名前.ts")));
-    EXPECT_TRUE(fs::exists(dir.file("同じ名前(1).ts")));
-    EXPECT_TRUE(fs::exists(dir.file("d.ts")));
+    for (const char* name : {"同じ名前.ts", "同じ名前(1).ts", "d.ts"})
+        EXPECT_TRUE(fs::exists(dir.file(name))) << name;
 
     // Converted again (only the moved rows are still selected) with FileDate:
     // "同じ名前.ts" stays, "(1)" moves on to "(2)", and both are dated.
@@ -146,8 +155,7 @@ TEST(JobList, ConversionSelectsExactlyTheMovedRows) {
     EXPECT_EQ(again->converted[0].result.status, ConvertStatus::alreadyNamed);
     EXPECT_EQ(again->converted[1].entry, 2u);
     EXPECT_EQ(again->converted[1].result.toPath, dir.file("同じ名前(2).ts"));
-    EXPECT_FALSE(again->rows[0].selected);
-    EXPECT_TRUE(again->rows[2].selected);
+    EXPECT_EQ(marks(again->rows), (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ(write_time(dir.file("同じ名前.ts")), 1712491200);
     EXPECT_EQ(write_time(dir.file("同じ名前(2).ts")), 1712491200);
 

@@ -11,27 +11,16 @@ namespace kalvento {
 namespace {
 
 // Sets or clears KALVENTO_DIR for one test and puts the old value back.
-class ScopedSideFileDir {
-  public:
-    explicit ScopedSideFileDir(const char* value) {
-        if (const char* old = std::getenv("KALVENTO_DIR")) saved_ = old, had_ = true;
-        if (value != nullptr) {
-            ::setenv("KALVENTO_DIR", value, 1);
-        } else {
-            ::unsetenv("KALVENTO_DIR");
-        }
+struct ScopedSideFileDir {
+    explicit ScopedSideFileDir(const char* value) : old(std::getenv("KALVENTO_DIR")) {
+        if (old) saved = old;
+        value ? ::setenv("KALVENTO_DIR", value, 1) : ::unsetenv("KALVENTO_DIR");
     }
     ~ScopedSideFileDir() {
-        if (had_) {
-            ::setenv("KALVENTO_DIR", saved_.c_str(), 1);
-        } else {
-            ::unsetenv("KALVENTO_DIR");
-        }
+        old ? ::setenv("KALVENTO_DIR", saved.c_str(), 1) : ::unsetenv("KALVENTO_DIR");
     }
-
-  private:
-    std::string saved_;
-    bool had_ = false;
+    const char* old;
+    std::string saved;
 };
 
 TEST(SideFiles, NamesInOneDirectory) {

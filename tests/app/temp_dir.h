@@ -1,9 +1,11 @@
 // A fresh directory under the system's temporary directory, removed with its
-// contents when the test ends.
+// contents when the test ends, and whole-file reads and writes.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -33,5 +35,14 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+inline std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_text(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 }  // namespace kalvento::test

@@ -4,15 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace kalvento::test {
 namespace {
-
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(CliRules, ImportListExport) {
     CliScratch scratch;
@@ -28,7 +22,7 @@ TEST(CliRules, ImportListExport) {
     const CliRun imported = scratch.run({"rules", "import", exchange});
     EXPECT_EQ(imported.exitCode, 0);
     EXPECT_EQ(imported.output, "3 rules added\n");
-    const std::string settings = read_bytes(scratch.file("config/kalvento.ini"));
+    const std::string settings = read_all(scratch.file("config/kalvento.ini"));
     EXPECT_NE(settings.find("[OmbrixReName]\r\nIndexNo=2\r\n"), std::string::npos);
 
     const CliRun listed = scratch.run({"rules", "list"});
@@ -40,7 +34,7 @@ TEST(CliRules, ImportListExport) {
 
     const CliRun exported = scratch.run({"rules", "export", scratch.file("out.txt")});
     EXPECT_EQ(exported.exitCode, 0);
-    EXPECT_EQ(read_bytes(scratch.file("out.txt")),
+    EXPECT_EQ(read_all(scratch.file("out.txt")),
               "A\tB\tboth\t\t\t\t0\t0\t0\t0\t0\r\n" + cp932("表示") +
                   "\t\t@TT\t\t\t\t0\t0\t0\t0\t0\r\n" +
                   "\tTOKYO MX\t@TT "
@@ -48,7 +42,7 @@ TEST(CliRules, ImportListExport) {
 
     // A missing file changes nothing.
     EXPECT_EQ(scratch.run({"rules", "import", scratch.file("missing.txt")}).exitCode, 1);
-    EXPECT_EQ(read_bytes(scratch.file("config/kalvento.ini")), settings);
+    EXPECT_EQ(read_all(scratch.file("config/kalvento.ini")), settings);
 }
 
 }  // namespace

@@ -80,9 +80,8 @@ TEST(Compose, NotRenameNoDataAndRowTexts) {
     NamingSettings settings = name_and_compact_date();
     settings.notRename = true;
     RowTexts row = compose_entry(entry, settings);
-    EXPECT_EQ(entry.newName, entry.currentName);
-    EXPECT_EQ(entry.newPath, entry.sourcePath);
-    EXPECT_EQ(entry.nativeNewPath, entry.nativePath);
+    EXPECT_TRUE(entry.newName == entry.currentName && entry.newPath == entry.sourcePath &&
+                entry.nativeNewPath == entry.nativePath);
     EXPECT_EQ(row.columns[kColumnChannel], "CH");
     EXPECT_EQ(row.columns[kColumnDate], "04/07 21:00");
     EXPECT_EQ(row.columns[kColumnTitle], "T,Q");
@@ -93,8 +92,7 @@ TEST(Compose, NotRenameNoDataAndRowTexts) {
     // No start time: no name at all, not even an extension.
     FileEntry no_data = entry_for("/rec/x.ts", programme("データが有りません", 0));
     compose_entry(no_data, name_and_compact_date());
-    EXPECT_EQ(no_data.newName, "");
-    EXPECT_EQ(no_data.nativeNewPath, "");
+    EXPECT_EQ(no_data.newName + no_data.nativeNewPath, "");
     // A selected index out of range behaves the same instead of reading past the list.
     entry.selected = 5;
     compose_entry(entry, name_and_compact_date());

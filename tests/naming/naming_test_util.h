@@ -4,13 +4,11 @@
 #include "naming/entry_paths.h"
 #include "naming/file_entry.h"
 #include "platform/codepage.h"
+#include "tests/app/temp_dir.h"
 
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -29,15 +27,6 @@ inline ProgramInfo programme(std::string_view utf8_name, std::int64_t start = kS
 
 inline FileEntry entry_for(const std::string& native_path, const ProgramInfo& info) {
     return make_file_entry(native_path, {info});
-}
-
-inline void write_text(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-inline std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Last-write time in milliseconds since 1970; -1 when the file is missing.

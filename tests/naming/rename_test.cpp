@@ -56,7 +56,7 @@ TEST(ConvertEntry, CollisionsGetNumberedNames) {
     EXPECT_EQ(moved.status, ConvertStatus::moved);
     EXPECT_EQ(moved.fromPath, dir.file("a.ts"));
     EXPECT_EQ(first.nativePath, dir.file("番組.ts"));
-    EXPECT_EQ(first.sourcePath, cp932(dir.file("番組.ts")));
+    EXPECT_EQ(first.sourcePath, cp932(first.nativePath));
     EXPECT_EQ(first.currentName, cp932("番組.ts"));
     EXPECT_EQ(first.converted, 1);
 
@@ -97,10 +97,8 @@ TEST(ConvertEntry, NothingMovesWithoutAUsableName) {
     for (int n = 1; n <= kMaxNameNumber; ++n)
         write_text(dir.file("満(" + std::to_string(n) + ").ts"), "n");
     EXPECT_EQ(convert_entry(crowded, {}).status, ConvertStatus::noFreeName);
-    EXPECT_EQ(read_all(dir.file("z.ts")), "z");
-    EXPECT_EQ(read_all(dir.file("満.ts")), "0");
-    EXPECT_TRUE(fs::exists(dir.file("x.ts")));
-    EXPECT_TRUE(fs::exists(dir.file("y.ts")));
+    EXPECT_EQ(read_all(dir.file("z.ts")) + read_all(dir.file("満.ts")), "z0");
+    EXPECT_TRUE(fs::exists(dir.file("x.ts")) && fs::exists(dir.file("y.ts")));
 
     // A dangling symlink takes its name as much as a file does.
     FileEntry linked = recording(dir, "l.ts", "l", "リンク");

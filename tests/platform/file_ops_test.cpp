@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -27,20 +29,15 @@ class TempDir {
   public:
     TempDir() {
         std::random_device seed;
-        const auto base = fs::temp_directory_path();
-        for (;;) {
-            path_ = base / ("kalvento-file-ops-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(seed()));
-            if (fs::create_directory(path_)) break;
-        }
+        do {
+            path_ = fs::temp_directory_path() / ("kalvento-file-ops-" + std::to_string(::getpid()) +
+                                                 "-" + std::to_string(seed()));
+        } while (!fs::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ignored;
         fs::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
     std::string operator/(const std::string& name) const { return path_.string() + "/" + name; }
     const fs::path& path() const { return path_; }
 
@@ -49,9 +46,7 @@ class TempDir {
 };
 
 void write_file(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-    ASSERT_TRUE(out.good()) << path;
+    ASSERT_TRUE((std::ofstream(path, std::ios::binary) << content).good()) << path;
 }
 
 std::string read_file(const std::string& path) {
@@ -185,16 +180,14 @@ TEST(FileOps, ExistenceCountsEveryKindOfNameAndTheNameLimitIsReal) {
     ASSERT_EQ(::symlink("nowhere", (dir / "dangling").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "dir").c_str(), (dir / "dir-link").c_str()), 0);
 
-    EXPECT_TRUE(path_exists(dir / "file"));
-    EXPECT_TRUE(path_exists(dir / "dir"));
-    EXPECT_TRUE(path_exists(dir / "dangling"));
-    EXPECT_FALSE(path_exists(dir / "absent"));
-    EXPECT_FALSE(path_exists(dir / "file/below"));
-
-    EXPECT_TRUE(is_directory(dir / "dir"));
-    EXPECT_FALSE(is_directory(dir / "dir-link"));
-    EXPECT_FALSE(is_directory(dir / "file"));
-    EXPECT_FALSE(is_directory(dir / "dangling"));
+    // Name, exists, is a directory.
+    const std::tuple<const char*, bool, bool> names[] = {
+        {"file", true, false},     {"dir", true, true},      {"dangling", true, false},
+        {"dir-link", true, false}, {"absent", false, false}, {"file/below", false, false}};
+    for (const auto& [name, exists, directory] : names) {
+        EXPECT_EQ(path_exists(dir / name), exists) << name;
+        EXPECT_EQ(is_directory(dir / name), directory) << name;
+    }
 
     // 85 three-byte characters fill the 255 bytes exactly; the file system agrees.
     std::string longest;
@@ -270,24 +263,22 @@ TEST(FileOps, FileTimesSetOnlyTheLastWriteTimeOfRegularFiles) {
     EXPECT_TRUE(set_file_times(file, 1'704'132'245, 10));
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtim.tv_sec, 1'704'132'245);
-    EXPECT_EQ(info.st_mtim.tv_nsec, 10'000'000);
-    EXPECT_EQ(info.st_atim.tv_sec, 1'000'000'000);
-    EXPECT_EQ(info.st_atim.tv_nsec, 123);
+    EXPECT_EQ(std::tuple(info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_atim.tv_sec,
+                         info.st_atim.tv_nsec),
+              std::tuple(1'704'132'245, 10'000'000, 1'000'000'000, 123));
 
     EXPECT_TRUE(set_file_times(file, 1'704'132'245, 0));
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_nsec, 0);
 
-    EXPECT_FALSE(set_file_times(file, 1'704'132'245, 1000));
-    EXPECT_FALSE(set_file_times(file, 1'704'132'245, -1));
-    EXPECT_FALSE(set_file_times(dir / "absent", 1'704'132'245, 0));
-
-    // Neither a directory nor the file behind a symlink is dated.
+    // Bad milliseconds, a missing file, a directory and the file behind a symlink
+    // are refused.
     fs::create_directory(dir / "rec.ts.d");
-    EXPECT_FALSE(set_file_times(dir / "rec.ts.d", 1'704'132'245, 10));
     ASSERT_EQ(::symlink(file.c_str(), (dir / "link.ts").c_str()), 0);
-    EXPECT_FALSE(set_file_times(dir / "link.ts", 42, 10));
+    for (const auto& [name, hundredths] :
+         {std::pair{"rec.ts", 1000}, std::pair{"rec.ts", -1}, std::pair{"absent", 0},
+          std::pair{"rec.ts.d", 10}, std::pair{"link.ts", 10}})
+        EXPECT_FALSE(set_file_times(dir / name, 42, hundredths)) << name << " " << hundredths;
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_sec, 1'704'132'245);
 }
@@ -296,12 +287,14 @@ TEST(FileOps, LocalTimeIsReadInTheLocalZone) {
     // The suites run in Japan time anyway; pinned here for runs outside CTest.
     ::setenv("TZ", "Asia/Tokyo", 1);
     ::tzset();
-    EXPECT_EQ(local_time_to_unix(2024, 1, 2, 3, 4, 5), 1'704'132'245);
-    EXPECT_EQ(local_time_to_unix(1970, 1, 1, 8, 59, 59), -1);  // a real time, not an error
-    EXPECT_EQ(local_time_to_unix(2024, 2, 29, 0, 0, 0), 1'709'132'400);
-    EXPECT_EQ(local_time_to_unix(2023, 2, 29, 0, 0, 0), std::nullopt);
-    EXPECT_EQ(local_time_to_unix(2024, 13, 1, 0, 0, 0), std::nullopt);
-    EXPECT_EQ(local_time_to_unix(2024, 1, 1, 24, 0, 0), std::nullopt);
+    // -1 one second before the epoch is a real time, not an error.
+    const std::pair<std::array<int, 6>, std::optional<std::int64_t>> times[] = {
+        {{2024, 1, 2, 3, 4, 5}, 1'704'132'245},  {{1970, 1, 1, 8, 59, 59}, -1},
+        {{2024, 2, 29, 0, 0, 0}, 1'709'132'400}, {{2023, 2, 29, 0, 0, 0}, std::nullopt},
+        {{2024, 13, 1, 0, 0, 0}, std::nullopt},  {{2024, 1, 1, 24, 0, 0}, std::nullopt}};
+    for (const auto& [t, expected] : times)
+        EXPECT_EQ(local_time_to_unix(t[0], t[1], t[2], t[3], t[4], t[5]), expected)
+            << t[0] << "-" << t[1];
 }
 
 TEST(FileOps, RacingMovesOntoOneNameLoseNoFile) {

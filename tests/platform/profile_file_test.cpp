@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,33 +21,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-  public:
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("kalvento-profile-" + std::to_string(::getpid()) +
+                                                 "-" + std::to_string(counter++));
+    static inline std::atomic<int> counter{0};
     TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = fs::temp_directory_path() / ("kalvento-profile-" + std::to_string(::getpid()) +
-                                             "-" + std::to_string(counter++));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
+        fs::remove_all(path);
+        fs::create_directories(path);
     }
     ~TempDir() {
         std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path, ec);
     }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
     std::size_t entry_count() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {}));
     }
-
-  private:
-    fs::path path_;
 };
 
 void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::string read_bytes(const std::string& path) {
@@ -83,34 +78,35 @@ TEST(ProfileFile, ReadsValuesAsWindowsDoes) {
                                              "[Other]\r\n"
                                              "Spaced=other\r\n");
     ASSERT_TRUE(profile.load_result().ok());
-    EXPECT_EQ(profile.read_string("MAIN", "spaced", "-"), "padded value");
-    EXPECT_EQ(profile.read_string(" main ", " SPACED ", "-"), "padded value");
-    EXPECT_EQ(profile.read_string("Main", "Dq", "-"), "  kept blanks  ");
-    EXPECT_EQ(profile.read_string("Main", "Sq", "-"), "single");
-    EXPECT_EQ(profile.read_string("Main", "Mixed", "-"), "\"not closed'");
-    EXPECT_EQ(profile.read_string("Main", "Lone", "-"), "\"");
-    EXPECT_EQ(profile.read_string("Main", "Empty", "-"), "");
-    EXPECT_EQ(profile.read_string("Main", "Dup", "-"), "first");
-    EXPECT_EQ(profile.read_string("Other", "Spaced", "-"), "other");
-    // Not found: comments, lines without '=', keys outside any section, keys of
-    // a repeated section (the first one wins), missing sections.
-    EXPECT_EQ(profile.read_string("Main", "Commented", "-"), "-");
-    EXPECT_EQ(profile.read_string("Main", "; Commented", "-"), "-");
-    EXPECT_EQ(profile.read_string("Main", "NoEquals", "-"), "-");
-    EXPECT_EQ(profile.read_string("", "orphan", "-"), "-");
-    EXPECT_EQ(profile.read_string("Main", "Hidden", "-"), "-");
+    // "-" is not found: comments, lines without '=', keys outside any section,
+    // keys of a repeated section (the first one wins), missing sections.
+    const std::tuple<const char*, const char*, const char*> strings[] = {
+        {"MAIN", "spaced", "padded value"},
+        {" main ", " SPACED ", "padded value"},
+        {"Main", "Dq", "  kept blanks  "},
+        {"Main", "Sq", "single"},
+        {"Main", "Mixed", "\"not closed'"},
+        {"Main", "Lone", "\""},
+        {"Main", "Empty", ""},
+        {"Main", "Dup", "first"},
+        {"Other", "Spaced", "other"},
+        {"Main", "Commented", "-"},
+        {"Main", "; Commented", "-"},
+        {"Main", "NoEquals", "-"},
+        {"", "orphan", "-"},
+        {"Main", "Hidden", "-"},
+        {"Nowhere", "Spaced", "-"}};
+    for (const auto& [section, key, value] : strings)
+        EXPECT_EQ(profile.read_string(section, key, "-"), value) << section << "/" << key;
     EXPECT_EQ(profile.read_string("Nowhere", "Spaced", " default "), " default ");
 
-    EXPECT_EQ(profile.read_int("Main", "Number", 5), -12);
-    EXPECT_EQ(profile.read_int("Main", "Quoted", 5), 7);
-    EXPECT_EQ(profile.read_int("Main", "Junk", 5), 0);
-    EXPECT_EQ(profile.read_int("Main", "Empty", 5), 5);
-    EXPECT_EQ(profile.read_int("Main", "Missing", -1), -1);
-    EXPECT_EQ(parse_profile_integer("42A94967297"), 42);
-    EXPECT_EQ(parse_profile_integer("4294967297"), 1);
-    EXPECT_EQ(parse_profile_integer("-4294967297"), -1);
-    EXPECT_EQ(parse_profile_integer(" +8"), 8);
-    EXPECT_EQ(parse_profile_integer("- 8"), 0);
+    const std::pair<const char*, int> ints[] = {
+        {"Number", -12}, {"Quoted", 7}, {"Junk", 0}, {"Empty", 5}, {"Missing", 5}};
+    for (const auto& [key, value] : ints) EXPECT_EQ(profile.read_int("Main", key, 5), value) << key;
+    const std::pair<const char*, int> integers[] = {
+        {"42A94967297", 42}, {"4294967297", 1}, {"-4294967297", -1}, {" +8", 8}, {"- 8", 0}};
+    for (const auto& [text, value] : integers)
+        EXPECT_EQ(parse_profile_integer(text), value) << text;
 }
 
 TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
@@ -185,13 +181,11 @@ TEST(ProfileFile, DuplicatesAndUnsafeInput) {
     EXPECT_EQ(profile.read_string("S", "v", ""), "a  [Evil] b");
     EXPECT_TRUE(profile.write_string("S", "nul", std::string("cut\0here", 8)));
     EXPECT_EQ(profile.read_string("S", "nul", ""), "cut");
-    EXPECT_FALSE(profile.write_string("S", "a=b", "x"));
-    EXPECT_FALSE(profile.write_string("S", "[k]", "x"));
-    EXPECT_FALSE(profile.write_string("S", ";k", "x"));
-    EXPECT_FALSE(profile.write_string("S", " ", "x"));
-    EXPECT_FALSE(profile.write_string("", "k", "x"));
-    EXPECT_FALSE(profile.write_string("A\nB", "k", "x"));
-    EXPECT_FALSE(profile.write_string("A\x81", "k", "x"));  // would swallow the ']'
+    // A trailing lead byte in a section name would swallow the ']'.
+    for (const auto& [section, key] :
+         {std::pair{"S", "a=b"}, std::pair{"S", "[k]"}, std::pair{"S", ";k"}, std::pair{"S", " "},
+          std::pair{"", "k"}, std::pair{"A\nB", "k"}, std::pair{"A\x81", "k"}})
+        EXPECT_FALSE(profile.write_string(section, key, "x")) << section << "/" << key;
     EXPECT_TRUE(profile.write_string("A\x81]", "k", "x"));
     EXPECT_EQ(profile.read_string("A\x81]", "k", ""), "x");
     EXPECT_TRUE(profile.delete_key("A\x81]", "k"));

@@ -38,28 +38,20 @@ Bytes extended(std::uint8_t number, std::vector<test::ExtendedItem> items, Bytes
 Bytes present_section(std::uint16_t event_id, const Bytes& descriptors,
                       std::array<std::uint8_t, 5> start = test::mjd_time(2010, 4, 24, 1, 30, 15),
                       std::array<std::uint8_t, 3> duration = test::bcd_duration(0, 30, 45),
-                      std::uint16_t service_id = 1024, std::uint8_t version = 1) {
-    test::EitHeader header;
-    header.serviceId = service_id;
-    header.transportStreamId = 16;
-    header.originalNetworkId = 32;
-    header.version = version;
-    test::EitEvent event;
-    event.eventId = event_id;
-    event.start = start;
-    event.duration = duration;
-    event.descriptors = descriptors;
-    return test::eit_pf_section(header, event);
+                      std::uint16_t service_id = 1024) {
+    return test::eit_pf_section(
+        {.serviceId = service_id, .transportStreamId = 16, .originalNetworkId = 32, .version = 1},
+        test::EitEvent{
+            .eventId = event_id, .start = start, .duration = duration, .descriptors = descriptors});
 }
 
 ProgramEntry program(std::uint16_t number, std::uint32_t packets, Bytes section) {
-    ProgramEntry entry;
-    entry.programNumber = number;
-    entry.pmtPid = 0x1F0;
-    entry.videoPid = packets > 0 ? 0x111 : 0;
-    entry.videoPackets = packets;
-    entry.presentEventSection = std::move(section);
-    return entry;
+    return ProgramEntry{.programNumber = number,
+                        .pmtPid = 0x1F0,
+                        .videoPid = static_cast<std::uint16_t>(packets > 0 ? 0x111 : 0),
+                        .videoPackets = packets,
+                        .presentEventSection = std::move(section),
+                        .sitEvent = {}};
 }
 
 Bytes named(std::uint16_t event_id, std::string_view name, std::uint16_t service_id = 1024) {
@@ -214,33 +206,27 @@ TEST(Candidates, SitEventGivesStartEndAndPlainHeadings) {
 TEST(Candidates, TextsAreCutAtCharacterBoundaries) {
     std::string letters;
     for (int i = 0; i < 110; ++i) letters += "Ａ";
-    const Bytes long_name = arib_encode(letters);  // decodes to 220 bytes
-    ASSERT_LE(long_name.size(), 120u);
+    const Bytes piece = arib_encode(letters);  // decodes to 220 bytes
+    ASSERT_LE(piece.size(), 120u);
+    // A name is cut at 158 (159 would split a character), a text at 338.
     auto candidate = build_candidate(
-        program(1, 1,
-                present_section(1, test::short_event_descriptor(long_name, arib_encode(letters)))),
+        program(1, 1, present_section(1, test::short_event_descriptor(piece, piece))),
         ServiceNames{});
     ASSERT_TRUE(candidate);
-    EXPECT_EQ(candidate->eventName.size(), 158u);  // 159 would split a character
+    EXPECT_EQ(candidate->eventName.size(), 158u);
     EXPECT_EQ(candidate->eventText.size(), 220u);
-
-    Bytes long_text;
-    for (int i = 0; i < 2; ++i) {
-        const Bytes piece = arib_encode(letters);
-        long_text.insert(long_text.end(), piece.begin(), piece.end());
-    }
     candidate = build_candidate(
         program(1, 1,
-                present_section(1, test::short_event_descriptor(arib_encode("x"), long_text))),
+                present_section(
+                    1, test::short_event_descriptor(arib_encode("x"), concat({piece, piece})))),
         ServiceNames{});
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventText.size(), 338u);
 
     // Many headings with long items: the extended text stops at its limit.
     Bytes many;
-    for (int i = 0; i < 40; ++i) {
-        many = concat({many, extended(0, {{arib_encode("見出し"), arib_encode(letters)}})});
-    }
+    for (int i = 0; i < 40; ++i)
+        many = concat({many, extended(0, {{arib_encode("見出し"), piece}})});
     ProgramEntry entry = program(1, 1, {});
     entry.sitEvent.descriptors = concat({short_event("長い", ""), many});
     candidate = build_candidate(entry, ServiceNames{});
@@ -251,7 +237,6 @@ TEST(Candidates, TextsAreCutAtCharacterBoundaries) {
 
     // One item continued over many descriptors: the pending bytes stop at
     // their limit with whole fields, and the rest of that item is dropped.
-    const Bytes piece = arib_encode(letters);
     Bytes continued = extended(0, {{arib_encode("長文"), piece}});
     for (int i = 0; i < 40; ++i) continued = concat({continued, extended(1, {{{}, piece}})});
     continued = concat({continued, extended(2, {{arib_encode("次"), arib_encode("続き")}})});
@@ -337,13 +322,10 @@ TEST(Candidates, CollectedWithoutDuplicatesLargestCountFirst) {
         program(1024, 300, named(5, "メイン", 1024)), program(1027, 0, named(3, "データ", 1027)),
         program(1028, 200, named(8, "サブ", 1028)),   program(1029, 999, {}),
     };
-    list = collect_candidates(multiplex, names);
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0].serviceId, 1024);
-    EXPECT_EQ(list[1].serviceId, 1025);
-    EXPECT_EQ(list[2].serviceId, 1028);
-    EXPECT_EQ(list[3].serviceId, 1026);
-    EXPECT_EQ(list[4].serviceId, 1027);
+    std::vector<int> order;
+    for (const ProgramInfo& info : collect_candidates(multiplex, names))
+        order.push_back(info.serviceId);
+    EXPECT_EQ(order, (std::vector<int>{1024, 1025, 1028, 1026, 1027}));
 }
 
 TEST(Candidates, TimesLinesAndTheNoDataCandidate) {
@@ -352,21 +334,16 @@ TEST(Candidates, TimesLinesAndTheNoDataCandidate) {
         return broadcast_time(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]), bytes[2],
                               bytes[3]);
     };
-    EXPECT_EQ(at(2010, 4, 24, 1, 30), local_time(2010, 4, 24, 1, 30));
-    EXPECT_EQ(at(2012, 2, 29, 23, 59), local_time(2012, 2, 29, 23, 59));
-    EXPECT_EQ(at(2000, 3, 1, 0, 0), local_time(2000, 3, 1, 0, 0));
-    EXPECT_EQ(at(1999, 12, 31, 12, 5), local_time(1999, 12, 31, 12, 5));
+    const std::array<int, 5> times[] = {
+        {2010, 4, 24, 1, 30}, {2012, 2, 29, 23, 59}, {2000, 3, 1, 0, 0}, {1999, 12, 31, 12, 5}};
+    for (const auto& [y, mo, d, h, mi] : times)
+        EXPECT_EQ(at(y, mo, d, h, mi), local_time(y, mo, d, h, mi));
     EXPECT_EQ(broadcast_time(55310, 0x13, 0x45), local_time(2010, 4, 24, 13, 45));
 
     EXPECT_EQ(first_line("abc\rdef"), "abc");
     EXPECT_EQ(first_line("no break"), "no break");
     // A lead byte takes the next byte with it, whatever it is.
-    EXPECT_EQ(first_line(std::string("\x82\r"
-                                     "a\rb",
-                                     5)),
-              std::string("\x82\r"
-                          "a",
-                          3));
+    EXPECT_EQ(first_line(std::string("\x82\ra\rb", 5)), std::string("\x82\ra", 3));
     EXPECT_EQ(first_line("\x82"), "\x82");
 
     const ProgramInfo none = no_data_candidate();

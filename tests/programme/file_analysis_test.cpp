@@ -20,20 +20,17 @@ constexpr std::uint16_t kVideoPid = 0x111;
 constexpr std::uint16_t kNetwork = 0x7FE8;  // a terrestrial network: kind 0
 
 Bytes present(std::uint16_t event_id, std::uint8_t version, std::string_view name, int hour) {
-    test::EitHeader header;
-    header.serviceId = 1024;
-    header.transportStreamId = 16;
-    header.originalNetworkId = kNetwork;
-    header.version = version;
-    test::EitEvent event;
-    event.eventId = event_id;
-    event.start = test::mjd_time(2014, 5, 10, hour, 0);
-    event.duration = test::bcd_duration(1, 0);
-    event.descriptors = test::concat({
-        test::short_event_descriptor(arib_encode(name), arib_encode("説明")),
-        test::component_descriptor(0x01, 0xB3),
-    });
-    return test::eit_pf_section(header, event);
+    return test::eit_pf_section(
+        {.serviceId = 1024,
+         .transportStreamId = 16,
+         .originalNetworkId = kNetwork,
+         .version = version},
+        test::EitEvent{.eventId = event_id,
+                       .start = test::mjd_time(2014, 5, 10, hour, 0),
+                       .duration = test::bcd_duration(1, 0),
+                       .descriptors = test::concat(
+                           {test::short_event_descriptor(arib_encode(name), arib_encode("説明")),
+                            test::component_descriptor(0x01, 0xB3)})});
 }
 
 // A terrestrial recording of service 1024 across a programme change: the first
@@ -61,26 +58,22 @@ Bytes programme_change_stream() {
 
 class FileAnalysis : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        directory_ = std::filesystem::temp_directory_path() /
-                     ("kalvento-analysis-" + std::to_string(random()));
-        std::filesystem::create_directories(directory_);
-    }
     void TearDown() override { std::filesystem::remove_all(directory_); }
 
     std::string write(const std::string& name, const Bytes& bytes) {
-        const auto path = directory_ / name;
-        EXPECT_TRUE(test::write_file(path, bytes));
-        return path.string();
+        std::filesystem::create_directories(directory_);
+        EXPECT_TRUE(test::write_file(directory_ / name, bytes));
+        return (directory_ / name).string();
     }
 
-    std::filesystem::path directory_;
+    const std::filesystem::path directory_ =
+        std::filesystem::temp_directory_path() /
+        ("kalvento-analysis-" + std::to_string(std::random_device{}()));
     const AnalysisWindow whole_file{0, 50};
+    const std::string path = write("change.ts", programme_change_stream());
 };
 
 TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
-    const std::string path = write("change.ts", programme_change_stream());
     ChannelNameMap channels;
     parse_channel_names(channels, cp932("わたしの局\t1024\t16\t32744\r\n"));
 
@@ -112,7 +105,6 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
 }
 
 TEST_F(FileAnalysis, StopAndNothingFound) {
-    const std::string path = write("change.ts", programme_change_stream());
     const AnalysisResult stopped = analyse_recording(
         path, whole_file, ChannelNameMap{}, [](std::int64_t, std::int64_t) { return false; });
     EXPECT_EQ(stopped.outcome, AnalysisOutcome::cancelled);

@@ -34,6 +34,19 @@ LocalHttpServer::Responder always(std::string bytes, bool keep_open = false) {
     };
 }
 
+// Serves one canned reply and fetches the page from it.
+struct Fetched {
+    std::optional<std::string> page;
+    TransferState state;
+};
+Fetched fetch_reply(std::string reply) {
+    LocalHttpServer server(always(std::move(reply)));
+    HttpClient client;
+    Fetched result{fetch_page(client, server.base_url(), short_plan()), TransferState::finished};
+    result.state = client.state();
+    return result;
+}
+
 // A port on 127.0.0.1 that nothing listens on.
 std::uint16_t closed_port() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -77,18 +90,12 @@ TEST(SplitUrl, AcceptsHttpAndHttpsInAnyCase) {
 }
 
 TEST(SplitUrl, RejectsWhatCannotBeRequested) {
-    EXPECT_FALSE(split_url("ftp://example.org/"));
-    EXPECT_FALSE(split_url("http://"));
-    EXPECT_FALSE(split_url("http:/x"));
-    EXPECT_FALSE(split_url("https://"));
-    EXPECT_FALSE(split_url("http:///path"));
-    EXPECT_FALSE(split_url("http://host:/"));
-    EXPECT_FALSE(split_url("http://host:0/"));
-    EXPECT_FALSE(split_url("http://host:99999/"));
     // A line break would smuggle a header of its own into the request.
-    EXPECT_FALSE(split_url("http://host/a\r\nX-Evil: 1"));
-    EXPECT_FALSE(split_url("http://host/a b"));
-    EXPECT_FALSE(split_url("http://" + std::string(kUrlPartLimit + 1, 'h')));
+    for (const std::string& url : std::vector<std::string>{
+             "ftp://example.org/", "http://", "http:/x", "https://", "http:///path",
+             "http://host:/", "http://host:0/", "http://host:99999/", "http://host/a\r\nX-Evil: 1",
+             "http://host/a b", "http://" + std::string(kUrlPartLimit + 1, 'h')})
+        EXPECT_FALSE(split_url(url)) << url;
 }
 
 TEST(ReplyText, StripsHeadersAndNormalisesLineEnds) {
@@ -139,44 +146,30 @@ TEST(HttpFetch, SendsTheExactRequestAndTakesAnyStatus) {
 }
 
 TEST(HttpFetch, KeepsEveryByteOfVariousReplies) {
-    // LF-only headers and body.
-    {
-        LocalHttpServer server(always("HTTP/1.0 200 OK\nServer: x\n\nrow1\nrow2\n"));
-        HttpClient client;
-        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), "row1\r\nrow2\r\n");
-    }
-    // No header block at all.
-    {
-        LocalHttpServer server(always("just text"));
-        HttpClient client;
-        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), "just text");
-    }
+    // LF-only headers and body; no header block at all.
+    EXPECT_EQ(fetch_reply("HTTP/1.0 200 OK\nServer: x\n\nrow1\nrow2\n").page, "row1\r\nrow2\r\n");
+    EXPECT_EQ(fetch_reply("just text").page, "just text");
     // Exactly 65,536 bytes, the first size of the reply buffer.
-    {
-        const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
-        std::string body(65536 - head.size(), 'x');
-        for (std::size_t i = 0; i < body.size(); i += 100)
-            body[i] = static_cast<char>('a' + i % 26);
-        LocalHttpServer server(always(head + body));
-        HttpClient client;
-        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan()), body);
-    }
+    const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
+    std::string body(65536 - head.size(), 'x');
+    for (std::size_t i = 0; i < body.size(); i += 100) body[i] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(fetch_reply(head + body).page, body);
     // A NUL byte ends the text of the chunk it arrives in.
-    {
-        LocalHttpServer server(always(std::string("HTTP/1.0 200 OK\r\n\r\nabc\0def", 25)));
-        HttpClient client;
-        const auto page = fetch_page(client, server.base_url(), short_plan());
-        ASSERT_TRUE(page);
-        EXPECT_EQ(page->substr(0, 3), "abc");
-        EXPECT_EQ(page->find('\0'), std::string::npos);
-    }
+    const Fetched nul = fetch_reply(std::string("HTTP/1.0 200 OK\r\n\r\nabc\0def", 25));
+    ASSERT_TRUE(nul.page);
+    EXPECT_EQ(nul.page->substr(0, 3), "abc");
+    EXPECT_EQ(nul.page->find('\0'), std::string::npos);
     // A body that is not UTF-8 is no page.
-    {
-        LocalHttpServer server(always(http_reply("\x82\xA0")));
-        HttpClient client;
-        EXPECT_FALSE(fetch_page(client, server.base_url(), short_plan()));
-        EXPECT_EQ(client.state(), TransferState::aborted);
-    }
+    const Fetched not_utf8 = fetch_reply(http_reply("\x82\xA0"));
+    EXPECT_FALSE(not_utf8.page);
+    EXPECT_EQ(not_utf8.state, TransferState::aborted);
+    // Over the limit the transfer is aborted; at the limit every byte arrives.
+    const Fetched huge = fetch_reply(head + std::string(9 * 1024 * 1024, 'a'));
+    EXPECT_FALSE(huge.page);
+    EXPECT_EQ(huge.state, TransferState::aborted);
+    const Fetched full = fetch_reply(head + std::string(kReplyLimit - head.size(), 'a'));
+    ASSERT_TRUE(full.page);
+    EXPECT_EQ(full.page->size(), kReplyLimit - head.size());
 }
 
 TEST(HttpFetch, GivesUpOnServersThatDoNotAnswerProperly) {
@@ -196,41 +189,18 @@ TEST(HttpFetch, GivesUpOnServersThatDoNotAnswerProperly) {
         EXPECT_FALSE(client.diagnostics().empty());
     }
     // Closes at once without a word: an empty page, without waiting out the rounds.
-    {
-        LocalHttpServer server(always(""));
-        HttpClient client;
-        const auto started = Clock::now();
-        EXPECT_EQ(fetch_page(client, server.base_url(), short_plan(50, 100)), "");
-        EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
-    }
+    auto started = Clock::now();
+    EXPECT_EQ(fetch_reply("").page, "");
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
     // Nothing listens: the connect fails and the wait ends early.
-    {
-        HttpClient client;
-        const auto started = Clock::now();
-        EXPECT_FALSE(fetch_page(client, "http://127.0.0.1:" + std::to_string(closed_port()) + "/",
-                                short_plan(50, 100)));
-        EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
-        EXPECT_EQ(client.state(), TransferState::aborted);
-        ASSERT_FALSE(client.diagnostics().empty());
-        EXPECT_EQ(client.diagnostics()[0].rfind(cp932("サーバへの接続に失敗しました。"), 0), 0u);
-    }
-}
-
-TEST(HttpFetch, AbortsRepliesOverTheLimit) {
-    const std::string head = "HTTP/1.0 200 OK\r\n\r\n";
-    {
-        LocalHttpServer server(always(head + std::string(9 * 1024 * 1024, 'a')));
-        HttpClient client;
-        EXPECT_FALSE(fetch_page(client, server.base_url(), short_plan()));
-        EXPECT_EQ(client.state(), TransferState::aborted);
-    }
-    {
-        LocalHttpServer server(always(head + std::string(kReplyLimit - head.size(), 'a')));
-        HttpClient client;
-        const auto page = fetch_page(client, server.base_url(), short_plan());
-        ASSERT_TRUE(page);
-        EXPECT_EQ(page->size(), kReplyLimit - head.size());
-    }
+    HttpClient client;
+    started = Clock::now();
+    EXPECT_FALSE(fetch_page(client, "http://127.0.0.1:" + std::to_string(closed_port()) + "/",
+                            short_plan()));
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
+    EXPECT_EQ(client.state(), TransferState::aborted);
+    ASSERT_FALSE(client.diagnostics().empty());
+    EXPECT_EQ(client.diagnostics()[0].rfind(cp932("サーバへの接続に失敗しました。"), 0), 0u);
 }
 
 TEST(HttpFetch, RefusesWhatItCannotSendOrRunTwice) {

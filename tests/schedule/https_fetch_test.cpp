@@ -33,7 +33,7 @@ bool mentions(const std::vector<std::string>& diagnostics, std::string_view text
 }
 
 TEST(HttpsFetch, FetchesFromAServerWithAVerifiedCertificate) {
-    test::ScheduleTempDir dir;
+    test::TempDir dir;
     const std::string ca_file = dir.file("ca.pem");
     test::TlsTestAuthority authority({"DNS:localhost", "IP:127.0.0.1"}, ca_file);
     LocalHttpServer server(page("secure\nrows\n"), authority.stream_factory());
@@ -52,7 +52,7 @@ TEST(HttpsFetch, FetchesFromAServerWithAVerifiedCertificate) {
 }
 
 TEST(HttpsFetch, RefusesCertificatesThatDoNotProveTheServer) {
-    test::ScheduleTempDir dir;
+    test::TempDir dir;
     const std::string ca_file = dir.file("ca.pem");
     // Issued for another name than the one asked for.
     {

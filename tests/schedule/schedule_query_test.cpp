@@ -66,6 +66,12 @@ void apply(const ScheduleLookup& lookup, ProgramInfo& info, const RenameRule& ru
     lookup(info, rule, "rec.ts");
 }
 
+// The four result fields, in UTF-8, joined by "|".
+std::string results(const ProgramInfo& info) {
+    return cp932_to_utf8_lossy(info.resultTitle + "|" + info.resultNumbers + "|" +
+                               info.resultSubtitle + "|" + info.resultChannel);
+}
+
 std::string request_line(const std::string& request) {
     return request.substr(0, request.find("\r\n"));
 }
@@ -97,10 +103,7 @@ TEST(ScheduleQuery, NearestRowFillsTheResultsAndIsFetchedOnce) {
     EXPECT_EQ(info.queryTitle, cp932("番組名 #5 今回の話"));
     EXPECT_NE(info.queryRow.find("25:30-26:00"), std::string::npos);
     EXPECT_EQ(info.querySpan, cp932("新"));
-    EXPECT_EQ(info.resultTitle, cp932("番組名"));
-    EXPECT_EQ(info.resultNumbers, "#5");
-    EXPECT_EQ(info.resultSubtitle, cp932("今回の話"));
-    EXPECT_EQ(info.resultChannel, "TOKYO MX");
+    EXPECT_EQ(results(info), "番組名|#5|今回の話|TOKYO MX");
     EXPECT_GE(pumped, 1);
     ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged[0], server.base_url() + "/find?sd=2&kw=" + kTitleWord +
@@ -109,16 +112,13 @@ TEST(ScheduleQuery, NearestRowFillsTheResultsAndIsFetchedOnce) {
     // The same search again: the stored row, no second fetch.
     apply(lookup, info, rule);
     EXPECT_EQ(server.request_count(), 1u);
-    EXPECT_EQ(info.resultSubtitle, cp932("今回の話"));
+    EXPECT_EQ(results(info), "番組名|#5|今回の話|TOKYO MX");
 
     // Only the flags that are set fill their field.
     RenameRule title_only = rule;
     title_only.SyoboNB = title_only.SyoboSB = title_only.SyoboCH = 0;
     apply(lookup, info, title_only);
-    EXPECT_EQ(info.resultTitle, cp932("番組名"));
-    EXPECT_EQ(info.resultNumbers, "");
-    EXPECT_EQ(info.resultSubtitle, "");
-    EXPECT_EQ(info.resultChannel, "");
+    EXPECT_EQ(results(info), "番組名|||");
 }
 
 TEST(ScheduleQuery, SubtitleSearchTakesTheFirstRow) {
@@ -136,8 +136,7 @@ TEST(ScheduleQuery, SubtitleSearchTakesTheFirstRow) {
     ASSERT_EQ(server.request_count(), 1u);
     EXPECT_NE(server.requests()[0].find("&st=" + url_encode(cp932("最終回")) + "&cm=&r=0&"),
               std::string::npos);
-    EXPECT_EQ(info.resultNumbers, "#12");
-    EXPECT_EQ(info.resultSubtitle, cp932("最終回"));
+    EXPECT_EQ(results(info), "番組名|#12|最終回|BS11");
 }
 
 TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
@@ -149,8 +148,7 @@ TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
     apply(lookup, info, rule);
     EXPECT_EQ(server.request_count(), 1u);
     EXPECT_EQ(info.queryKey, "@TT");
-    EXPECT_EQ(info.queryRow, "");
-    EXPECT_EQ(info.resultTitle, "");
+    EXPECT_EQ(info.queryRow + results(info), "|||");
 
     // Other search texts make a new search.
     rule.SyoboFindCh = "@CH";
@@ -183,13 +181,10 @@ TEST(ScheduleQuery, ServiceThatCannotBeReachedLeavesTheCandidatesOwnFields) {
     ScheduleService service = service_for(base);
     std::vector<std::string> logged;
     service.log = [&](const std::string& text) { logged.push_back(text); };
-    const ScheduleLookup lookup = make_schedule_lookup(service);
     ProgramInfo info = recording();
-    apply(lookup, info, search_rule());
+    apply(make_schedule_lookup(service), info, search_rule());
     EXPECT_EQ(info.queryKey, "@TT");
-    EXPECT_EQ(info.queryRow, "");
-    EXPECT_EQ(info.resultTitle, "");
-    EXPECT_EQ(info.resultSubtitle, "");
+    EXPECT_EQ(info.queryRow + results(info), "|||");
     EXPECT_GE(logged.size(), 2u);  // the address and why it failed
 }
 
@@ -226,8 +221,7 @@ TEST(ScheduleQuery, RowOfSeveralEpisodesFetchesTheirSubtitles) {
     no_numbers.SyoboNB = 0;
     apply(lookup, plain, no_numbers);
     EXPECT_EQ(server.request_count(), 3u);
-    EXPECT_EQ(plain.resultSubtitle, "");
-    EXPECT_EQ(plain.resultNumbers, "");
+    EXPECT_EQ(results(plain), "番組名|||TOKYO MX");
 }
 
 TEST(ScheduleQuery, SecondSearchFromTheStoredRowSendsTheCleanedWord) {
@@ -241,8 +235,7 @@ TEST(ScheduleQuery, SecondSearchFromTheStoredRowSendsTheCleanedWord) {
     const RenameRule rule = search_rule();
     apply(lookup, info, rule);
     ASSERT_EQ(server.request_count(), 2u);
-    EXPECT_EQ(info.queryMemo, "");
-    EXPECT_EQ(info.resultSubtitle, "");
+    EXPECT_EQ(info.queryMemo + info.resultSubtitle, "");
 
     // The row comes from the candidate now; the word is built again from the
     // rule and the candidate, not sent as the raw "@TT".

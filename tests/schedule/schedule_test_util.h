@@ -2,39 +2,13 @@
 // result-page lines as the schedule service writes them (UTF-8).
 #pragma once
 
-#include <atomic>
+#include "tests/app/temp_dir.h"
+
 #include <cstdint>
 #include <ctime>
-#include <filesystem>
 #include <string>
-#include <system_error>
-
-#include <unistd.h>
 
 namespace kalvento::test {
-
-class ScheduleTempDir {
-  public:
-    ScheduleTempDir() {
-        static std::atomic<int> counter{0};
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("kalvento-schedule-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScheduleTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScheduleTempDir(const ScheduleTempDir&) = delete;
-    ScheduleTempDir& operator=(const ScheduleTempDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // Seconds since 1970 of a local time; hours past 23 run into the next day.
 inline std::int64_t local_seconds(int year, int month, int day, int hour, int minute) {

@@ -13,19 +13,6 @@ namespace {
 
 constexpr std::uint16_t kSdtPid = 0x0011;
 
-// The 188-byte packets of a stream built with unit size 188.
-std::vector<Bytes> packets_of(const Bytes& stream) {
-    std::vector<Bytes> packets;
-    for (std::size_t at = 0; at + kPacketSize <= stream.size(); at += kPacketSize)
-        packets.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(at),
-                             stream.begin() + static_cast<std::ptrdiff_t>(at + kPacketSize));
-    return packets;
-}
-
-void feed(TsAnalyzer& analyzer, const std::vector<Bytes>& packets) {
-    for (const Bytes& packet : packets) analyzer.handle_packet(packet.data());
-}
-
 Bytes name_of(int id) {
     const std::string text = "service " + std::to_string(id);
     return Bytes(text.begin(), text.end());
@@ -41,6 +28,18 @@ Bytes sdt_with(std::uint16_t first, int count) {
     return sdt_section(0x7FE1, 0x7FE1, 0, services);
 }
 
+// A unit-start payload: the pointer field, then the given pieces.
+Bytes start_payload(std::uint8_t pointer, std::initializer_list<Bytes> pieces) {
+    Bytes payload = {pointer};
+    for (const Bytes& piece : pieces) payload.insert(payload.end(), piece.begin(), piece.end());
+    return payload;
+}
+
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t to) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
 std::vector<int> service_ids(const TsAnalyzer& analyzer) {
     std::vector<int> ids;
     for (const ServiceRecord& record : analyzer.services()) ids.push_back(record.serviceId);
@@ -51,51 +50,43 @@ TEST(Crc32, MatchesTheMpeg2CheckValue) {
     const std::string check = "123456789";
     EXPECT_EQ(crc32_mpeg2({reinterpret_cast<const std::uint8_t*>(check.data()), check.size()}),
               0x0376E6E7u);
-    const Bytes section = pat_section(1, 0, {{1, 0x100}});
-    EXPECT_EQ(crc32_mpeg2(section), 0u);  // over a whole section, CRC included
+    EXPECT_EQ(crc32_mpeg2(pat_section(1, 0, {{1, 0x100}})), 0u);  // over a whole section
 }
 
-TEST(SectionAssembly, SplitSectionIsHandledWhenItsLastByteArrives) {
+TEST(SectionAssembly, SplitSectionRepeatedAndLostPackets) {
     const Bytes sdt = sdt_with(1, 40);  // several packets long
-    ASSERT_GT(sdt.size(), 3 * 184u);
     StreamBuilder builder;
     builder.add_section(kSdtPid, sdt);
-    const std::vector<Bytes> packets = packets_of(builder.bytes());
-    ASSERT_EQ(packets.size(), (sdt.size() + 1 + 183) / 184);
+    const Bytes& stream = builder.bytes();
+    const std::size_t packets = stream.size() / kPacketSize;
+    ASSERT_EQ(packets, (sdt.size() + 1 + 183) / 184);
+    ASSERT_GT(packets, 3u);
+    const auto packet = [&](std::size_t i) { return stream.data() + i * kPacketSize; };
 
-    TsAnalyzer analyzer;
-    for (std::size_t i = 0; i + 1 < packets.size(); ++i) {
-        analyzer.handle_packet(packets[i].data());
-        EXPECT_TRUE(analyzer.services().empty()) << "after packet " << i;
+    // Handled when its last byte arrives; a repeated packet (same counter) is
+    // not appended twice; a lost packet breaks the CRC and leaves nothing.
+    TsAnalyzer whole, repeated, lost;
+    for (std::size_t i = 0; i < packets; ++i) {
+        EXPECT_TRUE(whole.services().empty()) << "before packet " << i;
+        whole.handle_packet(packet(i));
+        repeated.handle_packet(packet(i));
+        if (i == 1) repeated.handle_packet(packet(i));
+        if (i != 1) lost.handle_packet(packet(i));
     }
-    analyzer.handle_packet(packets.back().data());
-    EXPECT_EQ(analyzer.services().size(), 40u);
-    EXPECT_EQ(analyzer.services()[39].serviceName, name_of(40));
-
-    // A repeated packet (same counter) is not appended a second time.
-    TsAnalyzer repeated;
-    for (std::size_t i = 0; i < packets.size(); ++i) {
-        repeated.handle_packet(packets[i].data());
-        if (i == 1) repeated.handle_packet(packets[i].data());
-    }
+    EXPECT_EQ(whole.services().size(), 40u);
+    EXPECT_EQ(whole.services()[39].serviceName, name_of(40));
     EXPECT_EQ(repeated.services().size(), 40u);
-
-    // A lost packet breaks the section: it fails its CRC and leaves nothing.
-    TsAnalyzer lost;
-    for (std::size_t i = 0; i < packets.size(); ++i)
-        if (i != 1) lost.handle_packet(packets[i].data());
     EXPECT_TRUE(lost.services().empty());
 }
 
 TEST(SectionAssembly, SeveralSectionsInOnePayloadAndStuffing) {
-    // Two short sections in one packet, then 0xFF stuffing.
+    // Two short sections in one packet, then 0xFF stuffing; then long sections
+    // back to back, the second and third starting mid-packet behind a pointer field.
     StreamBuilder builder;
     EXPECT_EQ(builder.add_sections(kSdtPid, {sdt_with(1, 1), sdt_with(2, 1)}), 1u);
-    // Long sections back to back: the second and third start in the middle of
-    // packets, behind a pointer field.
     builder.add_sections(kSdtPid, {sdt_with(10, 12), sdt_with(30, 9), sdt_with(50, 1)});
     TsAnalyzer analyzer;
-    feed(analyzer, packets_of(builder.bytes()));
+    feed(analyzer, builder.bytes());
     std::vector<int> expected = {1, 2};
     for (int id = 10; id < 22; ++id) expected.push_back(id);
     for (int id = 30; id < 39; ++id) expected.push_back(id);
@@ -103,14 +94,10 @@ TEST(SectionAssembly, SeveralSectionsInOnePayloadAndStuffing) {
     EXPECT_EQ(service_ids(analyzer), expected);
 
     // Bytes behind stuffing are dropped, even if they look like a section.
-    Bytes payload = {0x00};  // pointer field
-    const Bytes first = sdt_with(60, 1);
-    const Bytes hidden = sdt_with(61, 1);
-    payload.insert(payload.end(), first.begin(), first.end());
-    payload.push_back(0xFF);
-    payload.insert(payload.end(), hidden.begin(), hidden.end());
     TsAnalyzer stuffed;
-    stuffed.handle_packet(ts_packet(kSdtPid, 0, true, payload).data());
+    stuffed.handle_packet(
+        ts_packet(kSdtPid, 0, true, start_payload(0, {sdt_with(60, 1), {0xFF}, sdt_with(61, 1)}))
+            .data());
     EXPECT_EQ(service_ids(stuffed), std::vector<int>{60});
 }
 
@@ -118,85 +105,67 @@ TEST(SectionAssembly, CrcFailureLeavesNoTrace) {
     Bytes broken = sdt_with(7, 3);
     broken[20] ^= 0x01;
     StreamBuilder builder;
-    builder.add_sections(kSdtPid,
-                         {broken, sdt_with(8, 1)});  // the good one follows in the same payload
+    builder.add_sections(kSdtPid, {broken, sdt_with(8, 1)});  // the good one in the same payload
     builder.add_section(kSdtPid, sdt_with(9, 1));
     TsAnalyzer analyzer;
-    feed(analyzer, packets_of(builder.bytes()));
+    feed(analyzer, builder.bytes());
     // The failed section takes the rest of its buffer with it; the next unit start recovers.
     EXPECT_EQ(service_ids(analyzer), std::vector<int>{9});
 }
 
-TEST(SectionAssembly, AdaptationFieldsInPsiPackets) {
+TEST(SectionAssembly, AdaptationFieldsAndUnusablePackets) {
     const Bytes sdt = sdt_with(1, 20);
     ASSERT_GT(sdt.size(), 2 * 184u);
     // The pointer field sits behind a 20-byte adaptation field; the section
-    // fills the 162 bytes behind it.
-    Bytes start_payload = {0x00};
-    start_payload.insert(start_payload.end(), sdt.begin(), sdt.begin() + 162);
+    // fills the 162 bytes behind it. An adaptation-only packet keeps the counter.
     TsAnalyzer analyzer;
-    analyzer.handle_packet(ts_packet(kSdtPid, 3, true, start_payload, 20).data());
-    // An adaptation-only packet carries no payload and keeps the counter.
+    analyzer.handle_packet(
+        ts_packet(kSdtPid, 3, true, start_payload(0, {slice(sdt, 0, 162)}), 20).data());
     analyzer.handle_packet(ts_packet(kSdtPid, 3, false, {}, 183).data());
-    std::size_t at = 162;
     std::uint8_t counter = 4;
-    while (at < sdt.size()) {
-        const std::size_t count = std::min<std::size_t>(sdt.size() - at, 184 - 6);
-        const Bytes piece(sdt.begin() + static_cast<std::ptrdiff_t>(at),
-                          sdt.begin() + static_cast<std::ptrdiff_t>(at + count));
+    for (std::size_t at = 162; at < sdt.size(); at += 178) {
+        const Bytes piece = slice(sdt, at, std::min(sdt.size(), at + 178));
         analyzer.handle_packet(ts_packet(kSdtPid, counter++, false, piece, 5).data());
-        at += count;
     }
     EXPECT_EQ(analyzer.services().size(), 20u);
 
-    // Packets that the analysis must not use: transport error, scrambling
-    // control 1, adaptation_field_control 0.
-    const Bytes small = sdt_with(99, 1);
-    Bytes payload = {0x00};
-    payload.insert(payload.end(), small.begin(), small.end());
-    Bytes error = ts_packet(kSdtPid, 0, true, payload);
-    error[1] |= 0x80;
-    Bytes scrambled = ts_packet(kSdtPid, 0, true, payload);
-    scrambled[3] |= 0x40;
-    Bytes reserved = ts_packet(kSdtPid, 0, true, payload);
-    reserved[3] &= 0xCF;
+    // Transport error, scrambling control 1 and adaptation_field_control 0 are
+    // not used; scrambling control 2 is.
+    const Bytes payload = start_payload(0, {sdt_with(99, 1)});
     TsAnalyzer ignored;
-    feed(ignored, {error, scrambled, reserved});
-    EXPECT_TRUE(ignored.services().empty());
-    Bytes scrambled_even = ts_packet(kSdtPid, 0, true, payload);
-    scrambled_even[3] |= 0x80;  // control 2 is not excluded
-    ignored.handle_packet(scrambled_even.data());
+    for (const auto& [at, mask, set] : {std::tuple{1, 0x80, true}, std::tuple{3, 0x40, true},
+                                        std::tuple{3, 0x30, false}, std::tuple{3, 0x80, true}}) {
+        EXPECT_TRUE(ignored.services().empty());
+        Bytes packet = ts_packet(kSdtPid, 0, true, payload);
+        packet[at] = static_cast<std::uint8_t>(set ? packet[at] | mask : packet[at] & ~mask);
+        ignored.handle_packet(packet.data());
+    }
     EXPECT_EQ(service_ids(ignored), std::vector<int>{99});
 }
 
 TEST(SectionAssembly, PointerFieldOutsideThePayloadIsNotAppended) {
     const Bytes sdt = sdt_with(1, 1);
     TsAnalyzer analyzer;
-    // Pointer 200 points behind the packet.
-    Bytes payload = {200};
-    payload.insert(payload.end(), sdt.begin(), sdt.end());
-    analyzer.handle_packet(ts_packet(kSdtPid, 0, true, payload).data());
-    // Pointer 170 is in range for a plain packet but not behind a 20-byte adaptation field.
-    payload[0] = 170;
-    analyzer.handle_packet(ts_packet(kSdtPid, 1, true, payload, 20).data());
+    // Pointer 200 points behind the packet; 170 is in range for a plain packet
+    // but not behind a 20-byte adaptation field.
+    analyzer.handle_packet(ts_packet(kSdtPid, 0, true, start_payload(200, {sdt})).data());
+    analyzer.handle_packet(ts_packet(kSdtPid, 1, true, start_payload(170, {sdt}), 20).data());
     EXPECT_TRUE(analyzer.services().empty());
 
     // A broken unit start also ends the section in progress.
     const Bytes long_sdt = sdt_with(10, 20);
-    Bytes start = {0x00};
-    start.insert(start.end(), long_sdt.begin(), long_sdt.begin() + 183);
-    analyzer.handle_packet(ts_packet(kSdtPid, 2, true, start).data());
-    Bytes bad = {250};
-    analyzer.handle_packet(ts_packet(kSdtPid, 3, true, bad).data());
-    const Bytes rest(long_sdt.begin() + 183, long_sdt.end());
-    analyzer.handle_packet(ts_packet(kSdtPid, 4, false, rest).data());
+    analyzer.handle_packet(
+        ts_packet(kSdtPid, 2, true, start_payload(0, {slice(long_sdt, 0, 183)})).data());
+    analyzer.handle_packet(ts_packet(kSdtPid, 3, true, Bytes{250}).data());
+    analyzer.handle_packet(
+        ts_packet(kSdtPid, 4, false, slice(long_sdt, 183, long_sdt.size())).data());
     EXPECT_TRUE(analyzer.services().empty());
 
     // Assembly goes on normally afterwards.
     StreamBuilder builder;
     for (int i = 0; i < 5; ++i) builder.next_counter(kSdtPid);
     builder.add_section(kSdtPid, sdt);
-    feed(analyzer, packets_of(builder.bytes()));
+    feed(analyzer, builder.bytes());
     EXPECT_EQ(service_ids(analyzer), std::vector<int>{1});
 }
 
@@ -209,13 +178,12 @@ TEST(SectionAssembly, ReservedPidsNeverReachAHandler) {
     builder.add_section(0x1FFF, pmt_section(102, 0, 0x200, {{0x02, 0x200}}));
     builder.add_section(0x0001, pmt_section(103, 0, 0x300, {{0x02, 0x300}}));
     TsAnalyzer analyzer;
-    feed(analyzer, packets_of(builder.bytes()));
+    feed(analyzer, builder.bytes());
     ASSERT_EQ(analyzer.snapshots().size(), 1u);
-    const auto& programs = analyzer.snapshots()[0].programs;
-    ASSERT_EQ(programs.size(), 3u);
-    EXPECT_EQ(programs[0].videoPid, 0);
-    EXPECT_EQ(programs[1].videoPid, 0);
-    EXPECT_EQ(programs[2].videoPid, 0x300);
+    std::vector<int> video_pids;
+    for (const ProgramEntry& entry : analyzer.snapshots()[0].programs)
+        video_pids.push_back(entry.videoPid);
+    EXPECT_EQ(video_pids, (std::vector<int>{0, 0, 0x300}));
 }
 
 TEST(SectionBuffer, GrowsWithSpareRoomAndNeverBeyondItsLimit) {
@@ -235,8 +203,7 @@ TEST(SectionBuffer, GrowsWithSpareRoomAndNeverBeyondItsLimit) {
 
     // Sections claiming the largest length wait for their bytes and are bounded.
     TsAnalyzer analyzer;
-    Bytes payload = {0x00, 0x42, 0xFF, 0xFF};
-    analyzer.handle_packet(ts_packet(kSdtPid, 0, true, payload).data());
+    analyzer.handle_packet(ts_packet(kSdtPid, 0, true, Bytes{0x00, 0x42, 0xFF, 0xFF}).data());
     for (int i = 1; i < 100; ++i)
         analyzer.handle_packet(
             ts_packet(kSdtPid, static_cast<std::uint8_t>(i & 15), false, Bytes(184, 0x11)).data());

@@ -5,40 +5,35 @@
 namespace kalvento {
 namespace {
 
-TEST(ServiceTable, OrderedByKindThenServiceId) {
+TEST(ServiceTable, OrderedByKindThenServiceIdAndBounded) {
     ServiceTable table;
-    EXPECT_EQ(table.find_or_add(1025, 0), 0);
-    EXPECT_EQ(table.find_or_add(101, 4), 1);
-    EXPECT_EQ(table.find_or_add(1024, 0), 0);  // inserted before 1025
-    EXPECT_EQ(table.find_or_add(239, 6), 3);
-    EXPECT_EQ(table.find_or_add(103, 4), 3);
-    EXPECT_EQ(table.find_or_add(1025, 0), 1);  // found, not added
-    ASSERT_EQ(table.size(), 5u);
-    const std::pair<int, int> expected[] = {{0, 1024}, {0, 1025}, {4, 101}, {4, 103}, {6, 239}};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(table[i].networkKind, expected[i].first);
-        EXPECT_EQ(table[i].serviceId, expected[i].second);
-    }
+    // find_or_add answers the index the service has after insertion.
+    const std::pair<std::uint16_t, std::uint8_t> added[] = {{1025, 0}, {101, 4}, {1024, 0},
+                                                            {239, 6},  {103, 4}, {1025, 0}};
+    const int indices[] = {0, 1, 0, 3, 3, 1};  // the last one is found, not added
+    for (std::size_t i = 0; i < std::size(added); ++i)
+        EXPECT_EQ(table.find_or_add(added[i].first, added[i].second), indices[i]) << i;
+    std::vector<std::pair<int, int>> order;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        order.emplace_back(table[i].networkKind, table[i].serviceId);
+    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{
+                         {0, 1024}, {0, 1025}, {4, 101}, {4, 103}, {6, 239}}));
     EXPECT_EQ(table.find(101, 4), 2);
     EXPECT_EQ(table.find(101, 0), -1);
-}
 
-TEST(ServiceTable, HoldsAtMost300Services) {
-    ServiceTable table;
-    for (int id = 0; id < 300; ++id) ASSERT_EQ(table.find_or_add(static_cast<std::uint16_t>(id * 2), 0), id);
-    EXPECT_EQ(table.find_or_add(1, 0), ServiceTable::kFull);      // would go in the middle
-    EXPECT_EQ(table.find_or_add(9999, 7), ServiceTable::kFull);   // would go at the end
-    EXPECT_EQ(table.find_or_add(598, 0), 299);                    // present ones are still found
-    EXPECT_EQ(table.size(), 300u);
-}
+    ServiceTable full;
+    for (int id = 0; id < 300; ++id)
+        ASSERT_EQ(full.find_or_add(static_cast<std::uint16_t>(id * 2), 0), id);
+    EXPECT_EQ(full.find_or_add(1, 0), ServiceTable::kFull);     // would go in the middle
+    EXPECT_EQ(full.find_or_add(9999, 7), ServiceTable::kFull);  // would go at the end
+    EXPECT_EQ(full.find_or_add(598, 0), 299);                   // present ones are still found
+    EXPECT_EQ(full.size(), 300u);
 
-TEST(NetworkKind, OnlyIdentifiersFourToSevenKeepTheirValue) {
-    EXPECT_EQ(network_kind_of(4), 4);
-    EXPECT_EQ(network_kind_of(6), 6);
-    EXPECT_EQ(network_kind_of(7), 7);
-    EXPECT_EQ(network_kind_of(3), 0);
-    EXPECT_EQ(network_kind_of(0x7FE0), 0);
-    EXPECT_EQ(network_kind_of(0x0104), 0);  // the full 16 bits count
+    // Only network identifiers 4..7 keep their value; the full 16 bits count.
+    const std::pair<int, int> kinds[] = {{4, 4}, {6, 6},      {7, 7},     {3, 0},
+                                         {8, 0}, {0x7FE0, 0}, {0x0104, 0}};
+    for (const auto& [network, kind] : kinds)
+        EXPECT_EQ(network_kind_of(static_cast<std::uint16_t>(network)), kind) << network;
 }
 
 }  // namespace

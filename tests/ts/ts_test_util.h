@@ -18,7 +18,7 @@
 namespace kalvento::test {
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
@@ -35,7 +35,7 @@ public:
 
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -59,6 +59,12 @@ inline void analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer& anal
     write_file(path, stream);
     analyzer.windowStartPercent = 0;
     analyzer.run(path, log ? &ProgressLog::record : nullptr, log);
+}
+
+// Hands every 188-byte packet of a stream built with unit size 188 to the analyser.
+inline void feed(TsAnalyzer& analyzer, const Bytes& stream) {
+    for (std::size_t at = 0; at + kPacketSize <= stream.size(); at += kPacketSize)
+        analyzer.handle_packet(stream.data() + at);
 }
 
 // Total video packets counted in a snapshot.
