@@ -1,6 +1,7 @@
 #include "text/regex_cache.h"
 
 #include "platform/codepage.h"
+#include "text/limits.h"
 
 #include <list>
 #include <locale>
@@ -40,7 +41,9 @@ std::string describe_compile_error(const boost::regex_error& error, const std::w
     return description;
 }
 
-std::shared_ptr<const CompiledPattern> compile_uncached(const std::wstring& pattern) {
+std::shared_ptr<const CompiledPattern> compile_uncached(std::string_view cp932_pattern) {
+    std::wstring pattern = cp932_to_wide(cp932_pattern);
+    if (pattern.size() > kRegexInputLimit) pattern.resize(kRegexInputLimit);
     auto compiled = std::make_shared<CompiledPattern>();
     try {
         compiled->regex.imbue(classification_locale());
@@ -56,15 +59,15 @@ std::shared_ptr<const CompiledPattern> compile_uncached(const std::wstring& patt
 
 class PatternCache {
 public:
-    std::shared_ptr<const CompiledPattern> get(const std::wstring& pattern) {
-        if (capacity_ == 0) return compile_uncached(pattern);
-        if (auto found = index_.find(pattern); found != index_.end()) {
+    std::shared_ptr<const CompiledPattern> get(std::string_view pattern_view) {
+        if (capacity_ == 0) return compile_uncached(pattern_view);
+        if (auto found = index_.find(pattern_view); found != index_.end()) {
             order_.splice(order_.begin(), order_, found->second);
             return found->second->second;
         }
-        auto compiled = compile_uncached(pattern);
-        order_.emplace_front(pattern, compiled);
-        index_.emplace(pattern, order_.begin());
+        auto compiled = compile_uncached(pattern_view);
+        order_.emplace_front(std::string(pattern_view), compiled);
+        index_.emplace(order_.front().first, order_.begin());
         trim();
         return compiled;
     }
@@ -76,7 +79,7 @@ public:
     std::size_t capacity() const { return capacity_; }
 
 private:
-    using Entry = std::pair<std::wstring, std::shared_ptr<const CompiledPattern>>;
+    using Entry = std::pair<std::string, std::shared_ptr<const CompiledPattern>>;
 
     void trim() {
         while (order_.size() > capacity_) {
@@ -87,7 +90,12 @@ private:
 
     std::size_t capacity_ = kDefaultCapacity;
     std::list<Entry> order_;  // most recently used first
-    std::unordered_map<std::wstring, std::list<Entry>::iterator> index_;
+    // Looked up by string_view, so a cache hit allocates nothing.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, std::list<Entry>::iterator, Hash, std::equal_to<>> index_;
 };
 
 PatternCache& cache() {
@@ -97,8 +105,8 @@ PatternCache& cache() {
 
 }  // namespace
 
-std::shared_ptr<const CompiledPattern> compile_pattern(const std::wstring& pattern) {
-    return cache().get(pattern);
+std::shared_ptr<const CompiledPattern> compile_pattern(std::string_view cp932_pattern) {
+    return cache().get(cp932_pattern);
 }
 
 void set_regex_cache_capacity(std::size_t capacity) { cache().set_capacity(capacity); }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kalvento {
 
@@ -20,8 +21,10 @@ struct CompiledPattern {
     std::string error;  // CP932 description from the library when not valid
 };
 
-// The pattern compiled with Perl syntax, or its error description.
-std::shared_ptr<const CompiledPattern> compile_pattern(const std::wstring& pattern);
+// The CP932 pattern (its first 1023 characters) compiled with Perl syntax, or
+// its error description. Keyed by the pattern's own bytes, so a cached pattern
+// costs no conversion.
+std::shared_ptr<const CompiledPattern> compile_pattern(std::string_view cp932_pattern);
 
 // How many compiled patterns this thread keeps; 0 compiles on every call.
 void set_regex_cache_capacity(std::size_t capacity);

@@ -9,13 +9,22 @@
 namespace kalvento {
 namespace {
 
-DecodedText decode_limited(std::string_view cp932) {
-    DecodedText decoded = decode_cp932(cp932);
-    if (decoded.wide.size() > kRegexInputLimit) {
-        decoded.wide.resize(kRegexInputLimit);
-        decoded.offsets.resize(kRegexInputLimit + 1);
+// The subject decoded, limited to the input limit. Rules try many patterns on
+// the same title one after the other, so the last decoded subject is kept.
+const DecodedText& decode_limited(std::string_view cp932) {
+    thread_local std::string last_subject;
+    thread_local DecodedText last_decoded;
+    thread_local bool valid = false;
+    if (valid && last_subject == cp932) return last_decoded;
+    valid = false;
+    last_decoded = decode_cp932(cp932);
+    if (last_decoded.wide.size() > kRegexInputLimit) {
+        last_decoded.wide.resize(kRegexInputLimit);
+        last_decoded.offsets.resize(kRegexInputLimit + 1);
     }
-    return decoded;
+    last_subject.assign(cp932);
+    valid = true;
+    return last_decoded;
 }
 
 std::wstring wide_limited(std::string_view cp932) {
@@ -53,9 +62,9 @@ std::string error_text(const std::exception& error) {
 }  // namespace
 
 bool regex_delete(std::string& text, std::string_view pattern) {
-    const auto compiled = compile_pattern(wide_limited(pattern));
+    const auto compiled = compile_pattern(pattern);
     if (!compiled->valid) return false;
-    const DecodedText decoded = decode_limited(text);
+    const DecodedText& decoded = decode_limited(text);
     try {
         boost::wsmatch match;
         if (!boost::regex_search(decoded.wide, match, compiled->regex)) return false;
@@ -89,9 +98,9 @@ bool regex_delete(std::string& text, std::string_view pattern) {
 }
 
 std::string regex_extract(std::string_view text, std::string_view pattern) {
-    const auto compiled = compile_pattern(wide_limited(pattern));
+    const auto compiled = compile_pattern(pattern);
     if (!compiled->valid) return compiled->error;
-    const DecodedText decoded = decode_limited(text);
+    const DecodedText& decoded = decode_limited(text);
     try {
         boost::wsmatch match;
         if (!boost::regex_search(decoded.wide, match, compiled->regex)) return {};
@@ -108,9 +117,9 @@ std::string regex_extract(std::string_view text, std::string_view pattern) {
 }
 
 bool regex_replace(std::string& text, std::string_view pattern, std::string_view replacement) {
-    const auto compiled = compile_pattern(wide_limited(pattern));
+    const auto compiled = compile_pattern(pattern);
     if (!compiled->valid) return false;
-    const DecodedText decoded = decode_limited(text);
+    const DecodedText& decoded = decode_limited(text);
     const std::wstring format = wide_limited(replacement);
     try {
         std::string result;
