@@ -183,4 +183,16 @@ std::optional<std::int64_t> local_time_to_unix(int year, int month, int day, int
     return static_cast<std::int64_t>(result);
 }
 
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 }  // namespace kalvento

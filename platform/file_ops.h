@@ -88,6 +88,10 @@ bool set_file_times(const std::string& path, std::int64_t unix_seconds, int mill
 std::optional<std::int64_t> local_time_to_unix(int year, int month, int day, int hour, int minute,
                                                int second);
 
+// Writes all of `bytes` to the descriptor, going on after interruptions; false
+// on any failure.
+bool write_all(int fd, std::string_view bytes);
+
 // True when a file name (one path component, UTF-8) is short enough for Linux.
 constexpr bool name_fits_filesystem(std::string_view utf8_name) {
     return utf8_name.size() <= kMaxFileNameBytes;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 
 namespace kalvento {
 namespace {
@@ -117,18 +118,6 @@ bool holds_line_break_or_nul(std::string_view text) {
 
 std::string describe_errno(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
-}
-
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

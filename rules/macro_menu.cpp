@@ -1,6 +1,7 @@
 #include "rules/macro_menu.h"
 
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 #include "rules/line_pieces.h"
 #include "text/fields.h"
 
@@ -15,19 +16,6 @@ namespace kalvento {
 namespace {
 
 constexpr std::size_t kMacroFieldCount = 3;
-
-// Writes the whole text; false on any failure.
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // Creates the file with the default lines, never replacing an existing file. A
 // half-written file is removed, so the next start tries again.

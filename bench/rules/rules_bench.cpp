@@ -17,6 +17,7 @@
 // Before the benchmarks the names composed with the cache are compared with
 // those composed while compiling every pattern afresh.
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 #include "rules/rule_engine.h"
 #include "text/regex_cache.h"
 
@@ -36,14 +37,7 @@ constexpr int kRuleCount = 100;
 constexpr int kCandidateCount = 1000;
 
 std::int64_t local_time(int year, int month, int day, int hour, int minute) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return local_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 std::string series_name(int series) {

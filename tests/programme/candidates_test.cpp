@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 #include "tests/support/arib_encoder.h"
 #include "tests/support/ts_builder.h"
 
@@ -16,14 +17,7 @@ using test::Bytes;
 using test::concat;
 
 std::int64_t local_time(int year, int month, int day, int hour, int minute) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return local_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 Bytes short_event(std::string_view name, std::string_view text) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 
 #include <cstdint>
 #include <ctime>
@@ -11,14 +12,7 @@ namespace kalvento::test {
 
 // Seconds since 1970 of a local wall-clock time (the tests run with TZ=Asia/Tokyo).
 inline std::int64_t local_time(int year, int month, int day, int hour = 0, int minute = 0) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return local_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 // CP932 -> UTF-8, so assertions can be written and read in UTF-8.
