@@ -31,7 +31,7 @@ class HeaderReader {
     std::int64_t take_time() {
         const auto mode = take<std::uint8_t>();
         if (mode % 4 == 0) return take<std::int64_t>();
-        return 1'262'617'200 + take<std::int32_t>();  // 2010-01-05 00:00 JST plus up to 68 years
+        return std::int64_t{1'262'617'200} + take<std::int32_t>();  // 2010-01-05 00:00 JST plus or minus 68 years
     }
     std::string_view rest() const {
         return {reinterpret_cast<const char*>(data_) + used_, size_ - used_};
@@ -74,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ProgramInfo candidate;
     candidate.startTime = header.take_time();
-    candidate.endTime = candidate.startTime + header.take<std::uint16_t>() * 60;
-    if (candidate.endTime < candidate.startTime) candidate.endTime = candidate.startTime;
+    const std::int64_t duration = std::int64_t{header.take<std::uint16_t>()} * 60;
+    if (__builtin_add_overflow(candidate.startTime, duration, &candidate.endTime))
+        candidate.endTime = candidate.startTime;
 
     enum {
         kTemplate,
