@@ -3,179 +3,125 @@
 #include "naming/entry_paths.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace kalvento {
 
-// Marks the list busy for the lifetime of a command.
-class JobList::BusyScope {
-  public:
-    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyScope() { flag_ = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-NamingSettings naming_settings_from(const AppSettings& settings) {
-    NamingSettings naming;
-    for (std::size_t i = 0; i < kNameItemCount && i < settings.filenameSet.size(); ++i)
-        naming.items[i] = settings.filenameSet[i];
-    for (std::size_t i = 0; i < kNameSeparatorCount && i < settings.filenameSetSp.size(); ++i)
-        naming.separators[i] = settings.filenameSetSp[i];
-    naming.notRename = settings.notRename;
-    naming.ombrixRename = settings.ombrixRename;
-    return naming;
+Job* JobList::find_job(EntryId id) {
+    const auto it =
+        std::find_if(jobs_.begin(), jobs_.end(), [id](const Job& job) { return job.id == id; });
+    return it == jobs_.end() ? nullptr : &*it;
 }
 
-ConversionOptions conversion_options_from(const AppSettings& settings) {
-    return ConversionOptions{.gopRename = settings.gopRename,
-                             .wildRename = settings.wildRename,
-                             .fileDate = settings.fileDate};
+const FileEntry* JobList::find(EntryId id) const {
+    const Job* job = const_cast<JobList*>(this)->find_job(id);
+    return job == nullptr ? nullptr : &job->entry;
 }
 
-AnalysisWindow analysis_window_from(const AppSettings& settings) {
-    return AnalysisWindow{.startPercent = settings.readStartPos, .sizeMb = settings.readSize};
+std::optional<EntryId> JobList::find_path(const std::string& native_path) const {
+    for (const Job& job : jobs_) {
+        if (job.entry.nativePath == native_path) return job.id;
+    }
+    return std::nullopt;
 }
 
-JobList::JobList(const ChannelNameMap& channels, RuleStep rule_step)
-    : channels_(channels), ruleStep_(std::move(rule_step)) {}
-
-RowTexts JobList::compose(std::size_t entry) {
-    return compose_entry(entries_[entry], naming_, ruleStep_);
-}
-
-AddResult JobList::add_recording(const std::string& native_path, const AnalysisProgress& progress) {
+AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult analysis) {
     AddResult result;
-    if (busy_) {
-        result.outcome = AddOutcome::busy;
+    if (const auto existing = find_path(native_path)) {
+        result.outcome = AddOutcome::alreadyPresent;
+        result.id = *existing;
         return result;
     }
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].nativePath == native_path) {
-            result.outcome = AddOutcome::alreadyPresent;
-            result.entry = i;
-            return result;
-        }
-    }
-
-    BusyScope scope(busy_);
-    AnalysisResult analysis = analyse_recording(native_path, window_, channels_, progress);
-    result.unitSize = analysis.unitSize;
-    if (analysis.outcome == AnalysisOutcome::cancelled) {
-        result.outcome = AddOutcome::cancelled;
-        return result;
-    }
-    if (analysis.outcome != AnalysisOutcome::done || analysis.candidates.empty()) {
-        result.outcome = AddOutcome::failed;
-        return result;
-    }
-
-    entries_.push_back(make_file_entry(native_path, std::move(analysis.candidates)));
-    const std::size_t index = entries_.size() - 1;
-    rows_.push_back(JobListRow{.entry = index, .selected = false});
-    result.row = compose(index);
-    entries_[index].converted = 0;
+    if (analysis.outcome == AnalysisOutcome::stopped || analysis.candidates.empty()) return result;
+    Job job;
+    job.id = nextId_++;
+    job.entry = make_file_entry(native_path, std::move(analysis.candidates));
+    compose_entry(job.entry, naming_, ruleStep_);
+    job.entry.converted = false;
+    jobs_.push_back(std::move(job));
     result.outcome = AddOutcome::added;
-    result.entry = index;
+    result.id = jobs_.back().id;
     return result;
 }
 
-std::optional<std::vector<RowTexts>> JobList::rebuild() {
-    if (busy_) return std::nullopt;
-    BusyScope scope(busy_);
-    std::vector<RowTexts> texts;
-    texts.reserve(entries_.size());
-    rows_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        texts.push_back(compose(i));
-        rows_.push_back(JobListRow{.entry = i, .selected = texts.back().selected});
-        entries_[i].converted = 0;
+std::vector<EntryId> JobList::rebuild() {
+    std::vector<EntryId> converted;
+    for (Job& job : jobs_) {
+        compose_entry(job.entry, naming_, ruleStep_);
+        if (job.entry.converted) converted.push_back(job.id);
+        job.entry.converted = false;
     }
-    return texts;
+    return converted;
 }
 
-std::optional<RowTexts> JobList::compose_row(std::size_t row) {
-    if (busy_ || row >= rows_.size()) return std::nullopt;
-    BusyScope scope(busy_);
-    RowTexts texts = compose(rows_[row].entry);
-    texts.selected = rows_[row].selected;
-    return texts;
-}
-
-std::optional<RowTexts> JobList::select_candidate(std::size_t row, int candidate) {
-    if (busy_ || row >= rows_.size()) return std::nullopt;
-    FileEntry& entry = entries_[rows_[row].entry];
-    if (candidate < 0 || static_cast<std::size_t>(candidate) >= entry.candidates.size())
-        return std::nullopt;
-    entry.selected = candidate;
-    return compose_row(row);
-}
-
-void JobList::select_all() {
-    for (JobListRow& row : rows_) row.selected = true;
-}
-
-bool JobList::set_row_selected(std::size_t row, bool selected) {
-    if (row >= rows_.size()) return false;
-    rows_[row].selected = selected;
+bool JobList::compose(EntryId id) {
+    Job* job = find_job(id);
+    if (job == nullptr) return false;
+    compose_entry(job->entry, naming_, ruleStep_);
     return true;
 }
 
-bool JobList::reorder_rows(const std::vector<std::size_t>& order) {
-    if (busy_ || order.size() != rows_.size()) return false;
-    std::vector<bool> seen(rows_.size(), false);
-    for (const std::size_t position : order) {
-        if (position >= rows_.size() || seen[position]) return false;
-        seen[position] = true;
+std::optional<FileEntry> JobList::copy(EntryId id) const {
+    const FileEntry* entry = find(id);
+    if (entry == nullptr) return std::nullopt;
+    return *entry;
+}
+
+bool JobList::store_composed(EntryId id, const FileEntry& composed) {
+    Job* job = find_job(id);
+    // The entry may have been converted or changed while the copy was
+    // composed; a copy of another state of the file is not taken back.
+    if (job == nullptr || job->entry.nativePath != composed.nativePath ||
+        job->entry.candidates.size() != composed.candidates.size()) {
+        return false;
     }
-    std::vector<JobListRow> reordered;
-    reordered.reserve(rows_.size());
-    for (const std::size_t position : order) reordered.push_back(rows_[position]);
-    rows_ = std::move(reordered);
+    FileEntry& entry = job->entry;
+    entry.newName = composed.newName;
+    entry.newPath = composed.newPath;
+    entry.nativeNewPath = composed.nativeNewPath;
+    entry.tooLong = composed.tooLong;
+    entry.selected = composed.selected;
+    entry.candidates = composed.candidates;
     return true;
 }
 
-std::optional<std::size_t> JobList::remove_selected_rows() {
-    if (busy_) return std::nullopt;
-    std::size_t removed = 0;
-    for (;;) {
-        const auto first = std::find_if(rows_.begin(), rows_.end(),
-                                        [](const JobListRow& row) { return row.selected; });
-        if (first == rows_.end()) break;
-        const std::size_t erased = first->entry;
-        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(erased));
-        rows_.erase(first);
-        for (JobListRow& row : rows_)
-            if (row.entry > erased) --row.entry;
-        ++removed;
+bool JobList::select_candidate(EntryId id, int candidate) {
+    Job* job = find_job(id);
+    if (job == nullptr || candidate < 0 ||
+        static_cast<std::size_t>(candidate) >= job->entry.candidates.size()) {
+        return false;
     }
-    return removed;
+    job->entry.selected = candidate;
+    compose_entry(job->entry, naming_, ruleStep_);
+    return true;
 }
 
-std::vector<std::string> JobList::row_trace() const {
-    std::vector<std::string> lines;
-    lines.reserve(rows_.size());
-    for (std::size_t row = 0; row < rows_.size(); ++row) {
-        lines.push_back(std::to_string(row) + "," + std::to_string(rows_[row].entry) + "," +
-                        entries_[rows_[row].entry].sourcePath + "\r\n");
-    }
-    return lines;
+bool JobList::set_programme_name(EntryId id, std::string cp932_name) {
+    Job* job = find_job(id);
+    if (job == nullptr) return false;
+    ProgramInfo* info = selected_candidate(job->entry);
+    if (info == nullptr) return false;
+    info->eventName = std::move(cp932_name);
+    compose_entry(job->entry, naming_, ruleStep_);
+    return true;
 }
 
-std::optional<ConversionReport> JobList::convert_selected(const ConversionOptions& options) {
-    if (busy_) return std::nullopt;
+std::size_t JobList::remove(const std::vector<EntryId>& ids) {
+    const std::unordered_set<EntryId> doomed(ids.begin(), ids.end());
+    const std::size_t before = jobs_.size();
+    std::erase_if(jobs_, [&](const Job& job) { return doomed.count(job.id) != 0; });
+    return before - jobs_.size();
+}
+
+ConversionReport JobList::convert(const std::vector<EntryId>& ids,
+                                  const ConversionOptions& options) {
     ConversionReport report;
-    {
-        BusyScope scope(busy_);
-        for (const JobListRow& row : rows_) {
-            if (!row.selected) continue;
-            report.converted.push_back(ConvertedEntry{
-                .entry = row.entry, .result = convert_entry(entries_[row.entry], options)});
-        }
+    for (const EntryId id : ids) {
+        Job* job = find_job(id);
+        if (job == nullptr) continue;
+        report.converted.push_back(ConvertedEntry{.id = id, .result = convert_entry(job->entry, options)});
     }
-    report.rows = rebuild().value_or(std::vector<RowTexts>{});
+    report.moved = rebuild();
     return report;
 }
 

@@ -1,21 +1,19 @@
 // The job list: one FileEntry per recording that was dropped or named on the
-// command line, in the order of addition, and the rows of the list view that
-// show them. Rows may be sorted on screen; entries move only when one is
-// removed. The window displays what this returns and forwards its commands.
+// command line, in the order of addition, each under an id that never
+// changes. The list holds no view state: which rows are shown in which order
+// and which are selected belongs to the window, which names entries by id.
 //
-// Long work (an analysis, a composition waiting for a schedule answer) keeps
-// the window alive by handling events, so a command can arrive while another
-// is still running: every command that changes the list is refused then.
+// Adding is split in two: the analysis (analyse_recording, slow, any thread)
+// and `add_analysed` (fast, on the thread that owns the list).
 #pragma once
 
-#include "app/app_settings.h"
 #include "naming/compose.h"
 #include "naming/file_entry.h"
 #include "naming/rename.h"
-#include "programme/channel_names.h"
 #include "programme/file_analysis.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,105 +21,88 @@
 
 namespace kalvento {
 
-// What the composition, the conversion and the analysis take from the settings.
-NamingSettings naming_settings_from(const AppSettings& settings);
-ConversionOptions conversion_options_from(const AppSettings& settings);
-AnalysisWindow analysis_window_from(const AppSettings& settings);
+using EntryId = std::uint64_t;
 
-// One row of the list view: the entry it shows (its item data) and whether it
-// is selected.
-struct JobListRow {
-    std::size_t entry = 0;
-    bool selected = false;
+struct Job {
+    EntryId id = 0;
+    FileEntry entry;
 };
 
 enum class AddOutcome {
     added,
     alreadyPresent,  // an entry with the same path (byte for byte) is in the list
-    cancelled,       // the progress callback stopped the analysis; nothing added
-    failed,          // the analysis could not be set up; nothing added
-    busy,            // another command is running; nothing done
+    stopped,         // the analysis was stopped; nothing added
 };
 
 struct AddResult {
-    AddOutcome outcome = AddOutcome::failed;
-    std::size_t entry = 0;  // the new or the existing entry (added, alreadyPresent)
-    int unitSize = 0;       // packet unit size the analysis found, 0 for none
-    RowTexts row;           // the new row (added)
+    AddOutcome outcome = AddOutcome::stopped;
+    EntryId id = 0;  // the new or the existing entry (added, alreadyPresent)
 };
 
 struct ConvertedEntry {
-    std::size_t entry = 0;  // index of the entry that was converted
+    EntryId id = 0;
     ConvertResult result;
 };
 
 struct ConversionReport {
-    std::vector<ConvertedEntry> converted;  // in the on-screen order of the rows
-    std::vector<RowTexts> rows;             // the rebuilt list
+    std::vector<ConvertedEntry> converted;  // in the order the ids were given
+    // Entries that the conversion moved: the rebuilt view selects them again.
+    std::vector<EntryId> moved;
 };
 
 class JobList {
   public:
-    // `channels` must outlive the list. `rule_step` names entries by the rename
-    // rules; empty for none.
-    explicit JobList(const ChannelNameMap& channels, RuleStep rule_step = {});
+    // `rule_step` names entries by the rename rules; empty for none.
+    explicit JobList(RuleStep rule_step = {}) : ruleStep_(std::move(rule_step)) {}
 
     // The composition's inputs, as the window shows them now.
     void set_naming(NamingSettings naming) { naming_ = std::move(naming); }
     const NamingSettings& naming() const { return naming_; }
-    void set_analysis_window(AnalysisWindow window) { window_ = window; }
     void set_rule_step(RuleStep rule_step) { ruleStep_ = std::move(rule_step); }
+    const RuleStep& rule_step() const { return ruleStep_; }
 
-    bool busy() const { return busy_; }
-    const std::vector<FileEntry>& entries() const { return entries_; }
-    const std::vector<JobListRow>& rows() const { return rows_; }
+    const std::vector<Job>& jobs() const { return jobs_; }
+    std::size_t size() const { return jobs_.size(); }
+    const FileEntry* find(EntryId id) const;
+    // The entry of a native path, if one is in the list.
+    std::optional<EntryId> find_path(const std::string& native_path) const;
 
-    // Analyses the recording, makes its entry, composes it and appends its row.
-    AddResult add_recording(const std::string& native_path, const AnalysisProgress& progress = {});
+    // Makes the entry of an analysed recording and composes its name. A path
+    // already in the list and a stopped analysis add nothing.
+    AddResult add_analysed(const std::string& native_path, AnalysisResult analysis);
 
-    // Composes every entry in list order into rows 0..n-1; a row whose entry was
-    // just converted comes back selected and the entry's flag is cleared.
-    // nullopt while busy.
-    std::optional<std::vector<RowTexts>> rebuild();
+    // Composes every entry in list order. Returns the entries that were just
+    // converted (their rows are selected again) and clears their flags.
+    std::vector<EntryId> rebuild();
 
-    // Composes the entry of one row again (after its candidate or programme
-    // name changed). nullopt while busy or for a row that does not exist.
-    std::optional<RowTexts> compose_row(std::size_t row);
+    // Composes one entry again; false for an id not in the list.
+    bool compose(EntryId id);
 
-    // Chooses another candidate for the entry of `row` and composes it again.
-    std::optional<RowTexts> select_candidate(std::size_t row, int candidate);
+    // A copy of an entry, to compose on another thread, and the composed copy
+    // taken back: its names and its candidates (the rule engine may have
+    // filled schedule results). False when the entry has gone meanwhile.
+    std::optional<FileEntry> copy(EntryId id) const;
+    bool store_composed(EntryId id, const FileEntry& composed);
 
-    void select_all();
-    bool set_row_selected(std::size_t row, bool selected);
-    // Puts the rows in a new on-screen order: `order` lists the current row
-    // positions in their new order and must be a permutation of them. Refused
-    // while busy, since a rebuild may be filling the rows.
-    bool reorder_rows(const std::vector<std::size_t>& order);
+    // Chooses another candidate and composes the entry again.
+    bool select_candidate(EntryId id, int candidate);
 
-    // Removes the entries of all selected rows; the entry index of every row
-    // behind a removed entry goes down by one. The number removed, or nullopt
-    // while busy.
-    std::optional<std::size_t> remove_selected_rows();
+    // Sets the programme name of the selected candidate and composes the entry again.
+    bool set_programme_name(EntryId id, std::string cp932_name);
 
-    // One diagnostic line per row: "row,entry,sourcePath\r\n".
-    std::vector<std::string> row_trace() const;
+    // Removes the entries; ids not in the list are passed over. The number removed.
+    std::size_t remove(const std::vector<EntryId>& ids);
 
-    // Converts the entries of the selected rows in on-screen order, then
-    // rebuilds the list. nullopt while busy.
-    std::optional<ConversionReport> convert_selected(const ConversionOptions& options);
+    // Renames the entries in the order given, then rebuilds the list.
+    ConversionReport convert(const std::vector<EntryId>& ids, const ConversionOptions& options);
 
   private:
-    class BusyScope;
+    Job* find_job(EntryId id);
 
-    RowTexts compose(std::size_t entry);
-
-    const ChannelNameMap& channels_;
     RuleStep ruleStep_;
     NamingSettings naming_;
-    AnalysisWindow window_;
-    std::vector<FileEntry> entries_;
-    std::vector<JobListRow> rows_;
-    bool busy_ = false;
+    std::vector<Job> jobs_;
+    EntryId nextId_ = 1;
 };
 
 }  // namespace kalvento

@@ -1,31 +1,31 @@
 #include "cli/analyse_command.h"
 
-#include "cli/cli_settings.h"
+#include "app/app_context.h"
 #include "cli/json_output.h"
 #include "cli/terminal_progress.h"
 #include "programme/file_analysis.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 
 namespace kalvento::cli {
 namespace {
 
-constexpr int kMaxWindowMb = 2047;  // the window end is computed in 32 bits
+constexpr int kMaxWindowMb = 2047;  // the largest window the settings can hold
 
-// Why a recording cannot be read, or empty when it can.
-std::string open_problem(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    struct stat info {};
-    const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-    ::close(fd);
-    return directory ? "is a directory" : "";
+// One line on standard error for a file whose analysis found nothing to show.
+void report_problem(const std::string& path, const AnalysisResult& result) {
+    switch (result.outcome) {
+        case AnalysisOutcome::cannotOpen:
+            std::cerr << "kalvento-cli: cannot read " << path << ": " << result.error << "\n";
+            break;
+        case AnalysisOutcome::noPackets:
+            std::cerr << "kalvento-cli: " << path
+                      << ": no transport-stream packets found in the window\n";
+            break;
+        case AnalysisOutcome::stopped:
+        case AnalysisOutcome::done:
+            break;
+    }
 }
 
 void print_listing(const std::string& path, const AnalysisResult& result) {
@@ -63,33 +63,23 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
 }
 
 int run_analyse(const AnalyseOptions& options, const char* argv0) {
-    const CliEnvironment environment = load_cli_environment(argv0);
-    AnalysisWindow window;
-    window.startPercent = options.startPercent >= 0 ? options.startPercent : environment.settings.readStartPos;
-    window.sizeMb = options.sizeMb >= 0 ? options.sizeMb : environment.settings.readSize;
+    const AppContext context = load_app_context(argv0);
+    AnalysisWindow window = analysis_window_from(context.settings);
+    if (options.startPercent >= 0) window.startPercent = options.startPercent;
+    if (options.sizeMb >= 0) window.sizeMb = options.sizeMb;
 
     TerminalProgress progress;
     int exit_code = 0;
     for (const std::string& path : options.files) {
-        const std::string problem = open_problem(path);
         progress.begin(path);
         const AnalysisResult result = analyse_recording(
-            path, window, environment.channels,
-            [&](std::int64_t done_k, std::int64_t total_k) {
+            path, window, context.channels,
+            Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
                 progress.update(done_k, total_k);
-                return true;
-            });
+            }});
         progress.end();
-        if (!problem.empty()) {
-            std::cerr << "kalvento-cli: cannot read " << path << ": " << problem << "\n";
-            exit_code = 1;
-        } else if (result.unitSize == 0) {
-            std::cerr << "kalvento-cli: " << path << ": no transport-stream packets found in the window\n";
-            exit_code = 1;
-        } else if (result.outcome != AnalysisOutcome::done) {
-            std::cerr << "kalvento-cli: " << path << ": the analysis failed\n";
-            exit_code = 1;
-        }
+        report_problem(path, result);
+        if (result.outcome != AnalysisOutcome::done) exit_code = 1;
 
         if (options.json) {
             nlohmann::ordered_json line;

@@ -1,52 +1,29 @@
 #include "cli/rename_command.h"
 
-#include "platform/codepage.h"
-#include "rules/rule_engine.h"
-#include "schedule/schedule_query.h"
-
+#include "app/app_context.h"
 #include "app/job_list.h"
-#include "cli/cli_settings.h"
 #include "cli/json_output.h"
 #include "cli/terminal_progress.h"
-#include "naming/compose.h"
-#include "naming/rename.h"
-#include "platform/file_ops.h"
+#include "naming/rename_plan.h"
+#include "platform/codepage.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <optional>
-#include <set>
 
 namespace kalvento::cli {
 namespace {
 
 // What happened to one file named on the command line.
 struct FileReport {
-    std::string path;                  // as given
-    std::optional<std::size_t> entry;  // its job-list entry, when it has one
-    bool duplicate = false;            // named before; reported there
-    std::string problem;               // why it could not be read
-    std::string status;                // JSON status word
+    std::string path;            // as given
+    std::optional<EntryId> id;   // its job-list entry, when it has one
+    bool duplicate = false;      // named before; reported there
+    std::string status;          // JSON status word
     std::string message;
     std::string newPath;  // native target: moved to, planned, or composed
     ConvertResult result;
     bool success = false;
 };
-
-// Why a file cannot be read, or empty when it can.
-std::string read_problem(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular ? "" : "not a regular file";
-}
 
 const char* status_word(ConvertStatus status) {
     switch (status) {
@@ -79,36 +56,27 @@ void fill_from_result(FileReport& report, const ConvertResult& result) {
     report.success = result.ended_with_composed_name();
 }
 
-// The dry run: the name each file would get, with the free-name search done
-// against the disk and the names planned for the files before it.
-void plan_conversion(const JobList& jobs, std::vector<FileReport>& reports) {
-    std::set<std::string> planned;
-    std::set<std::string> vacated;
-    const auto taken = [&](const std::string& path) {
-        return planned.count(path) != 0 || (path_exists(path) && vacated.count(path) == 0);
-    };
+// The dry run: the name each file would get, planned as the conversion
+// plans it, against the disk and the names planned for the files before it.
+void plan_conversion(const JobList& jobs, const ConversionOptions& options,
+                     std::vector<FileReport>& reports) {
+    DryRunPlanner planner;
     for (FileReport& report : reports) {
-        if (!report.entry || report.duplicate) continue;
-        const FileEntry& entry = jobs.entries()[*report.entry];
+        if (!report.id || report.duplicate) continue;
+        const FileEntry& entry = *jobs.find(*report.id);
+        const RenamePlan plan = planner.plan(entry, options);
         ConvertResult result;
-        result.fromPath = entry.nativePath;
-        result.toPath = entry.nativeNewPath;
-        if (const auto blocker = move_blocker(entry)) {
-            result.status = *blocker;
+        result.fromPath = plan.from;
+        result.toPath = plan.to;
+        if (plan.blocker) {
+            result.status = *plan.blocker;
             fill_from_result(report, result);
             continue;
         }
-        if (const auto free_name = find_free_name(entry.nativeNewPath, taken)) {
-            planned.insert(*free_name);
-            vacated.insert(entry.nativePath);
-            report.status = "wouldRename";
-            report.message = "would be renamed";
-            report.newPath = *free_name;
-            report.success = true;
-        } else {
-            result.status = ConvertStatus::noFreeName;
-            fill_from_result(report, result);
-        }
+        report.status = "wouldRename";
+        report.message = "would be renamed";
+        report.newPath = plan.to;
+        report.success = true;
     }
 }
 
@@ -132,7 +100,7 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     line["status"] = report.status;
     line["message"] = report.message;
     line["dryRun"] = dry_run;
-    const FileEntry* entry = report.entry ? &jobs.entries()[*report.entry] : nullptr;
+    const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
     line["newName"] = nullptr;
     if (entry && !entry->newName.empty()) line["newName"] = utf8_for_output(entry->newName);
     const ProgramInfo* info = entry ? selected_candidate(*entry) : nullptr;
@@ -187,28 +155,18 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     return command;
 }
 
-// The rules of the settings file, in store order, with schedule lookups at the
-// base address the settings name; the first rule that matches names the file.
-static RuleStep rule_step_for(const CliEnvironment& environment, bool verbose) {
-    ScheduleService service;
-    service.baseUrl = environment.settings.scheduleBaseUrl;
-    if (verbose) {
-        service.log = [](const std::string& text) {
+int run_rename(const RenameOptions& options, const char* argv0) {
+    const AppContext context = load_app_context(argv0);
+    RuleStepOptions rule_options;
+    if (options.verbose) {
+        rule_options.scheduleLog = [](const std::string& text) {
             std::cerr << "schedule: " << cp932_to_utf8_lossy(text) << "\n";
         };
     }
-    ScheduleLookup lookup = make_schedule_lookup(std::move(service));
-    return [rules = environment.rules, lookup](FileEntry& entry, ProgramInfo& candidate, std::string& result) {
-        return apply_first_rule(rules, entry.currentName, candidate, result, lookup);
-    };
-}
-
-int run_rename(const RenameOptions& options, const char* argv0) {
-    const CliEnvironment environment = load_cli_environment(argv0);
-    JobList jobs(environment.channels);
-    jobs.set_rule_step(rule_step_for(environment, options.verbose));
-    jobs.set_naming(naming_settings_from(environment.settings));
-    jobs.set_analysis_window(analysis_window_from(environment.settings));
+    JobList jobs(make_rule_step(context, std::move(rule_options)));
+    jobs.set_naming(naming_settings_from(context.settings));
+    const AnalysisWindow window = analysis_window_from(context.settings);
+    const ConversionOptions conversion = conversion_options_from(context.settings);
 
     std::vector<FileReport> reports;
     reports.reserve(options.files.size());
@@ -217,28 +175,31 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     for (std::size_t i = 0; i < options.files.size(); ++i) {
         FileReport report;
         report.path = options.files[i];
-        report.problem = read_problem(report.path);
-        if (!report.problem.empty()) {
-            report.status = "unreadable";
-            report.message = "cannot read: " + report.problem;
-            reports.push_back(std::move(report));
-            continue;
-        }
-        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " + report.path);
-        const AddResult added =
-            jobs.add_recording(report.path, [&](std::int64_t done_k, std::int64_t total_k) {
-                progress.update(done_k, total_k);
-                return true;
-            });
-        progress.end();
-        if (added.outcome == AddOutcome::added) {
-            report.entry = added.entry;
-        } else if (added.outcome == AddOutcome::alreadyPresent) {
-            report.entry = added.entry;
+        if (const auto existing = jobs.find_path(report.path)) {
+            report.id = existing;
             report.duplicate = true;
             report.status = "duplicate";
             report.message = "named twice, handled once";
             report.success = true;
+            reports.push_back(std::move(report));
+            continue;
+        }
+        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " + report.path);
+        AnalysisResult analysis = analyse_recording(
+            report.path, window, context.channels,
+            Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
+                progress.update(done_k, total_k);
+            }});
+        progress.end();
+        if (analysis.outcome == AnalysisOutcome::cannotOpen) {
+            report.status = "unreadable";
+            report.message = "cannot read: " + analysis.error;
+            reports.push_back(std::move(report));
+            continue;
+        }
+        const AddResult added = jobs.add_analysed(report.path, std::move(analysis));
+        if (added.outcome == AddOutcome::added) {
+            report.id = added.id;
         } else {
             report.status = "analysisFailed";
             report.message = "the analysis failed";
@@ -247,17 +208,15 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     }
 
     if (options.dryRun) {
-        plan_conversion(jobs, reports);
+        plan_conversion(jobs, conversion, reports);
     } else {
-        jobs.select_all();
-        const auto conversion =
-            jobs.convert_selected(conversion_options_from(environment.settings));
-        if (conversion) {
-            for (const ConvertedEntry& converted : conversion->converted) {
-                for (FileReport& report : reports) {
-                    if (report.entry == converted.entry && !report.duplicate)
-                        fill_from_result(report, converted.result);
-                }
+        std::vector<EntryId> ids;
+        for (const FileReport& report : reports)
+            if (report.id && !report.duplicate) ids.push_back(*report.id);
+        const ConversionReport converted = jobs.convert(ids, conversion);
+        for (const ConvertedEntry& done : converted.converted) {
+            for (FileReport& report : reports) {
+                if (report.id == done.id && !report.duplicate) fill_from_result(report, done.result);
             }
         }
     }

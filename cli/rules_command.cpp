@@ -1,7 +1,8 @@
 #include "cli/rules_command.h"
 
-#include "cli/cli_settings.h"
+#include "app/side_files.h"
 #include "cli/json_output.h"
+#include "platform/file_io.h"
 #include "platform/profile_file.h"
 #include "rules/rule_row_text.h"
 #include "rules/rule_store.h"
@@ -15,7 +16,7 @@ namespace kalvento::cli {
 namespace {
 
 // An exchange file larger than this is surely not one.
-constexpr std::uintmax_t kExchangeFileMaxBytes = 64u * 1024u * 1024u;
+constexpr std::size_t kExchangeFileMaxBytes = 64u * 1024u * 1024u;
 
 void print_rules(const RuleList& rules) {
     // One rule per line, the columns of the rule list separated by tabs.
@@ -27,26 +28,15 @@ void print_rules(const RuleList& rules) {
     }
 }
 
-bool read_exchange_file(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.clear();
-    char buffer[65536];
-    while (in && bytes.size() < kExchangeFileMaxBytes) {
-        in.read(buffer, sizeof buffer);
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    return !in.bad() && bytes.size() < kExchangeFileMaxBytes;
-}
-
 int import_file(RuleStore& store, ProfileFile& profile, const std::string& path) {
-    std::string bytes;
-    if (!read_exchange_file(path, bytes)) {
-        std::cerr << "kalvento-cli: cannot read the rule file " << path << "\n";
+    const FileRead file = read_small_file(path, kExchangeFileMaxBytes);
+    if (!file.ok()) {
+        std::cerr << "kalvento-cli: cannot read the rule file " << path << ": " << file.error
+                  << "\n";
         return 1;
     }
     RuleList working = store.working_copy();
-    const ImportResult result = import_rules(working, bytes);
+    const ImportResult result = import_rules(working, file.bytes);
     if (result.added > 0) {
         const ProfileResult saved = store.commit(working, profile);
         if (!saved.ok()) {
@@ -97,8 +87,7 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
 }
 
 int run_rules(const RulesOptions& options, const char* argv0) {
-    const CliEnvironment environment = load_cli_environment(argv0);
-    ProfileFile profile = ProfileFile::load(environment.sideFiles.settingsFile);
+    ProfileFile profile = ProfileFile::load(locate_side_files(argv0).settingsFile);
     if (!profile.load_result().ok()) {
         std::cerr << "kalvento-cli: cannot read " << profile.path() << ": "
                   << profile.load_result().message << "\n";

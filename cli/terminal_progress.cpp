@@ -1,6 +1,6 @@
 #include "cli/terminal_progress.h"
 
-#include <unistd.h>
+#include "platform/file_io.h"
 
 #include <cstdio>
 
@@ -10,7 +10,7 @@ constexpr auto kQuietStart = std::chrono::milliseconds(500);
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 }  // namespace
 
-TerminalProgress::TerminalProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
+TerminalProgress::TerminalProgress() : enabled_(stderr_is_terminal()) {}
 
 void TerminalProgress::begin(const std::string& label) {
     label_ = label;
@@ -37,11 +37,6 @@ void TerminalProgress::end() {
         std::fflush(stderr);
     }
     shown_ = false;
-}
-
-int TerminalProgress::callback(std::int64_t done_k, std::int64_t total_k, void* context) {
-    static_cast<TerminalProgress*>(context)->update(done_k, total_k);
-    return 1;
 }
 
 }  // namespace kalvento::cli

@@ -20,9 +20,6 @@ public:
     // Clears the line if one was shown.
     void end();
 
-    // Adapter for the analysis callback; context is a TerminalProgress*.
-    static int callback(std::int64_t done_k, std::int64_t total_k, void* context);
-
 private:
     bool enabled_;
     bool shown_ = false;

@@ -4,7 +4,7 @@
 #include "naming/item_table.h"
 #include "platform/codepage.h"
 #include "platform/file_ops.h"
-#include "programme/text_cut.h"
+#include "platform/cp932_text.h"
 
 #include <optional>
 #include <string_view>
@@ -53,14 +53,14 @@ std::optional<std::string> native_name(const std::string& name) {
 
 void compose_new_name(FileEntry& entry, const NamingSettings& settings, const RuleStep& rule_step) {
     const std::string directory = split_path(entry.sourcePath).directory;
-    entry.tooLong = 0;
+    entry.tooLong = false;
     entry.nativeNewPath.clear();
 
     if (settings.notRename) {
         entry.newName = entry.currentName;
         entry.newPath = entry.sourcePath;
         entry.nativeNewPath = entry.nativePath;
-        entry.tooLong = entry.newPath.size() > kMaxPathLength ? 1 : 0;
+        entry.tooLong = entry.newPath.size() > kMaxPathLength;
         return;
     }
 
@@ -95,13 +95,13 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
 
     entry.newName = name;
     entry.newPath = directory + name;
-    entry.tooLong = entry.newPath.size() > kMaxPathLength ? 1 : 0;
+    entry.tooLong = entry.newPath.size() > kMaxPathLength;
     if (name.empty() || !spelt) return;
     const auto utf8 = native_name(name);
     if (!utf8) return;
     entry.nativeNewPath = split_path(entry.nativePath).directory + *utf8;
     // One name on Linux holds at most 255 bytes of UTF-8, whatever the path.
-    if (!name_fits_filesystem(*utf8)) entry.tooLong = 1;
+    if (!name_fits_filesystem(*utf8)) entry.tooLong = true;
 }
 
 }  // namespace
@@ -129,8 +129,8 @@ RowTexts row_texts(const FileEntry& entry) {
         row.columns[kColumnGenre] = info->genre;
         row.columns[kColumnTitle] = info->title + "," + info->queryTitle;
     }
-    row.selected = entry.converted != 0;
-    row.tooLong = entry.tooLong != 0;
+    row.selected = entry.converted;
+    row.tooLong = entry.tooLong;
     return row;
 }
 

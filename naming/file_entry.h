@@ -18,10 +18,10 @@ struct FileEntry {
     std::string sourcePath;   // full path as it now is on disk
     std::string newName;      // composed new name; empty when nothing could be composed
     std::string newPath;      // directory of sourcePath + newName: the rename target
-    int tooLong = 0;          // the new path is too long: conversion leaves the file alone
+    bool tooLong = false;     // the new path is too long: conversion leaves the file alone
     int selected = 0;         // index into candidates of the programme that names the file
     std::vector<ProgramInfo> candidates;  // never empty
-    int converted = 0;        // moved by the last conversion; the next rebuild selects it again
+    bool converted = false;   // moved by the last conversion; the next rebuild selects it again
     std::string nativePath;   // exact native path of sourcePath
     // Native form of newPath: the directory of nativePath and the UTF-8 form of
     // newName. Empty when newName is empty or cannot be spelt natively; the

@@ -58,7 +58,7 @@ std::string replace_forbidden_characters(std::string_view cp932_name) {
     result.reserve(cp932_name.size() + cp932_name.size() / 4);
     for (std::size_t i = 0; i < cp932_name.size(); ++i) {
         const auto byte = static_cast<unsigned char>(cp932_name[i]);
-        if (is_cp932_lead_byte(byte) && i + 1 < cp932_name.size()) {
+        if (cp932_char_width(cp932_name, i) == 2) {
             result.append(cp932_name.substr(i, 2));
             ++i;
         } else if (table.forbidden[byte]) {

@@ -2,6 +2,7 @@
 
 #include "naming/compose.h"
 #include "naming/entry_paths.h"
+#include "naming/rename_plan.h"
 #include "platform/file_ops.h"
 
 #include <string_view>
@@ -10,65 +11,51 @@
 namespace kalvento {
 namespace {
 
-constexpr std::string_view kTextSuffix = ".txt";
-
-bool companion_handled(const CompanionEntry& companion, const ConversionOptions& options) {
-    if (companion.isDirectory) return false;
-    if (options.wildRename) return true;
-    return options.gopRename && companion.suffix == kTextSuffix;
-}
-
 // Moves the recording to the first free numbered form of its target. A form
 // that is taken by the time the move runs is passed over, never replaced.
-ConvertResult move_recording(const FileEntry& entry) {
+ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& options,
+                             RenamePlan& plan) {
     ConvertResult result;
     result.fromPath = entry.nativePath;
     result.toPath = entry.nativeNewPath;
-    for (int n = 0; n <= kMaxNameNumber; ++n) {
-        const std::string candidate = numbered_name(entry.nativeNewPath, n);
-        if (path_exists(candidate)) continue;
-        result.toPath = candidate;
-        const MoveResult move = move_no_replace(entry.nativePath, candidate);
-        if (move.moved()) {
-            result.status = ConvertStatus::moved;
-            result.nameNumber = n;
+    int first_number = 0;
+    for (;;) {
+        plan = plan_rename(entry, options, path_exists, first_number);
+        if (plan.blocker) {
+            result.status = *plan.blocker;
             return result;
         }
-        if (move.outcome == MoveOutcome::targetExists) continue;
-        result.status = ConvertStatus::moveFailed;
-        result.message = move.message;
-        return result;
+        result.toPath = plan.to;
+        const MoveResult move = move_no_replace(plan.from, plan.to);
+        if (move.moved()) {
+            result.status = ConvertStatus::moved;
+            result.nameNumber = plan.nameNumber;
+            return result;
+        }
+        if (move.outcome != MoveOutcome::targetExists) {
+            result.status = ConvertStatus::moveFailed;
+            result.message = move.message;
+            return result;
+        }
+        first_number = plan.nameNumber + 1;
     }
-    result.status = ConvertStatus::noFreeName;
-    result.toPath = entry.nativeNewPath;
-    return result;
 }
 
-// Companions of the old recording path move to the same suffix behind the new
-// one. The list is taken once, before any companion moves; the recording's own
-// new name is never taken for a companion, even when it happens to look like one.
-std::vector<CompanionMove> move_companions(const std::string& old_path, const std::string& new_path,
-                                           const ConversionOptions& options) {
-    std::vector<CompanionMove> moves;
-    for (const CompanionEntry& companion : list_companions(old_path)) {
-        if (!companion_handled(companion, options)) continue;
-        CompanionMove move;
-        move.from = old_path + companion.suffix;
-        move.to = new_path + companion.suffix;
-        if (move.from == new_path) continue;
+// The companions planned with the recording follow it to its new name.
+std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned) {
+    for (CompanionMove& move : planned) {
         const MoveResult outcome = move_no_replace(move.from, move.to);
         move.moved = outcome.moved();
         move.message = outcome.message;
-        moves.push_back(std::move(move));
     }
-    return moves;
+    return planned;
 }
 
 bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options) {
     const bool recording_dated = set_file_times(entry.nativePath, start, 0);
     if (options.gopRename || options.wildRename) {
         for (const CompanionEntry& companion : list_companions(entry.nativePath)) {
-            if (companion_handled(companion, options))
+            if (companion_follows(companion, options))
                 set_file_times(entry.nativePath + companion.suffix, start,
                                kCompanionTimeMilliseconds);
         }
@@ -84,7 +71,7 @@ std::optional<ConvertStatus> move_blocker(const FileEntry& entry) {
         return info == nullptr || info->startTime == 0 ? ConvertStatus::noProgrammeData
                                                        : ConvertStatus::emptyName;
     }
-    if (entry.tooLong != 0) return ConvertStatus::tooLong;
+    if (entry.tooLong) return ConvertStatus::tooLong;
     if (entry.nativeNewPath.empty() || entry.nativePath.empty())
         return ConvertStatus::unmappableName;
     // Compared natively: two names that differ only in characters CP932 lacks
@@ -103,15 +90,6 @@ std::string numbered_name(const std::string& target, int n) {
            std::string(extension);
 }
 
-std::optional<std::string> find_free_name(const std::string& target,
-                                          const std::function<bool(const std::string&)>& taken) {
-    for (int n = 0; n <= kMaxNameNumber; ++n) {
-        std::string candidate = numbered_name(target, n);
-        if (!taken(candidate)) return candidate;
-    }
-    return std::nullopt;
-}
-
 ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) {
     ConvertResult result;
     if (const auto blocker = move_blocker(entry)) {
@@ -120,10 +98,10 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) 
         result.toPath =
             *blocker == ConvertStatus::alreadyNamed ? entry.nativePath : entry.nativeNewPath;
     } else {
-        result = move_recording(entry);
+        RenamePlan plan;
+        result = move_recording(entry, options, plan);
         if (result.status == ConvertStatus::moved) {
-            if (options.gopRename || options.wildRename)
-                result.companions = move_companions(result.fromPath, result.toPath, options);
+            result.companions = move_companions(std::move(plan.companions));
             // The numbered form adds only ASCII, which CP932 and UTF-8 share.
             entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
             entry.currentName = split_path(entry.sourcePath).name;
@@ -131,7 +109,7 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) 
             entry.newName = entry.currentName;
             entry.nativePath = result.toPath;
             entry.nativeNewPath = result.toPath;
-            entry.converted = 1;
+            entry.converted = true;
         }
     }
 

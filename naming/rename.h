@@ -9,7 +9,6 @@
 
 #include "naming/file_entry.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,13 +65,9 @@ std::optional<ConvertStatus> move_blocker(const FileEntry& entry);
 // `target` with "(n)" before its extension; n = 0 gives the target itself.
 std::string numbered_name(const std::string& target, int n);
 
-// The first of target, target(1) .. target(99) for which `taken` is false.
-std::optional<std::string> find_free_name(const std::string& target,
-                                          const std::function<bool(const std::string&)>& taken);
-
 // Converts the entry (see the header comment). On a move the entry's
-// sourcePath, currentName, nativePath and converted (= 1) change; otherwise the
-// entry stays as it was.
+// sourcePath, currentName, nativePath and converted (= true) change; otherwise
+// the entry stays as it was.
 ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options);
 
 // Short English description of a status, for the command line.

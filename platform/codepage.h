@@ -10,6 +10,8 @@
 // points above U+100000, so decoding and encoding again never changes them.
 #pragma once
 
+#include "platform/cp932_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,14 +19,6 @@
 #include <vector>
 
 namespace kalvento {
-
-// First byte of a CP932 double-byte character.
-constexpr bool is_cp932_lead_byte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-constexpr bool is_cp932_lead_byte(char byte) {
-    return is_cp932_lead_byte(static_cast<unsigned char>(byte));
-}
 
 // What becomes of a character that CP932 cannot represent.
 enum class Unmappable {

@@ -1,25 +1,16 @@
 #include "platform/profile_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <system_error>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/codepage.h"
-#include "platform/file_ops.h"
+#include "platform/file_io.h"
 
 namespace kalvento {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
-// Attempts at finding an unused temporary name before a save gives up.
-constexpr int kTempNameAttempts = 100;
 
 // The blanks of the profile reader: the C white space plus ^Z, the DOS end of
 // file that old editors leave behind.
@@ -86,14 +77,7 @@ std::size_t last_closing_bracket(std::string_view text) {
 
 // The longest prefix of at most `max_bytes` that does not split a character.
 std::string_view cut_at_character(std::string_view text, std::size_t max_bytes) {
-    if (text.size() <= max_bytes) return text;
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = (is_cp932_lead_byte(text[end]) && end + 1 < text.size()) ? 2 : 1;
-        if (end + width > max_bytes) break;
-        end += width;
-    }
-    return text.substr(0, end);
+    return text.substr(0, cp932_fitting_length(text, max_bytes));
 }
 
 std::string_view strip_quotes(std::string_view value) {
@@ -104,20 +88,8 @@ std::string_view strip_quotes(std::string_view value) {
     return value;
 }
 
-// Whether the last byte is a lead byte without its trail byte; such a section
-// name would swallow the closing ']' of its header.
-bool ends_inside_character(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) i += is_cp932_lead_byte(text[i]) ? 2 : 1;
-    return i > text.size();
-}
-
 bool holds_line_break_or_nul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-std::string describe_errno(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
 }
 
 }  // namespace
@@ -171,45 +143,17 @@ ProfileFile::Line ProfileFile::parse_line(std::string text, bool first_line) {
 }
 
 ProfileFile ProfileFile::load(const std::string& path) {
+    FileRead read = read_small_file(path, kProfileFileMaxBytes);
+    if (read.ok()) return from_bytes(path, read.bytes);
     ProfileFile profile(path);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        // No file (or a path through a non-directory, where none can be) is an
-        // empty profile; saving will report whether the file can be made.
-        if (errno != ENOENT && errno != ENOTDIR) {
-            profile.loadResult_ = {ProfileError::unreadable,
-                                   describe_errno("cannot open", path, errno)};
-        }
-        return profile;
-    }
-    std::string bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        profile.loadResult_ = {ProfileError::unreadable, "not a regular file: " + path};
-    } else if (static_cast<std::uintmax_t>(info.st_size) > kProfileFileMaxBytes) {
-        profile.loadResult_ = {ProfileError::unreadable, "settings file too large: " + path};
-    } else {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) {
-                profile.loadResult_ = {ProfileError::unreadable,
-                                       describe_errno("cannot read", path, errno)};
-                break;
-            }
-            if (got == 0) break;
-            bytes.append(buffer, static_cast<std::size_t>(got));
-            if (bytes.size() > kProfileFileMaxBytes) {
-                profile.loadResult_ = {ProfileError::unreadable,
-                                       "settings file too large: " + path};
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    if (!profile.loadResult_.ok()) return profile;
-    return from_bytes(path, bytes);
+    // No file is an empty profile; saving will report whether it can be made.
+    if (read.status == ReadStatus::missing) return profile;
+    const std::string what = read.status == ReadStatus::tooLarge ? "settings file too large: "
+                                                                 : "cannot read ";
+    profile.loadResult_ = {ProfileError::unreadable,
+                           read.status == ReadStatus::tooLarge ? what + path
+                                                               : what + path + ": " + read.error};
+    return profile;
 }
 
 ProfileFile ProfileFile::from_bytes(std::string path, std::string_view bytes) {
@@ -380,66 +324,19 @@ std::string ProfileFile::serialized() const {
 ProfileResult ProfileFile::save() {
     if (!loadResult_.ok()) return loadResult_;
     if (!modified_) return {};
-    namespace fs = std::filesystem;
-
-    // A settings file reached through a symbolic link is replaced at its target,
-    // so the link stays a link.
-    std::string target = path_;
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved.string();
+    const FileWrite written = replace_file(path_, serialized());
+    switch (written.status) {
+        case WriteStatus::ok:
+            modified_ = false;
+            return {};
+        case WriteStatus::cannotCreateTemp:
+            return {ProfileError::cannot_create_temp, written.error};
+        case WriteStatus::cannotWrite:
+            return {ProfileError::cannot_write, written.error};
+        case WriteStatus::cannotReplace:
+            return {ProfileError::cannot_replace, written.error};
     }
-    std::string directory = fs::path(target).parent_path().string();
-    if (directory.empty()) directory = ".";
-
-    struct stat old_info {};
-    const bool had_file = ::stat(target.c_str(), &old_info) == 0;
-
-    std::string temp_path;
-    int fd = -1;
-    for (int attempt = 0; attempt < kTempNameAttempts && fd < 0; ++attempt) {
-        temp_path =
-            target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return {ProfileError::cannot_create_temp,
-                    describe_errno("cannot create a file in", directory, errno)};
-        }
-    }
-    if (fd < 0) {
-        return {ProfileError::cannot_create_temp, "no free temporary name in " + directory};
-    }
-
-    const std::string bytes = serialized();
-    bool written = write_all(fd, bytes);
-    int error = written ? 0 : errno;
-    if (written && had_file) ::fchmod(fd, old_info.st_mode & 07777);
-    if (written && ::fsync(fd) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        ::unlink(temp_path.c_str());
-        return {ProfileError::cannot_write, describe_errno("cannot write", temp_path, error)};
-    }
-    if (::rename(temp_path.c_str(), target.c_str()) != 0) {
-        error = errno;
-        ::unlink(temp_path.c_str());
-        return {ProfileError::cannot_replace, describe_errno("cannot replace", target, error)};
-    }
-    // Make the rename itself durable; a failure here leaves a complete file.
-    const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir_fd >= 0) {
-        ::fsync(dir_fd);
-        ::close(dir_fd);
-    }
-    modified_ = false;
-    return {};
+    return {ProfileError::cannot_write, written.error};
 }
 
 }  // namespace kalvento

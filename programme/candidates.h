@@ -11,24 +11,13 @@
 
 #include "programme/channel_names.h"
 #include "programme/program_info.h"
+#include "ts/event_descriptors.h"
 #include "ts/snapshot.h"
 
 namespace kalvento {
 
-// Limits of the decoded texts of one event.
-inline constexpr std::size_t kEventNameMax = 159;
-inline constexpr std::size_t kEventTextMax = 339;
-inline constexpr std::size_t kItemHeadingMax = 99;
-inline constexpr std::size_t kExtendedTextMax = 8192 + 256;
-// Raw item bytes collected before they are decoded as one piece.
-inline constexpr std::size_t kPendingItemMax = 4096;
-
 // eventName of the one candidate of a recording where nothing was found.
 inline constexpr const char* kNoDataName = "データが有りません";
-
-// Seconds since 1970 of a broadcast date and time (16-bit MJD, hour and minute
-// in BCD), read as local time; the seconds are 0.
-std::int64_t broadcast_time(std::uint16_t mjd, std::uint8_t hour_bcd, std::uint8_t minute_bcd);
 
 // The candidate of one programme of a snapshot, or nullopt when its event has
 // no name (no present event, or nothing decodable in it).

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
-#include "programme/text_cut.h"
+#include "platform/cp932_text.h"
+#include "platform/file_io.h"
 #include "ts/arib_text.h"
 
 namespace kalvento {
@@ -109,17 +109,8 @@ void parse_channel_names(ChannelNameMap& map, std::string_view content) {
 
 void load_channel_names(ChannelNameMap& map, const std::string& path) {
     map.names.clear();
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size <= 0) return;
-    file.seekg(0, std::ios::beg);
-    std::string content(std::min<std::size_t>(static_cast<std::size_t>(size), kChannelFileMax),
-                        '\0');
-    file.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<std::size_t>(file.gcount()));
-    parse_channel_names(map, content);
+    const FileRead file = read_small_file(path, kChannelFileMax, true);
+    if (file.ok()) parse_channel_names(map, file.bytes);
 }
 
 ServiceNames build_service_names(const ServiceTable& services, const ChannelNameMap& channels) {

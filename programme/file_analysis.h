@@ -1,51 +1,40 @@
 // The analysis step of one recording: read its window, decode what the tables
-// say and turn it into the programme candidates.
+// say and turn it into the programme candidates. A pure function of its
+// arguments, so a window's worker thread and the command line call it alike.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/progress.h"
 #include "programme/channel_names.h"
 #include "programme/program_info.h"
+#include "ts/analysis_window.h"
 #include "ts/ts_analyzer.h"
 
 namespace kalvento {
 
-// Where the window of a recording lies: its start in per cent of the file size
-// and its length in MB.
-struct AnalysisWindow {
-    std::int32_t startPercent = TsAnalyzer::kDefaultStartPercent;
-    std::int32_t sizeMb = TsAnalyzer::kDefaultSizeMb;
-};
-
-// Progress of the read: (position, window end), both in units of 1000 bytes
-// from the start of the file. Answering false stops the reading.
-using AnalysisProgress = std::function<bool(std::int64_t position_k, std::int64_t end_k)>;
-
 enum class AnalysisOutcome {
-    done,       // candidates holds at least one candidate (perhaps the no-data one)
-    cancelled,  // the progress callback stopped the reading; no candidates
-    failed,     // the analyser could not be set up (out of memory); no candidates
+    done,        // the window was read; candidates holds at least one (perhaps the no-data one)
+    cannotOpen,  // the file cannot be read (`error` says why); the no-data candidate
+    noPackets,   // no packet unit size could be found in the window; the no-data candidate
+    stopped,     // the caller asked to stop; no candidates
 };
 
 struct AnalysisResult {
-    AnalysisOutcome outcome = AnalysisOutcome::failed;
-    int unitSize = 0;  // packet unit size found (188..319), 0 when none
+    AnalysisOutcome outcome = AnalysisOutcome::cannotOpen;
+    std::string error;  // cannotOpen: the system's reason, or "not a regular file"
+    int unitSize = 0;   // packet unit size found (188..319), 0 when none
     std::vector<ProgramInfo> candidates;
 };
 
-// Analyses the recording at `path` (native path). A file that cannot be read or
-// holds no programme data gives the single no-data candidate.
+// Analyses the recording at `path` (native path). Progress counts units of
+// 1000 bytes from the start of the file.
 AnalysisResult analyse_recording(const std::string& path, const AnalysisWindow& window,
-                                 const ChannelNameMap& channels,
-                                 const AnalysisProgress& progress = {});
+                                 const ChannelNameMap& channels, const Progress& progress = {});
 
-// The same over any byte source (memory in tests and fuzzing); `name` is used
-// in messages only.
-AnalysisResult analyse_recording(ByteSource& source, const std::string& name,
-                                 const AnalysisWindow& window, const ChannelNameMap& channels,
-                                 const AnalysisProgress& progress = {});
+// The same over any byte source (memory in tests and fuzzing).
+AnalysisResult analyse_recording(ByteSource& source, const AnalysisWindow& window,
+                                 const ChannelNameMap& channels, const Progress& progress = {});
 
 }  // namespace kalvento

@@ -1,12 +1,9 @@
 #include "rules/macro_menu.h"
 
 #include "platform/codepage.h"
-#include "platform/file_ops.h"
+#include "platform/file_io.h"
 #include "rules/line_pieces.h"
 #include "text/fields.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,36 +13,6 @@ namespace kalvento {
 namespace {
 
 constexpr std::size_t kMacroFieldCount = 3;
-
-// Creates the file with the default lines, never replacing an existing file. A
-// half-written file is removed, so the next start tries again.
-void create_default_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return;
-    const bool written = write_all(fd, default_macro_menu_file());
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) ::unlink(path.c_str());
-}
-
-enum class ReadOutcome { ok, missing, failed };
-
-ReadOutcome read_file(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ReadOutcome::missing : ReadOutcome::failed;
-    bytes.clear();
-    char buffer[65536];
-    ReadOutcome outcome = ReadOutcome::ok;
-    while (bytes.size() < kMacroMenuFileMaxBytes) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) outcome = ReadOutcome::failed;
-        if (got <= 0) break;
-        bytes.append(
-            buffer, std::min(static_cast<std::size_t>(got), kMacroMenuFileMaxBytes - bytes.size()));
-    }
-    ::close(fd);
-    return outcome;
-}
 
 }  // namespace
 
@@ -73,14 +40,14 @@ std::vector<MacroEntry> parse_macro_menu(std::string_view bytes) {
 }
 
 std::vector<MacroEntry> load_macro_menu(const std::string& path) {
-    std::string bytes;
-    ReadOutcome outcome = read_file(path, bytes);
-    if (outcome == ReadOutcome::missing) {
-        create_default_file(path);
-        outcome = read_file(path, bytes);
+    FileRead file = read_small_file(path, kMacroMenuFileMaxBytes, true);
+    if (file.status == ReadStatus::missing) {
+        // A half-written file is removed again, so the next start tries anew.
+        create_new_file(path, default_macro_menu_file());
+        file = read_small_file(path, kMacroMenuFileMaxBytes, true);
     }
-    if (outcome != ReadOutcome::ok) return {};
-    return parse_macro_menu(bytes);
+    if (!file.ok()) return {};
+    return parse_macro_menu(file.bytes);
 }
 
 MacroMenuLayout macro_menu_layout(const std::vector<MacroEntry>& entries) {

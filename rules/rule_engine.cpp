@@ -17,18 +17,6 @@ bool station_matches(const ProgramInfo& candidate, const RenameRule& rule) {
            has_match(candidate.serviceName, rule.FindTextCh);
 }
 
-// The longest prefix of at most `limit` bytes that does not cut a character.
-void cut_at_character(std::string& text, std::size_t limit) {
-    if (text.size() <= limit) return;
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t step = is_cp932_lead_byte(text[end]) ? 2 : 1;
-        if (end + step > limit) break;
-        end += step;
-    }
-    text.resize(end);
-}
-
 }  // namespace
 
 bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule) {
@@ -64,7 +52,7 @@ bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view cur
     for (const RenameRule& rule : rules) {
         std::string expansion;
         if (!apply_rule(current_name, candidate, rule, expansion, lookup)) continue;
-        cut_at_character(expansion, kRuleResultLimit);
+        cut_cp932(expansion, kRuleResultLimit);
         result = std::move(expansion);
         return true;
     }

@@ -10,13 +10,6 @@
 namespace kalvento {
 namespace {
 
-// The template scanner copies a byte in these ranges together with the byte
-// after it, so a second byte that happens to be "@" never starts a macro.
-bool is_template_lead_byte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x80 && byte <= 0x9F) || byte >= 0xE0;
-}
-
 bool is_slot_digit(char c) {
     return c >= '1' && c <= '4';
 }
@@ -61,22 +54,13 @@ std::string& slot_of(MacroContext& context, SlotSource source, char digit) {
         .slots[static_cast<std::size_t>(source)][static_cast<std::size_t>(digit - '1')];
 }
 
-// First position of `needle` in `text` at or after `from` that starts a
-// character, so half of one character and half of the next never match.
-std::size_t find_character(std::string_view text, std::string_view needle, std::size_t from) {
-    for (std::size_t i = from; i < text.size(); i += is_cp932_lead_byte(text[i]) ? 2 : 1) {
-        if (text.substr(i, needle.size()) == needle) return i;
-    }
-    return std::string_view::npos;
-}
-
 // @MST: the first 「...」 of the event name becomes the event text.
 void move_subtitle(ProgramInfo& candidate) {
     static const std::string open = cp932("「");
     static const std::string close = cp932("」");
-    const std::size_t from = find_character(candidate.eventName, open, 0);
+    const std::size_t from = find_at_character(candidate.eventName, open, 0);
     if (from == std::string::npos) return;
-    const std::size_t to = find_character(candidate.eventName, close, from);
+    const std::size_t to = find_at_character(candidate.eventName, close, from);
     if (to == std::string::npos) return;
     const std::size_t length = to + close.size() - from;
     candidate.eventText = candidate.eventName.substr(from, length);
@@ -172,7 +156,8 @@ std::size_t run_macro(MacroContext& context, const MacroDefinition& macro, std::
         }
         case MacroKind::replace: {
             const std::size_t after = read_quoted(context.templ, position, argument);
-            if (after != position) replace_in_event_name(candidate, argument);
+            if (after != position && !context.state.forSearch)
+                replace_in_event_name(candidate, argument);
             return after;
         }
         case MacroKind::extract:
@@ -183,7 +168,8 @@ std::size_t run_macro(MacroContext& context, const MacroDefinition& macro, std::
     return position;
 }
 
-// The macro named right after an "@" at `at`, and where its name ends.
+}  // namespace
+
 const MacroDefinition* recognise_macro(std::string_view templ, std::size_t at,
                                        std::size_t& name_end) {
     for (const MacroDefinition& macro : macro_definitions()) {
@@ -193,34 +179,15 @@ const MacroDefinition* recognise_macro(std::string_view templ, std::size_t at,
     return nullptr;
 }
 
-}  // namespace
-
 void expand_template(std::string_view templ, std::string_view current_name, ProgramInfo& candidate,
                      ExpansionState& state, std::string& output) {
     if (state.episodeNumbers.empty()) state.episodeNumbers.push_back(0);
     MacroContext context{templ, current_name, candidate, state, output};
-    std::size_t i = 0;
-    while (i < templ.size()) {
-        const char byte = templ[i];
-        if (is_template_lead_byte(byte)) {
-            // A lead byte at the very end is copied alone.
-            const std::size_t length = std::min<std::size_t>(2, templ.size() - i);
-            output.append(templ.substr(i, length));
-            i += length;
-        } else if (byte != '@') {
-            output += byte;
-            ++i;
-        } else {
-            std::size_t name_end = i + 1;
-            const MacroDefinition* macro = recognise_macro(templ, i + 1, name_end);
-            if (macro == nullptr) {
-                output += '@';
-                i += 1;
-            } else {
-                i = run_macro(context, *macro, name_end);
-            }
-        }
-    }
+    scan_template(
+        templ, [&output](std::string_view text) { output.append(text); },
+        [&context](const MacroDefinition& macro, std::size_t name_end) {
+            return run_macro(context, macro, name_end);
+        });
 }
 
 }  // namespace kalvento

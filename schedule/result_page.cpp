@@ -36,7 +36,7 @@ std::string without_nbsp(std::string_view line) {
         if (line.substr(i, kNbsp.size()) == kNbsp) {
             i += kNbsp.size();
         } else {
-            const std::size_t step = is_cp932_lead_byte(line[i]) && i + 1 < line.size() ? 2 : 1;
+            const std::size_t step = cp932_char_width(line, i);
             out.append(line.substr(i, step));
             i += step;
         }

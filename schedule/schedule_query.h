@@ -1,18 +1,16 @@
-// Asking the broadcast schedule service about the recording a rule names:
-// the search built from the rule and the candidate, the fetch of the result
-// page, the choice of the recording's row, and the title, episode numbers,
-// subtitle and channel taken from that row.
+// Asking the broadcast schedule service about one broadcast: the request for
+// a plain query record, the fetch of the result page and the choice of the
+// broadcast's row. What the rules make of the answer is theirs.
 #pragma once
 
-#include "programme/program_info.h"
-#include "rules/rename_rule.h"
-#include "rules/schedule_hook.h"
 #include "schedule/http_client.h"
 #include "schedule/page_fetch.h"
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,20 +40,45 @@ struct ScheduleSession {
     HttpClient client;
 };
 
-// Fetches and chooses the row for the candidate unless the rule's search
-// texts are the ones this candidate was last searched with. A failed search
-// is remembered like a successful one and not repeated.
-void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const RenameRule& rule,
-                     std::string_view current_name);
+// One search, its texts expanded and cleaned (code page 932).
+struct ScheduleQuery {
+    std::string word;      // kw: the title searched for
+    std::string channel;   // ch
+    std::string subtitle;  // st: when given, the first row is the broadcast
+    std::string day;       // the broadcast day, "yyyy-mm-dd"
+    std::int64_t startTime = 0;
+};
 
-// Fills resultTitle, resultNumbers, resultSubtitle and resultChannel from the
-// chosen row as the rule's flags ask; nothing without a row. A row that stands
-// for several episodes may cost a second search for their subtitles.
-void derive_schedule_results(ScheduleSession& session, ProgramInfo& candidate,
-                             const RenameRule& rule, std::string_view current_name);
+enum class ScheduleStatus {
+    found,
+    notFound,     // the page came but holds no row for the broadcast
+    notAsked,     // nothing to search for, or the address would be too long
+    unreachable,  // the page could not be fetched
+};
 
-// The hook for the rule engine: the lookup, then the derivation.
-ScheduleLookup make_schedule_lookup(ScheduleService service);
+// The chosen row's texts.
+struct ScheduleRow {
+    std::string line;      // the page line
+    std::string linkText;  // "Title #3 Subtitle"
+    std::string cell;      // the channel cell
+    std::string span;
+};
+
+struct ScheduleAnswer {
+    ScheduleStatus status = ScheduleStatus::notAsked;
+    ScheduleRow row;  // found
+};
+
+// Fetches the result page of the query and chooses the broadcast's row.
+ScheduleAnswer find_broadcast(ScheduleSession& session, const ScheduleQuery& query);
+
+// For a row that stands for several episodes: the subtitles of the single
+// episodes `numbers` ("#3,#5") of `title`, from a search for `word` over
+// every broadcast up to `day`. nullopt when the page could not be had or held
+// no rows.
+std::optional<std::string> find_episode_subtitles(ScheduleSession& session, std::string_view word,
+                                                  std::string_view title,
+                                                  std::string_view numbers, std::string_view day);
 
 // "2010-01-05" -> "2010%2F01%2F05".
 std::string encode_search_date(std::string_view date_iso);

@@ -28,9 +28,9 @@ std::vector<std::string> split_fields(std::string_view text, std::string_view se
             after_backslash = false;
             continue;
         }
-        const bool lead = is_cp932_lead_byte(text[position]);
-        after_backslash = !lead && text[position] == '\\';
-        position += lead ? 2 : 1;
+        const std::size_t width = cp932_char_width(text, position);
+        after_backslash = width == 1 && text[position] == '\\';
+        position += width;
     }
     take_field(field_start, text.size());
     return fields;

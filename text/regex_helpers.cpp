@@ -35,14 +35,7 @@ std::wstring wide_limited(std::string_view cp932) {
 
 // Cuts a CP932 result to the result limit without splitting a character.
 void limit_result(std::string& text) {
-    if (text.size() <= kRegexResultLimit) return;
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t step = is_cp932_lead_byte(text[end]) ? 2 : 1;
-        if (end + step > kRegexResultLimit) break;
-        end += step;
-    }
-    text.resize(end);
+    cut_cp932(text, kRegexResultLimit);
 }
 
 // The original bytes of wide characters [first, last) of a decoded text.

@@ -35,7 +35,7 @@ void replace_text(std::string& text, std::string_view find, std::string_view rep
             text.replace(i, find.size(), replacement);
             i += replacement.size();
         } else {
-            i += is_cp932_lead_byte(text[i]) ? 2 : 1;
+            i += cp932_char_width(text, i);
         }
     }
 }

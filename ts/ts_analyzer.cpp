@@ -1,11 +1,9 @@
 #include "ts/ts_analyzer.h"
 
-#include "ts/file_source.h"
 #include "ts/section_dispatch.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -17,7 +15,6 @@ constexpr std::size_t kPacketBytes = 188;
 constexpr int kMinUnit = 188;
 constexpr int kMaxUnit = 319;  // largest distance the histogram counts
 constexpr int kSyncRun = 8;    // sync bytes in a row that prove alignment
-constexpr std::uint32_t kBytesPerMb = 1048576;
 constexpr std::int64_t kProgressUnit = 1000;
 constexpr std::uint16_t kNullPid = 0x1FFF;
 constexpr std::size_t kPrefetchDistance = 4;  // units ahead
@@ -31,9 +28,7 @@ const std::uint8_t* find_sync_byte(const std::uint8_t* from, const std::uint8_t*
 
 TsAnalyzer::TsAnalyzer() : buffers_(kPidCount) {}
 
-TsAnalyzer::~TsAnalyzer() {
-    stopping_ = true;
-}
+TsAnalyzer::~TsAnalyzer() = default;
 
 void TsAnalyzer::clear() {
     tables_.services.clear();
@@ -46,61 +41,35 @@ void TsAnalyzer::clear() {
 // ---------------------------------------------------------------------------
 // Reading the window
 
-void TsAnalyzer::run(const std::string& path, ProgressCallback progress, void* context) {
-    if (stopping_) return;
-    FileSource file;
-    if (!file.open(path)) {
-        std::fprintf(stderr, "error - failed on open(%s) [src]\n", path.c_str());
-        // There is no window yet; the last call still tells the caller it is over.
-        if (progress != nullptr) progress(0, 0, context);
-        return;
-    }
-    run(file, path, progress, context);
-}
-
-void TsAnalyzer::run(ByteSource& source, const std::string& name, ProgressCallback progress,
-                     void* context) {
-    if (stopping_) return;
+RunOutcome TsAnalyzer::run(ByteSource& source, const AnalysisWindow& window,
+                           const Progress& progress) {
     unitSize_ = 0;
     const std::int64_t size = source.size();
-    if (size < 0) {
-        std::fprintf(stderr, "error - failed on open(%s) [src]\n", name.c_str());
-        if (progress != nullptr) progress(0, 0, context);
-        return;
-    }
-    // The settings dialog keeps the percentage within 0..100; anything else is
-    // held there so that the start is never negative or past the end.
-    const std::int64_t percent = std::clamp<std::int32_t>(windowStartPercent, 0, 100);
-    const std::int64_t start = percent * (size / 100);
-    // The window length is formed in 32-bit signed arithmetic, so a window of
-    // 2,048 MB or more wraps; the settings keep it below that.
-    const auto window =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(windowSizeMb) * kBytesPerMb);
-    const std::int64_t end = std::min<std::int64_t>(start + window, size);
-
-    read_window(source, start, end, size, progress, context);
-    if (progress != nullptr) progress(end / kProgressUnit, end / kProgressUnit, context);
+    if (size < 0) return RunOutcome::cannotRead;
+    const WindowRange range = window_range(size, window);
+    const RunOutcome outcome = read_window(source, range, size, progress);
+    progress(range.end / kProgressUnit, range.end / kProgressUnit);
+    return outcome;
 }
 
-void TsAnalyzer::read_window(ByteSource& source, std::int64_t start, std::int64_t end,
-                             std::int64_t size, ProgressCallback progress, void* context) {
+RunOutcome TsAnalyzer::read_window(ByteSource& source, const WindowRange& range,
+                                   std::int64_t size, const Progress& progress) {
+    const std::int64_t end = range.end;
     const std::int64_t end_k = end / kProgressUnit;
     auto go_on = [&](std::int64_t position) {
-        return progress == nullptr || progress(position / kProgressUnit, end_k, context) != 0;
+        progress(position / kProgressUnit, end_k);
+        return !progress.stop_requested();
     };
-    if (!go_on(0)) return;
+    if (!go_on(0)) return RunOutcome::stopped;
 
     std::array<std::uint8_t, kReadBufferBytes> buffer;
-    std::size_t length = source.seek(start) ? source.read(buffer.data(), buffer.size()) : 0;
-    std::int64_t position = start + static_cast<std::int64_t>(length);
+    std::size_t length = source.seek(range.start) ? source.read(buffer.data(), buffer.size()) : 0;
+    std::int64_t position = range.start + static_cast<std::int64_t>(length);
 
     const int unit = select_unit_size(buffer.data(), buffer.data() + length);
-    if (unit < kMinUnit) {
-        std::fprintf(stderr, "error - failed on select_unit_size()\n");
-        return;
-    }
+    if (unit < kMinUnit) return RunOutcome::noPackets;
     unitSize_ = unit;
-    if (!go_on(position)) return;
+    if (!go_on(position)) return RunOutcome::stopped;
 
     bool last_read = false;
     for (;;) {
@@ -113,18 +82,19 @@ void TsAnalyzer::read_window(ByteSource& source, std::int64_t start, std::int64_
         if (got < 1) break;
         length += got;
         position = std::min(position + static_cast<std::int64_t>(got), end);
-        if (!go_on(position)) return;
+        if (!go_on(position)) return RunOutcome::stopped;
         if (position >= end) {
             // The read that reaches the window end is not analysed, unless the
             // window ends with the file: then these are the recording's last
             // packets and they are handed over like those of a short file.
-            if (end < size) return;
+            if (end < size) return RunOutcome::done;
             last_read = true;
             continue;
         }
         if (length <= static_cast<std::size_t>(unit)) break;
     }
     deliver_tail(buffer.data(), length, unit);
+    return RunOutcome::done;
 }
 
 // Hands every aligned packet of the buffer to handle_packet and returns how many
@@ -250,7 +220,7 @@ const std::uint8_t* TsAnalyzer::find_sync_tail(const std::uint8_t* p, const std:
 // Packets
 
 void TsAnalyzer::handle_packet(const std::uint8_t* packet) {
-    if (stopping_ || packet == nullptr) return;
+    if (packet == nullptr) return;
     const std::uint8_t flags = packet[1];
     const std::uint8_t control = packet[3];
     if (packet[0] != kSyncByte || (flags & 0x80) != 0) return;  // transport_error_indicator

@@ -3,6 +3,8 @@
 // snapshot list. One object per file; read the results, then clear it.
 #pragma once
 
+#include "platform/progress.h"
+#include "ts/analysis_window.h"
 #include "ts/psi_tables.h"
 #include "ts/section_buffer.h"
 #include "ts/service_table.h"
@@ -11,15 +13,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace kalvento {
 
-// Progress of `run`: (current position, window end), both absolute file
-// offsets in units of 1000 bytes, and the caller's context. A zero answer
-// stops the reading. A final call with position == end comes in any case.
-using ProgressCallback = int (*)(std::int64_t position_k, std::int64_t end_k, void* context);
+// What a run came to.
+enum class RunOutcome {
+    done,        // the window was read; the results hold what it contained
+    noPackets,   // the window holds no run of packets to trust: no unit size
+    stopped,     // the caller asked to stop; the results are incomplete
+    cannotRead,  // the source has no size (it cannot be read)
+};
 
 // Where `run` reads from: a file, or memory in tests and fuzzing.
 class ByteSource {
@@ -32,26 +36,18 @@ public:
 
 class TsAnalyzer {
 public:
-    static constexpr std::int32_t kDefaultStartPercent = 30;
-    static constexpr std::int32_t kDefaultSizeMb = 50;
-
     TsAnalyzer();
     ~TsAnalyzer();
     TsAnalyzer(const TsAnalyzer&) = delete;
     TsAnalyzer& operator=(const TsAnalyzer&) = delete;
 
-    // Window: the start in per cent of the file size, the length in MB (2^20 bytes).
-    std::int32_t windowStartPercent = kDefaultStartPercent;
-    std::int32_t windowSizeMb = kDefaultSizeMb;
-
-    // Analyses the window of the file at `path` (native path). Failures are
-    // written to standard error and leave the results empty. Progress starts
-    // with (0, end) and ends with (end, end), also after a stop; a file that
-    // cannot be opened has no window and gets the single call (0, 0).
-    void run(const std::string& path, ProgressCallback progress = nullptr, void* context = nullptr);
-    // The same over any source; `name` stands for it in messages.
-    void run(ByteSource& source, const std::string& name, ProgressCallback progress = nullptr,
-             void* context = nullptr);
+    // Reads the window of the source and collects what its tables say.
+    // Progress reports (position, window end) as absolute offsets in units of
+    // 1000 bytes: it starts with (0, end), comes after every read and ends with
+    // (end, end), also after a stop. The stop token is looked at after every
+    // report.
+    RunOutcome run(ByteSource& source, const AnalysisWindow& window,
+                   const Progress& progress = {});
 
     // Unit size chosen by the last run (188..319), 0 when none could be trusted.
     int unitSize() const { return unitSize_; }
@@ -75,13 +71,12 @@ public:
 private:
     static constexpr std::size_t kPidCount = 8192;
 
-    void read_window(ByteSource& source, std::int64_t start, std::int64_t end, std::int64_t size,
-                     ProgressCallback progress, void* context);
+    RunOutcome read_window(ByteSource& source, const WindowRange& range, std::int64_t size,
+                           const Progress& progress);
     std::size_t deliver_packets(const std::uint8_t* buffer, std::size_t length, int unit);
     void deliver_tail(const std::uint8_t* buffer, std::size_t length, int unit);
     void assemble_section(std::uint16_t pid, const std::uint8_t* packet);
 
-    bool stopping_ = false;  // set while the object is torn down: run and handle_packet do nothing
     int unitSize_ = 0;
     TableState tables_;
     // One section buffer per PID, created on the first packet that needs it.

@@ -11,6 +11,7 @@
 // analysis (counted by replacing the global operator new), are printed.
 #include "tests/support/arib_encoder.h"
 #include "tests/support/recording_builder.h"
+#include "ts/file_source.h"
 #include "ts/ts_analyzer.h"
 
 #include <benchmark/benchmark.h>
@@ -169,9 +170,9 @@ void plain_read(benchmark::State& state) {
 
 std::size_t analyse_window(int megabytes) {
     TsAnalyzer analyzer;
-    analyzer.windowStartPercent = 0;
-    analyzer.windowSizeMb = megabytes;
-    analyzer.run(g_path);
+    FileSource file;
+    if (file.open(g_path)) return 0;
+    analyzer.run(file, AnalysisWindow{.startPercent = 0, .sizeMb = megabytes});
     std::size_t video = 0;
     for (const Snapshot& snapshot : analyzer.snapshots())
         for (const ProgramEntry& program : snapshot.programs) video += program.videoPackets;

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         default: {
             MemorySource source(bytes);
-            (void)analyse_recording(source, "fuzz", AnalysisWindow{0, 1}, ChannelNameMap{});
+            (void)analyse_recording(source, AnalysisWindow{0, 1}, ChannelNameMap{});
             break;
         }
     }

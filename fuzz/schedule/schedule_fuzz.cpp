@@ -10,7 +10,7 @@
 #include "schedule/reply_text.h"
 #include "schedule/result_fields.h"
 #include "schedule/result_page.h"
-#include "schedule/search_text.h"
+#include "rules/search_text.h"
 
 namespace {
 

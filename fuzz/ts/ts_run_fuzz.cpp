@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stop_token>
 
 namespace {
 
@@ -58,19 +59,21 @@ void handle_sections(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-int stop_after_many(std::int64_t, std::int64_t, void* context) {
-    return ++*static_cast<int*>(context) < 1000 ? 1 : 0;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     {
         kalvento::TsAnalyzer analyzer;
-        analyzer.windowStartPercent = 0;
         kalvento::MemorySource source({data, size});
+        // A stop after many reports exercises the stop path as well.
+        std::stop_source stopper;
         int calls = 0;
-        analyzer.run(source, "fuzz input", &stop_after_many, &calls);
+        const kalvento::Progress progress{
+            .report = [&](std::int64_t, std::int64_t) {
+                if (++calls >= 1000) stopper.request_stop();
+            },
+            .stop = stopper.get_token()};
+        analyzer.run(source, kalvento::AnalysisWindow{.startPercent = 0}, progress);
         analyzer.clear();
     }
     handle_sections(data, size);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/profile_file.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvento {
 namespace {

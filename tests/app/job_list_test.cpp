@@ -1,10 +1,12 @@
 #include "app/job_list.h"
 
 #include "platform/codepage.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/small_recording.h"
 
 #include <gtest/gtest.h>
+
+#include <stop_token>
 
 #include <sys/stat.h>
 
@@ -38,20 +40,19 @@ std::string drama(const test::TempDir& dir, const std::string& name, std::string
     return dir.file(name);
 }
 
-// The rows' selection marks.
-template <typename Row>
-std::vector<bool> marks(const std::vector<Row>& rows) {
-    std::vector<bool> out;
-    for (const Row& row : rows) out.push_back(row.selected);
-    return out;
-}
-
 // A job list naming files by programme name only.
 struct Jobs {
     Jobs() { list.set_naming(by_name()); }
+
+    // Analyses and adds a recording as the front ends do.
+    AddResult add(const std::string& path, const Progress& progress = {}) {
+        return list.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels, progress));
+    }
+    std::string current_name(EntryId id) const { return list.find(id)->currentName; }
+
     test::TempDir dir;
     ChannelNameMap channels;
-    JobList list{channels};
+    JobList list;
 };
 
 std::int64_t write_time(const std::string& path) {
@@ -59,108 +60,94 @@ std::int64_t write_time(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? static_cast<std::int64_t>(info.st_mtim.tv_sec) : -1;
 }
 
-TEST(JobList, AddingDuplicatesCancelAndBusyGuard) {
-    Jobs fixture;
-    const test::TempDir& dir = fixture.dir;
-    JobList& jobs = fixture.list;
-    const std::string path = drama(dir, "rec.ts", "夜のドラマ");
+TEST(JobList, AddingDuplicatesAndStops) {
+    Jobs jobs;
+    const std::string path = drama(jobs.dir, "rec.ts", "夜のドラマ");
 
-    const AddResult added = jobs.add_recording(path);
+    const AddResult added = jobs.add(path);
     ASSERT_EQ(added.outcome, AddOutcome::added);
-    EXPECT_EQ(added.unitSize, 188);
-    EXPECT_EQ(added.row.columns[kColumnNewName], cp932("夜のドラマ.ts"));
-    EXPECT_EQ(jobs.add_recording(path).outcome, AddOutcome::alreadyPresent);
+    EXPECT_EQ(jobs.list.find(added.id)->newName, cp932("夜のドラマ.ts"));
+    const AddResult again = jobs.list.add_analysed(path, AnalysisResult{});
+    EXPECT_EQ(again.outcome, AddOutcome::alreadyPresent);
+    EXPECT_EQ(again.id, added.id);
     // A different spelling of the same file is a different path, byte for byte.
-    EXPECT_EQ(jobs.add_recording(dir.path() + "/./rec.ts").outcome, AddOutcome::added);
-    EXPECT_EQ(jobs.entries().size(), 2u);
+    EXPECT_EQ(jobs.add(jobs.dir.path() + "/./rec.ts").outcome, AddOutcome::added);
 
-    // While an analysis runs, every command that changes the list is refused.
-    const std::string other = noise_file(dir, "other.ts");
-    bool checked = false;
-    const AddResult cancelled = jobs.add_recording(other, [&](std::int64_t, std::int64_t) {
-        EXPECT_TRUE(jobs.busy());
-        EXPECT_EQ(jobs.add_recording(path).outcome, AddOutcome::busy);
-        EXPECT_FALSE(jobs.rebuild().has_value());
-        EXPECT_FALSE(jobs.remove_selected_rows().has_value());
-        EXPECT_FALSE(jobs.convert_selected({}).has_value());
-        EXPECT_FALSE(jobs.compose_row(0).has_value());
-        checked = true;
-        return false;
-    });
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(cancelled.outcome, AddOutcome::cancelled);
-    EXPECT_FALSE(jobs.busy());
-    EXPECT_EQ(jobs.entries().size(), 2u);
-    EXPECT_EQ(jobs.rows().size(), 2u);
+    // A stopped analysis adds nothing; an unreadable file is added with the
+    // no-data candidate.
+    std::stop_source stopper;
+    stopper.request_stop();
+    const std::string other = noise_file(jobs.dir, "other.ts");
+    EXPECT_EQ(jobs.add(other, Progress{.stop = stopper.get_token()}).outcome, AddOutcome::stopped);
+    EXPECT_EQ(jobs.list.size(), 2u);
+    const AddResult missing = jobs.add(jobs.dir.file("missing.ts"));
+    ASSERT_EQ(missing.outcome, AddOutcome::added);
+    EXPECT_EQ(jobs.list.find(missing.id)->candidates[0].eventName, cp932("データが有りません"));
 }
 
-TEST(JobList, RemovingRowsRenumbersTheEntries) {
-    Jobs fixture;
-    const test::TempDir& dir = fixture.dir;
-    JobList& jobs = fixture.list;
-    for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(jobs.add_recording(noise_file(dir, "f" + std::to_string(i))).outcome,
-                  AddOutcome::added);
+TEST(JobList, EntriesKeepTheirIdsWhenOthersAreRemoved) {
+    Jobs jobs;
+    std::vector<EntryId> ids;
+    for (int i = 0; i < 5; ++i) ids.push_back(jobs.add(noise_file(jobs.dir, "f" + std::to_string(i))).id);
 
-    // Row 2 shows entry 2; afterwards the rows of entries 3 and 4 carry 2 and 3.
-    jobs.set_row_selected(2, true);
-    EXPECT_EQ(jobs.remove_selected_rows(), 1u);
-    ASSERT_EQ(jobs.rows().size(), 4u);
-    EXPECT_EQ(jobs.rows()[2].entry, 2u);
-    EXPECT_EQ(jobs.rows()[3].entry, 3u);
-    EXPECT_EQ(jobs.compose_row(3)->columns[kColumnCurrentName], "f4");
-    EXPECT_EQ(jobs.row_trace()[3], "3,3," + cp932(dir.file("f4")) + "\r\n");
-
-    // Sorted rows: remove the rows showing entries 0 and 2 (f0 and f3).
-    ASSERT_TRUE(jobs.reorder_rows({3, 2, 1, 0}));
-    EXPECT_FALSE(jobs.reorder_rows({0, 0, 1, 2}));
-    jobs.set_row_selected(1, true);  // entry 2
-    jobs.set_row_selected(3, true);  // entry 0
-    EXPECT_EQ(jobs.remove_selected_rows(), 2u);
-    ASSERT_EQ(jobs.rows().size(), 2u);
-    EXPECT_EQ(jobs.rows()[0].entry, 1u);
-    EXPECT_EQ(jobs.rows()[1].entry, 0u);
-    EXPECT_EQ(jobs.compose_row(0)->columns[kColumnCurrentName], "f4");
-    EXPECT_EQ(jobs.compose_row(1)->columns[kColumnCurrentName], "f1");
+    EXPECT_EQ(jobs.list.remove({ids[2], 999}), 1u);
+    ASSERT_EQ(jobs.list.size(), 4u);
+    EXPECT_EQ(jobs.list.find(ids[2]), nullptr);
+    EXPECT_EQ(jobs.current_name(ids[3]), "f3");
+    EXPECT_TRUE(jobs.list.compose(ids[4]));
+    EXPECT_FALSE(jobs.list.compose(ids[2]));
+    EXPECT_EQ(jobs.list.remove({ids[0], ids[3]}), 2u);
+    EXPECT_EQ(jobs.list.jobs()[0].id, ids[1]);
+    EXPECT_EQ(jobs.list.jobs()[1].id, ids[4]);
+    // Ids are never reused.
+    EXPECT_GT(jobs.add(noise_file(jobs.dir, "f5")).id, ids[4]);
 }
 
-TEST(JobList, ConversionSelectsExactlyTheMovedRows) {
-    Jobs fixture;
-    const test::TempDir& dir = fixture.dir;
-    JobList& jobs = fixture.list;
-    jobs.add_recording(drama(dir, "a.ts", "同じ名前", 1));
-    jobs.add_recording(noise_file(dir, "b.ts"));
-    jobs.add_recording(drama(dir, "c.ts", "同じ名前", 2));
-    jobs.add_recording(drama(dir, "d.ts", "別の名前", 3));
-    jobs.set_row_selected(0, true);
-    jobs.set_row_selected(1, true);
-    jobs.set_row_selected(2, true);
+TEST(JobList, CandidateChoiceAndProgrammeNameRecompose) {
+    Jobs jobs;
+    const EntryId id = jobs.add(drama(jobs.dir, "rec.ts", "元の名前")).id;
+    EXPECT_TRUE(jobs.list.set_programme_name(id, cp932("直した名前")));
+    EXPECT_EQ(jobs.list.find(id)->newName, cp932("直した名前.ts"));
+    EXPECT_FALSE(jobs.list.select_candidate(id, 1));  // there is only one
+    EXPECT_TRUE(jobs.list.select_candidate(id, 0));
 
-    const auto report = jobs.convert_selected({});
-    ASSERT_TRUE(report.has_value());
-    ASSERT_EQ(report->converted.size(), 3u);
-    EXPECT_EQ(report->converted[1].result.status, ConvertStatus::noProgrammeData);
-    ASSERT_EQ(report->rows.size(), 4u);
-    EXPECT_EQ(marks(report->rows), (std::vector<bool>{true, false, true, false}));
-    EXPECT_EQ(marks(jobs.rows()), marks(report->rows));
-    EXPECT_EQ(report->rows[2].columns[kColumnCurrentName], cp932("同じ名前(1).ts"));
+    // A copy composed elsewhere comes back only while the entry is unchanged.
+    FileEntry copy = *jobs.list.copy(id);
+    copy.newName = "x.ts";
+    EXPECT_TRUE(jobs.list.store_composed(id, copy));
+    EXPECT_EQ(jobs.list.find(id)->newName, "x.ts");
+    copy.nativePath += ".moved";
+    EXPECT_FALSE(jobs.list.store_composed(id, copy));
+}
+
+TEST(JobList, ConversionReportsExactlyTheMovedEntries) {
+    Jobs jobs;
+    const EntryId a = jobs.add(drama(jobs.dir, "a.ts", "同じ名前", 1)).id;
+    const EntryId b = jobs.add(noise_file(jobs.dir, "b.ts")).id;
+    const EntryId c = jobs.add(drama(jobs.dir, "c.ts", "同じ名前", 2)).id;
+    jobs.add(drama(jobs.dir, "d.ts", "別の名前", 3));
+
+    const ConversionReport report = jobs.list.convert({a, b, c}, {});
+    ASSERT_EQ(report.converted.size(), 3u);
+    EXPECT_EQ(report.converted[1].result.status, ConvertStatus::noProgrammeData);
+    EXPECT_EQ(report.moved, (std::vector<EntryId>{a, c}));
+    EXPECT_EQ(jobs.current_name(c), cp932("同じ名前(1).ts"));
     for (const char* name : {"同じ名前.ts", "同じ名前(1).ts", "d.ts"})
-        EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+        EXPECT_TRUE(fs::exists(jobs.dir.file(name))) << name;
 
-    // Converted again (only the moved rows are still selected) with FileDate:
-    // "同じ名前.ts" stays, "(1)" moves on to "(2)", and both are dated.
-    const auto again = jobs.convert_selected({.fileDate = true});
-    ASSERT_TRUE(again.has_value());
-    ASSERT_EQ(again->converted.size(), 2u);
-    EXPECT_EQ(again->converted[0].result.status, ConvertStatus::alreadyNamed);
-    EXPECT_EQ(again->converted[1].entry, 2u);
-    EXPECT_EQ(again->converted[1].result.toPath, dir.file("同じ名前(2).ts"));
-    EXPECT_EQ(marks(again->rows), (std::vector<bool>{false, false, true, false}));
-    EXPECT_EQ(write_time(dir.file("同じ名前.ts")), 1712491200);
-    EXPECT_EQ(write_time(dir.file("同じ名前(2).ts")), 1712491200);
+    // Converted again with FileDate: "同じ名前.ts" stays, "(1)" moves on to
+    // "(2)", and both are dated.
+    const ConversionReport again = jobs.list.convert(report.moved, {.fileDate = true});
+    ASSERT_EQ(again.converted.size(), 2u);
+    EXPECT_EQ(again.converted[0].result.status, ConvertStatus::alreadyNamed);
+    EXPECT_EQ(again.converted[1].id, c);
+    EXPECT_EQ(again.converted[1].result.toPath, jobs.dir.file("同じ名前(2).ts"));
+    EXPECT_EQ(again.moved, (std::vector<EntryId>{c}));
+    EXPECT_EQ(write_time(jobs.dir.file("同じ名前.ts")), 1712491200);
+    EXPECT_EQ(write_time(jobs.dir.file("同じ名前(2).ts")), 1712491200);
 
     // Rebuilding clears the converted flags.
-    EXPECT_FALSE(jobs.rebuild()->at(2).selected);
+    EXPECT_TRUE(jobs.list.rebuild().empty());
 }
 
 }  // namespace

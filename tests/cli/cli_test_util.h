@@ -2,7 +2,7 @@
 // own side-file directory, and the tool's output and exit code.
 #pragma once
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <sys/wait.h>
 

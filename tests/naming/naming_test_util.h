@@ -4,7 +4,7 @@
 #include "naming/entry_paths.h"
 #include "naming/file_entry.h"
 #include "platform/codepage.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 #include "naming/rename.h"
 
 #include "naming/compose.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/naming/naming_test_util.h"
 
 #include <gtest/gtest.h>

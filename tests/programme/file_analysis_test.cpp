@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stop_token>
+
 #include <filesystem>
 #include <random>
 
@@ -78,11 +80,9 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
     parse_channel_names(channels, cp932("わたしの局\t1024\t16\t32744\r\n"));
 
     int calls = 0;
-    const AnalysisResult result =
-        analyse_recording(path, whole_file, channels, [&calls](std::int64_t, std::int64_t) {
-            ++calls;
-            return true;
-        });
+    const AnalysisResult result = analyse_recording(
+        path, whole_file, channels,
+        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }});
     EXPECT_GT(calls, 0);
     ASSERT_EQ(result.outcome, AnalysisOutcome::done);
     EXPECT_EQ(result.unitSize, 188);
@@ -105,17 +105,29 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
 }
 
 TEST_F(FileAnalysis, StopAndNothingFound) {
-    const AnalysisResult stopped = analyse_recording(
-        path, whole_file, ChannelNameMap{}, [](std::int64_t, std::int64_t) { return false; });
-    EXPECT_EQ(stopped.outcome, AnalysisOutcome::cancelled);
+    std::stop_source stopper;
+    stopper.request_stop();
+    const AnalysisResult stopped =
+        analyse_recording(path, whole_file, ChannelNameMap{}, Progress{.stop = stopper.get_token()});
+    EXPECT_EQ(stopped.outcome, AnalysisOutcome::stopped);
     EXPECT_TRUE(stopped.candidates.empty());
 
-    // A missing file and a file of plain bytes both give the no-data candidate.
-    for (const std::string& name : {std::string("missing.ts"), std::string("noise.ts")}) {
-        std::string target = (directory_ / name).string();
-        if (name == "noise.ts") target = write(name, Bytes(100000, 0x47));
-        const AnalysisResult nothing = analyse_recording(target, whole_file, ChannelNameMap{});
-        ASSERT_EQ(nothing.outcome, AnalysisOutcome::done) << name;
+    // A missing file, a directory and a file of plain bytes give the no-data
+    // candidate and say why.
+    const struct {
+        std::string path;
+        AnalysisOutcome outcome;
+        std::string error;
+    } cases[] = {
+        {(directory_ / "missing.ts").string(), AnalysisOutcome::cannotOpen, "No such file or directory"},
+        {directory_.string(), AnalysisOutcome::cannotOpen, "not a regular file"},
+        {write("noise.ts", Bytes(100000, 0x00)), AnalysisOutcome::noPackets, ""},
+    };
+    for (const auto& c : cases) {
+        const AnalysisResult nothing = analyse_recording(c.path, whole_file, ChannelNameMap{});
+        const std::string& name = c.path;
+        EXPECT_EQ(nothing.outcome, c.outcome) << name;
+        EXPECT_EQ(nothing.error, c.error) << name;
         ASSERT_EQ(nothing.candidates.size(), 1u) << name;
         EXPECT_EQ(nothing.candidates[0].eventName, cp932("データが有りません"));
         EXPECT_EQ(nothing.candidates[0].startTime, 0);

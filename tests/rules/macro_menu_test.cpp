@@ -1,7 +1,7 @@
 #include "rules/macro_menu.h"
 
 #include "platform/codepage.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

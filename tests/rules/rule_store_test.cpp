@@ -2,7 +2,7 @@
 
 #include "platform/codepage.h"
 #include "rules/rule_keys.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // result-page lines as the schedule service writes them (UTF-8).
 #pragma once
 
-#include "tests/app/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <cstdint>
 #include <ctime>

@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint16_t kPmtPid = 0x01F0;
 constexpr std::uint16_t kVideoPid = 0x0100;
 using Calls = std::vector<std::pair<std::int64_t, std::int64_t>>;
-const std::string kNoUnitSize = "error - failed on select_unit_size()\n";
 
 // One programme with known video PID, then `video` video packets.
 StreamBuilder one_programme(int unit, std::size_t video) {
@@ -28,14 +27,9 @@ std::uint32_t counted_video(const TsAnalyzer& analyzer) {
     return analyzer.snapshots()[0].programs[0].videoPackets;
 }
 
-// Runs a window over the file and returns what went to stderr.
-std::string run_window(TsAnalyzer& analyzer, const std::string& path, int start_percent,
-                       int size_mb, ProgressLog* log) {
-    analyzer.windowStartPercent = start_percent;
-    analyzer.windowSizeMb = size_mb;
-    testing::internal::CaptureStderr();
-    analyzer.run(path, log ? &ProgressLog::record : nullptr, log);
-    return testing::internal::GetCapturedStderr();
+RunOutcome run_window(TsAnalyzer& analyzer, const std::string& path, int start_percent,
+                      int size_mb, ProgressLog* log) {
+    return run_file(analyzer, path, AnalysisWindow{start_percent, size_mb}, log);
 }
 
 TEST(PacketSource, FindsTheUnitSizeAndReadsEveryPacket) {
@@ -73,7 +67,7 @@ TEST(PacketSource, ResynchronisesAfterGarbage) {
     }
 }
 
-TEST(PacketSource, FewerThanEightPacketsOrAMissingFileGiveNoUnitSize) {
+TEST(PacketSource, FewerThanEightPacketsGiveNoUnitSize) {
     ScratchDir dir;
     StreamBuilder builder;
     builder.add_section(0x0000, pat_section(1, 0, {{1024, kPmtPid}}));
@@ -81,7 +75,7 @@ TEST(PacketSource, FewerThanEightPacketsOrAMissingFileGiveNoUnitSize) {
     const std::string path = dir.file("seven.ts");
     ASSERT_TRUE(write_file(path, builder.bytes()));
     TsAnalyzer analyzer;
-    EXPECT_EQ(run_window(analyzer, path, 0, 50, nullptr), kNoUnitSize);
+    EXPECT_EQ(run_window(analyzer, path, 0, 50, nullptr), RunOutcome::noPackets);
     EXPECT_EQ(analyzer.unitSize(), 0);
     EXPECT_TRUE(analyzer.snapshots().empty());
 
@@ -92,13 +86,6 @@ TEST(PacketSource, FewerThanEightPacketsOrAMissingFileGiveNoUnitSize) {
     EXPECT_EQ(TsAnalyzer::select_unit_size(nine.data(), nine.data() + nine.size()), 188);
     nine.resize(nine.size() + 400, 0x00);
     EXPECT_EQ(TsAnalyzer::select_unit_size(nine.data(), nine.data() + nine.size()), 0);
-
-    const std::string missing = dir.file("missing.ts");
-    ProgressLog log;
-    EXPECT_EQ(run_window(analyzer, missing, 0, 50, &log),
-              "error - failed on open(" + missing + ") [src]\n");
-    EXPECT_EQ(log.calls, (Calls{{0, 0}}));
-    EXPECT_EQ(analyzer.unitSize(), 0);
 }
 
 TEST(PacketSource, WindowFromPercentAndMegabytes) {
@@ -127,14 +114,18 @@ TEST(PacketSource, WindowFromPercentAndMegabytes) {
     // 100 per cent starts at the end: nothing to read, no unit size.
     TsAnalyzer at_end;
     ProgressLog end_log;
-    EXPECT_EQ(run_window(at_end, path, 100, 50, &end_log), kNoUnitSize);
+    EXPECT_EQ(run_window(at_end, path, 100, 50, &end_log), RunOutcome::noPackets);
     EXPECT_EQ(end_log.calls, (Calls{{0, 10000}, {10000, 10000}}));
 
-    // The window size is formed in 32 bits: 4,096 MB wraps to an empty window,
-    // and only the first buffer is analysed (whole packets minus PAT and PMT).
-    TsAnalyzer wrapped;
-    run_window(wrapped, path, 0, 4096, nullptr);
-    EXPECT_EQ(counted_video(wrapped), 65536u / 188 - 2);
+    // The window end is computed in 64 bits: 4,096 MB reaches the file's end,
+    // and an empty window analyses only the first buffer (whole packets minus
+    // PAT and PMT).
+    TsAnalyzer huge;
+    EXPECT_EQ(run_window(huge, path, 0, 4096, nullptr), RunOutcome::done);
+    EXPECT_EQ(counted_video(huge), 53000u);
+    TsAnalyzer empty;
+    run_window(empty, path, 0, 0, nullptr);
+    EXPECT_EQ(counted_video(empty), 65536u / 188 - 2);
 }
 
 TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
@@ -151,7 +142,7 @@ TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
     EXPECT_EQ(counted_video(analyzer), 3000u);  // the last read of the file is analysed too
 }
 
-TEST(PacketSource, ProgressAnswerZeroStopsAndTheLastCallStillComes) {
+TEST(PacketSource, StopRequestEndsTheReadAndTheLastReportStillComes) {
     ScratchDir dir;
     const StreamBuilder builder = one_programme(188, 5000);
     const auto end_k = static_cast<std::int64_t>(builder.bytes().size()) / 1000;
@@ -166,7 +157,7 @@ TEST(PacketSource, ProgressAnswerZeroStopsAndTheLastCallStillComes) {
         TsAnalyzer analyzer;
         ProgressLog log;
         log.stopAt = c.stopAt;
-        analyse(dir, builder.bytes(), analyzer, &log);
+        EXPECT_EQ(analyse(dir, builder.bytes(), analyzer, &log), RunOutcome::stopped);
         ASSERT_EQ(log.calls.size(), c.stopAt + 1);
         EXPECT_EQ(log.calls[c.stopCall].first, c.stopPosition);
         EXPECT_EQ(log.calls.back(), (Calls::value_type{end_k, end_k}));

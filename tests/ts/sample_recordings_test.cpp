@@ -14,7 +14,7 @@ std::unique_ptr<TsAnalyzer> analyse_sample(const ScratchDir& dir, const Recordin
     const std::string path = dir.file("sample.ts");
     EXPECT_TRUE(write_file(path, build_recording(plan)));
     auto analyzer = std::make_unique<TsAnalyzer>();
-    analyzer->run(path);
+    EXPECT_EQ(run_file(*analyzer, path, AnalysisWindow{}), RunOutcome::done);
     return analyzer;
 }
 

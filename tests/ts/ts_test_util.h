@@ -3,11 +3,13 @@
 #pragma once
 
 #include "tests/support/ts_builder.h"
+#include "ts/file_source.h"
 #include "ts/ts_analyzer.h"
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <stop_token>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -39,26 +41,37 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-// Records every progress call; answers stop (0) from call number `stopAt` on.
+// Records every progress report; asks to stop at report number `stopAt`.
 struct ProgressLog {
     std::vector<std::pair<std::int64_t, std::int64_t>> calls;
     std::size_t stopAt = static_cast<std::size_t>(-1);
+    std::stop_source stopper;
 
-    static int record(std::int64_t position_k, std::int64_t end_k, void* context) {
-        auto* log = static_cast<ProgressLog*>(context);
-        log->calls.emplace_back(position_k, end_k);
-        return log->calls.size() >= log->stopAt ? 0 : 1;
+    Progress progress() {
+        return Progress{.report =
+                            [this](std::int64_t position_k, std::int64_t end_k) {
+                                calls.emplace_back(position_k, end_k);
+                                if (calls.size() >= stopAt) stopper.request_stop();
+                            },
+                        .stop = stopper.get_token()};
     }
 };
 
+// Analyses the window of the file at `path`.
+inline RunOutcome run_file(TsAnalyzer& analyzer, const std::string& path,
+                           const AnalysisWindow& window, ProgressLog* log = nullptr) {
+    FileSource file;
+    if (file.open(path)) return RunOutcome::cannotRead;
+    return analyzer.run(file, window, log ? log->progress() : Progress{});
+}
+
 // Writes the stream to a file in `dir` and analyses the whole of it.
-inline void analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer& analyzer,
-                    ProgressLog* log = nullptr) {
+inline RunOutcome analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer& analyzer,
+                          ProgressLog* log = nullptr) {
     static int serial = 0;
     const std::string path = dir.file("stream" + std::to_string(serial++) + ".ts");
     write_file(path, stream);
-    analyzer.windowStartPercent = 0;
-    analyzer.run(path, log ? &ProgressLog::record : nullptr, log);
+    return run_file(analyzer, path, AnalysisWindow{.startPercent = 0}, log);
 }
 
 // Hands every 188-byte packet of a stream built with unit size 188 to the analyser.

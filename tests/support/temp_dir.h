@@ -18,7 +18,7 @@ class TempDir {
     TempDir() {
         static std::atomic<int> counter{0};
         path_ = std::filesystem::temp_directory_path() /
-                ("kalvento-app-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                ("kalvento-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

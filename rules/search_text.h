@@ -1,10 +1,12 @@
 // The texts a schedule search sends: what the rule's template does to the
 // programme name before it is searched for, the rule's three search texts
 // expanded with their own small macro set, and the cleaning that leaves the
-// bare title to search for.
+// bare title to search for. Templates and search texts are read with the
+// template scanner and its macro table.
 #pragma once
 
 #include "programme/program_info.h"
+#include "rules/macro_table.h"
 #include "rules/rename_rule.h"
 
 #include <array>
@@ -13,24 +15,24 @@
 
 namespace kalvento {
 
-inline constexpr std::size_t kSearchSlotCount = 4;
-using SearchSlots = std::array<std::string, kSearchSlotCount>;
+// Extraction slots, one table of four per source (indexed by SlotSource).
+using SlotTables = std::array<std::array<std::string, kSlotsPerSource>, kSlotSourceCount>;
 
 // Working copies that the template shapes before a search.
 struct SearchContext {
-    std::string title;           // eventName, after the template's @C and @MST
-    std::string subtitle;        // eventText, after the template's @MST
-    SearchSlots nt, ns, nd, nf;  // what @NT1'..' .. @NF4'..' extracted
+    std::string title;     // eventName, after the template's @C and @MST
+    std::string subtitle;  // eventText, after the template's @MST
+    SlotTables slots;      // what the template's extraction macros found
 };
 
-// Runs the template's @MST, @C'..' and @NTd/@NSd/@NDd/@NFd'..' macros on
-// working copies; every other macro of the template is passed over, so @R (for
-// one) never changes what is searched for. The candidate is not changed.
+// Runs the template on a copy of the candidate: @MST, @C'..' and the
+// extraction macros shape the working copies; @R and every printing macro
+// change nothing that is searched for. The candidate is not changed.
 SearchContext prepare_search_context(const ProgramInfo& candidate, std::string_view rename_text,
                                      std::string_view current_name);
 
 // Expands @TT, @SB, @sb, @G1, @G2, @CH (@CH2, @CH3) and @PT/@PS/@PD/@PF/@PC
-// with a slot digit; any other "@" is sent as it is written.
+// with a slot digit (@PC stays empty); any other "@" is sent as it is written.
 std::string expand_search_text(std::string_view text, const SearchContext& context,
                                const ProgramInfo& candidate);
 

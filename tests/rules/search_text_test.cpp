@@ -1,9 +1,11 @@
-#include "schedule/search_text.h"
+#include "rules/search_text.h"
 
 #include "platform/codepage.h"
 #include "text/text_edit.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace kalvento {
 namespace {
@@ -22,6 +24,10 @@ ProgramInfo candidate() {
     return info;
 }
 
+const std::array<std::string, kSlotsPerSource>& slot(const SearchContext& context, SlotSource source) {
+    return context.slots[static_cast<std::size_t>(source)];
+}
+
 TEST(SearchContext, TemplateShapesTheSearchedTitleOnly) {
     const ProgramInfo info = candidate();
     // @C and @MST act on working copies; @R and every other macro do nothing.
@@ -30,21 +36,29 @@ TEST(SearchContext, TemplateShapesTheSearchedTitleOnly) {
         "rec_0042.ts");
     EXPECT_EQ(context.title, cp932("＜新＞番組名"));
     EXPECT_EQ(context.subtitle, cp932("「サブ」"));
-    EXPECT_EQ(context.nt[0], "12");
-    EXPECT_EQ(context.nf[1], "0042");
-    EXPECT_EQ(context.ns[2], "");  // @MST came first: the subtitle holds no つづき any more
+    EXPECT_EQ(slot(context, SlotSource::title)[0], "12");
+    EXPECT_EQ(slot(context, SlotSource::currentName)[1], "0042");
+    EXPECT_EQ(slot(context, SlotSource::eventText)[2], "");  // @MST came first: the subtitle holds no つづき any more
     EXPECT_EQ(info.eventName, cp932("＜新＞番組名「サブ」ほげ"));
 
     // Order matters: @NS before @MST sees the event text, with CR written as CR LF.
     context = prepare_search_context(info, cp932("@NS1'本文\\r\\n'@MST"), "");
-    EXPECT_EQ(context.ns[0], cp932("本文\r\n"));
+    EXPECT_EQ(slot(context, SlotSource::eventText)[0], cp932("本文\r\n"));
     // Broken arguments are passed over; the scan goes on behind them.
     context = prepare_search_context(info, "@C@NT9'x'@NT1@C'nope", "");
     EXPECT_EQ(context.title, info.eventName);
-    EXPECT_EQ(context.nt[0], "");
+    EXPECT_EQ(slot(context, SlotSource::title)[0], "");
     // A second byte 0x40 inside a two-byte character never starts a macro.
     context = prepare_search_context(info, cp932("　MST") + "\x81@MST", "");
     EXPECT_EQ(context.title, info.eventName);
+    // 「 (81 75) is looked for only where a character starts: in "＝u" the
+    // trail byte of ＝ (81 81) and the "u" spell it too.
+    ProgramInfo straddling = info;
+    straddling.eventName = cp932("番組＝u」後");
+    context = prepare_search_context(straddling, "@MST", "");
+    EXPECT_EQ(context.title, straddling.eventName);
+    EXPECT_EQ(context.subtitle, straddling.eventText);
+
 }
 
 TEST(SearchContext, SearchTextsKnowOnlyTheirOwnMacros) {

@@ -1,4 +1,4 @@
-#include "schedule/schedule_query.h"
+#include "rules/schedule_binding.h"
 
 #include "platform/codepage.h"
 #include "tests/schedule/schedule_test_util.h"

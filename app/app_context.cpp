@@ -1,0 +1,57 @@
+#include "app/app_context.h"
+
+#include "platform/profile_file.h"
+#include "rules/rule_engine.h"
+#include "rules/schedule_binding.h"
+
+namespace kalvento {
+
+AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts) {
+    AppContext context;
+    context.sideFiles = side_files;
+    const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
+    if (!profile.load_result().ok()) context.settingsError = profile.load_result().message;
+    context.settings = load_app_settings(profile);
+    context.rules = load_rules(profile);
+    load_channel_names(context.channels, side_files.channelFile);
+    if (parts.macroMenu) context.macroMenu = load_macro_menu(side_files.macroMenuFile);
+    return context;
+}
+
+AppContext load_app_context(const char* argv0, ContextParts parts) {
+    return load_app_context_from(locate_side_files(argv0), parts);
+}
+
+RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
+    ScheduleService service;
+    service.baseUrl = context.settings.scheduleBaseUrl;
+    service.log = std::move(options.scheduleLog);
+    ScheduleLookup lookup = make_schedule_lookup(std::move(service));
+    return [rules = context.rules, lookup](FileEntry& entry, ProgramInfo& candidate,
+                                           std::string& result) {
+        return apply_first_rule(rules, entry.currentName, candidate, result, lookup);
+    };
+}
+
+NamingSettings naming_settings_from(const AppSettings& settings) {
+    NamingSettings naming;
+    for (std::size_t i = 0; i < kNameItemCount && i < settings.filenameSet.size(); ++i)
+        naming.items[i] = settings.filenameSet[i];
+    for (std::size_t i = 0; i < kNameSeparatorCount && i < settings.filenameSetSp.size(); ++i)
+        naming.separators[i] = settings.filenameSetSp[i];
+    naming.notRename = settings.notRename;
+    naming.ombrixRename = settings.ombrixRename;
+    return naming;
+}
+
+ConversionOptions conversion_options_from(const AppSettings& settings) {
+    return ConversionOptions{.gopRename = settings.gopRename,
+                             .wildRename = settings.wildRename,
+                             .fileDate = settings.fileDate};
+}
+
+AnalysisWindow analysis_window_from(const AppSettings& settings) {
+    return AnalysisWindow{.startPercent = settings.readStartPos, .sizeMb = settings.readSize};
+}
+
+}  // namespace kalvento

@@ -1,0 +1,58 @@
+// The composition root both front ends use: what the side files say (the
+// settings, the user's channel names, the rename rules, the macro menu),
+// loaded once, and the pieces built from it (the rule step with its schedule
+// lookup, the naming, conversion and analysis inputs).
+#pragma once
+
+#include "app/app_settings.h"
+#include "app/side_files.h"
+#include "naming/compose.h"
+#include "naming/rename.h"
+#include "programme/channel_names.h"
+#include "rules/macro_menu.h"
+#include "rules/rule_store.h"
+#include "ts/analysis_window.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kalvento {
+
+struct AppContext {
+    SideFiles sideFiles;
+    AppSettings settings;  // defaults when there is no settings file
+    ChannelNameMap channels;
+    RuleList rules;                   // the rule store, in rule order
+    std::vector<MacroEntry> macroMenu;  // loaded only for the window's edit fields
+    // Why the settings file could not be read; empty when it was read or is
+    // missing (then the defaults hold).
+    std::string settingsError;
+};
+
+struct ContextParts {
+    bool macroMenu = false;  // read (and, when missing, create) the macro menu file
+};
+
+// Loads the side files of this run (see side_files.h for where they are).
+AppContext load_app_context(const char* argv0, ContextParts parts = {});
+
+// The same for the side files in one directory.
+AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts = {});
+
+struct RuleStepOptions {
+    // Receives the schedule lookups' requests and why they found nothing
+    // (code page 932); none for a quiet run.
+    std::function<void(const std::string&)> scheduleLog;
+};
+
+// The rules of the context in store order, with schedule lookups at the
+// address the settings name: the first rule that matches names the entry.
+RuleStep make_rule_step(const AppContext& context, RuleStepOptions options = {});
+
+// What the composition, the conversion and the analysis take from the settings.
+NamingSettings naming_settings_from(const AppSettings& settings);
+ConversionOptions conversion_options_from(const AppSettings& settings);
+AnalysisWindow analysis_window_from(const AppSettings& settings);
+
+}  // namespace kalvento

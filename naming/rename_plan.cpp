@@ -1,0 +1,71 @@
+#include "naming/rename_plan.h"
+
+#include "platform/file_ops.h"
+
+#include <string_view>
+
+namespace kalvento {
+namespace {
+constexpr std::string_view kTextSuffix = ".txt";
+}  // namespace
+
+std::optional<int> first_free_number(const std::string& target, int first_number,
+                                     const std::function<bool(const std::string& candidate)>& free) {
+    for (int n = first_number; n <= kMaxNameNumber; ++n) {
+        if (free(numbered_name(target, n))) return n;
+    }
+    return std::nullopt;
+}
+
+bool companion_follows(const CompanionEntry& companion, const ConversionOptions& options) {
+    if (companion.isDirectory) return false;
+    if (options.wildRename) return true;
+    return options.gopRename && companion.suffix == kTextSuffix;
+}
+
+RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
+                       const NameTaken& taken, int first_number) {
+    RenamePlan plan;
+    plan.from = entry.nativePath;
+    plan.to = entry.nativeNewPath;
+    plan.blocker = move_blocker(entry);
+    if (plan.blocker) return plan;
+
+    const auto number = first_free_number(entry.nativeNewPath, first_number,
+                                          [&](const std::string& path) { return !taken(path); });
+    if (!number) {
+        plan.blocker = ConvertStatus::noFreeName;
+        return plan;
+    }
+    plan.nameNumber = *number;
+    plan.to = numbered_name(entry.nativeNewPath, *number);
+    if (options.gopRename || options.wildRename) {
+        for (const CompanionEntry& companion : list_companions(plan.from)) {
+            if (!companion_follows(companion, options)) continue;
+            CompanionMove move;
+            move.from = plan.from + companion.suffix;
+            move.to = plan.to + companion.suffix;
+            // The recording's own new name is never taken for a companion,
+            // even when it happens to look like one.
+            if (move.from == plan.to) continue;
+            plan.companions.push_back(std::move(move));
+        }
+    }
+    return plan;
+}
+
+bool DryRunPlanner::taken(const std::string& path) const {
+    return planned_.count(path) != 0 || (path_exists(path) && vacated_.count(path) == 0);
+}
+
+RenamePlan DryRunPlanner::plan(const FileEntry& entry, const ConversionOptions& options) {
+    RenamePlan plan =
+        plan_rename(entry, options, [this](const std::string& path) { return taken(path); });
+    if (!plan.blocker) {
+        planned_.insert(plan.to);
+        vacated_.insert(plan.from);
+    }
+    return plan;
+}
+
+}  // namespace kalvento
