@@ -324,7 +324,13 @@ std::string ProfileFile::serialized() const {
 ProfileResult ProfileFile::save() {
     if (!loadResult_.ok()) return loadResult_;
     if (!modified_) return {};
-    const FileWrite written = replace_file(path_, serialized());
+    const std::string bytes = serialized();
+    if (bytes.size() > kProfileFileMaxBytes) {
+        return {ProfileError::too_large, "not saved: " + path_ + " would be larger than " +
+                                             std::to_string(kProfileFileMaxBytes) +
+                                             " bytes, which cannot be read back"};
+    }
+    const FileWrite written = replace_file(path_, bytes);
     switch (written.status) {
         case WriteStatus::ok:
             modified_ = false;

@@ -47,6 +47,7 @@ enum class ProfileError {
     cannot_create_temp,  // the directory does not take a new file
     cannot_write,        // writing or flushing the temporary file failed
     cannot_replace,      // the temporary file could not be renamed over the old one
+    too_large,           // the file would be larger than `load` reads; the old one stays
 };
 
 struct ProfileResult {
@@ -108,7 +109,8 @@ class ProfileFile {
     // Writes the profile when it was modified: to a new file in the same
     // directory, flushed to disk, then renamed over the old file, so a crash
     // leaves either the old or the new file. On failure the old file is left as
-    // it was and no temporary file stays behind.
+    // it was and no temporary file stays behind. A profile larger than `load`
+    // reads is not written, since it could never be read back.
     ProfileResult save();
 
     // The bytes `save` would write.

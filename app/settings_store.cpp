@@ -1,0 +1,74 @@
+#include "app/settings_store.h"
+
+#include "platform/file_lock.h"
+
+#include <algorithm>
+#include <set>
+
+namespace kalvento {
+
+SettingsUpdate update_settings_file(const std::string& path,
+                                    const std::function<bool(ProfileFile&, std::string& error)>& change) {
+    SettingsUpdate update;
+    const auto lock = FileLock::acquire(path + std::string(kSettingsLockSuffix), update.error);
+    if (!lock) return update;
+    ProfileFile profile = ProfileFile::load(path);
+    if (!profile.load_result().ok()) {
+        update.error = profile.load_result().message;
+        return update;
+    }
+    if (!change(profile, update.error)) return update;
+    if (profile.modified()) {
+        const ProfileResult saved = profile.save();
+        if (!saved.ok()) {
+            update.error = saved.message;
+            return update;
+        }
+        update.changed = true;
+    }
+    update.ok = true;
+    return update;
+}
+
+namespace {
+
+// The working copy's changes against `base`, applied to `current`.
+RuleList merge_rule_changes(const RuleList& current, const RuleList& base,
+                            const RuleList& working_copy) {
+    std::set<std::int32_t> base_sections;
+    for (const RenameRule& rule : base) base_sections.insert(rule.SectionIndex);
+    std::set<std::int32_t> kept_sections;
+    for (const RenameRule& rule : working_copy) kept_sections.insert(rule.SectionIndex);
+
+    RuleList merged = current;
+    std::erase_if(merged, [&](const RenameRule& rule) {
+        return base_sections.count(rule.SectionIndex) != 0 &&
+               kept_sections.count(rule.SectionIndex) == 0;
+    });
+    for (const RenameRule& rule : working_copy) {
+        if (rule.Modified == 0) continue;
+        const auto same_section = std::find_if(merged.begin(), merged.end(), [&](const RenameRule& r) {
+            return r.SectionIndex == rule.SectionIndex;
+        });
+        if (base_sections.count(rule.SectionIndex) != 0 && same_section != merged.end()) {
+            replace_rule(merged, static_cast<std::size_t>(same_section - merged.begin()), rule);
+        } else {
+            add_new_rule(merged, rule);
+        }
+    }
+    return merged;
+}
+
+}  // namespace
+
+SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
+                                   const RuleList& working_copy, RuleList* committed) {
+    return update_settings_file(path, [&](ProfileFile& profile, std::string&) {
+        const RuleList current = load_rules(profile);
+        RuleList stored = save_rules(profile, current, merge_rule_changes(current, base, working_copy));
+        if (committed != nullptr) *committed = std::move(stored);
+        return true;
+    });
+}
+
+}  // namespace kalvento

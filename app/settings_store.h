@@ -1,0 +1,38 @@
+// Changing the settings file that both front ends share. Every writer loads,
+// changes and saves it while holding the lock on "kalvento.ini.lock" beside
+// it, reading the file anew under the lock, so two writers never lose each
+// other's changes. A change whose result the loader would refuse (larger than
+// it reads) is not saved and the old file stays.
+#pragma once
+
+#include "platform/profile_file.h"
+#include "rules/rule_store.h"
+
+#include <functional>
+#include <string>
+
+namespace kalvento {
+
+inline constexpr std::string_view kSettingsLockSuffix = ".lock";
+
+struct SettingsUpdate {
+    bool ok = false;
+    bool changed = false;  // the file was written
+    std::string error;     // for the user, naming the file; empty when ok
+};
+
+// Loads the settings file at `path` under the lock, lets `change` edit it and
+// saves it when anything changed. `change` returns false to abandon the update
+// without saving (its own error message, if any, goes in `error`).
+SettingsUpdate update_settings_file(const std::string& path,
+                                    const std::function<bool(ProfileFile&, std::string& error)>& change);
+
+// Commits the edits of a rule list's working copy. The copy was made from
+// `base`; under the lock the file's rules are read anew and the copy's
+// changes are applied to them: rules the copy dropped are removed, rules it
+// changed (Modified) replace theirs and new rules are added, so rules another
+// process saved meanwhile stay. `committed` receives the rules now stored.
+SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
+                                   const RuleList& working_copy, RuleList* committed = nullptr);
+
+}  // namespace kalvento
