@@ -11,7 +11,7 @@
 #include "programme/channel_names.h"
 #include "rules/macro_menu.h"
 #include "rules/rule_store.h"
-#include "ts/analysis_window.h"
+#include "programme/file_analysis.h"
 
 #include <functional>
 #include <string>
