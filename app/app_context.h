@@ -25,8 +25,9 @@ struct AppContext {
     ChannelNameMap channels;
     RuleList rules;                   // the rule store, in rule order
     std::vector<MacroEntry> macroMenu;  // loaded only for the window's edit fields
-    // Why the settings file could not be read; empty when it was read or is
-    // missing (then the defaults hold).
+    // Why the settings could not be read (the side-file directory or the
+    // settings file exists but cannot be read); empty when they were read or
+    // are missing (then the defaults hold). The front ends touch no file then.
     std::string settingsError;
 };
 

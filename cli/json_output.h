@@ -17,4 +17,14 @@ std::string utf8_for_output(const std::string& cp932_text);
 // replaced instead of failing.
 std::string json_line(const nlohmann::ordered_json& value);
 
+// Puts a native path into `json` under `key`. A path that is not valid UTF-8
+// shows replacement characters there, and its exact bytes come as hex under
+// `key` + "Bytes", so a script can still reach the file.
+void put_path(nlohmann::ordered_json& json, const std::string& key, const std::string& path);
+
+// A native path for a line of text output: control characters (a line break
+// in a file name among them) are written as \xNN escapes, so every file
+// takes exactly one line.
+std::string path_for_text(const std::string& path);
+
 }  // namespace kalvento::cli

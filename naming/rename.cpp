@@ -11,8 +11,9 @@
 namespace kalvento {
 namespace {
 
-// Moves the recording to the first free numbered form of its target. A form
-// that is taken by the time the move runs is passed over, never replaced.
+// Moves the recording to the first free numbered form of its target, planned
+// with its companions. A form taken by the time the move runs is passed over,
+// never replaced.
 ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& options,
                              RenamePlan& plan) {
     ConvertResult result;
@@ -23,6 +24,8 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
         plan = plan_rename(entry, options, path_exists, first_number);
         if (plan.blocker) {
             result.status = *plan.blocker;
+            result.toPath = *plan.blocker == ConvertStatus::alreadyNamed ? entry.nativePath
+                                                                        : entry.nativeNewPath;
             return result;
         }
         result.toPath = plan.to;
@@ -51,15 +54,22 @@ std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned) {
     return planned;
 }
 
-bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options) {
+// Dates the recording and the companions that belong to it: those that moved
+// with it, or, when it stayed, those its options let follow it.
+bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options,
+               const ConvertResult& result) {
     const bool recording_dated = set_file_times(entry.nativePath, start, 0);
-    if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : list_companions(entry.nativePath)) {
+    std::vector<std::string> companions;
+    if (result.status == ConvertStatus::moved) {
+        for (const CompanionMove& move : result.companions)
+            if (move.moved) companions.push_back(move.to);
+    } else if (options.gopRename || options.wildRename) {
+        for (const CompanionEntry& companion : list_companions(entry.nativePath))
             if (companion_follows(companion, options))
-                set_file_times(entry.nativePath + companion.suffix, start,
-                               kCompanionTimeMilliseconds);
-        }
+                companions.push_back(entry.nativePath + companion.suffix);
     }
+    for (const std::string& path : companions)
+        set_file_times(path, start, kCompanionTimeMilliseconds);
     return recording_dated;
 }
 
@@ -68,8 +78,8 @@ bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptio
 std::optional<ConvertStatus> move_blocker(const FileEntry& entry) {
     if (entry.newName.empty() || entry.newPath.empty() || entry.sourcePath.empty()) {
         const ProgramInfo* info = selected_candidate(entry);
-        return info == nullptr || info->startTime == 0 ? ConvertStatus::noProgrammeData
-                                                       : ConvertStatus::emptyName;
+        if (info == nullptr || info->startTime == 0) return ConvertStatus::noProgrammeData;
+        return entry.nameless ? ConvertStatus::noNameItems : ConvertStatus::emptyName;
     }
     if (entry.tooLong) return ConvertStatus::tooLong;
     if (entry.nativeNewPath.empty() || entry.nativePath.empty())
@@ -78,6 +88,22 @@ std::optional<ConvertStatus> move_blocker(const FileEntry& entry) {
     // look alike in the entry's texts but are different files.
     if (entry.nativePath == entry.nativeNewPath) return ConvertStatus::alreadyNamed;
     return std::nullopt;
+}
+
+bool is_numbered_form(const std::string& path, const std::string& target) {
+    if (path == target) return true;
+    const SplitPath parts = split_path(target);
+    const std::string_view extension = extension_of(parts.name);
+    const std::string stem =
+        parts.directory + parts.name.substr(0, parts.name.size() - extension.size()) + "(";
+    if (!path.starts_with(stem) || !path.ends_with(std::string(")") + std::string(extension)))
+        return false;
+    const std::string_view digits = std::string_view(path).substr(
+        stem.size(), path.size() - stem.size() - extension.size() - 1);
+    if (digits.empty() || digits.size() > 2 || digits.front() == '0') return false;
+    for (const char c : digits)
+        if (c < '0' || c > '9') return false;
+    return true;
 }
 
 std::string numbered_name(const std::string& target, int n) {
@@ -91,31 +117,24 @@ std::string numbered_name(const std::string& target, int n) {
 }
 
 ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) {
-    ConvertResult result;
-    if (const auto blocker = move_blocker(entry)) {
-        result.status = *blocker;
-        result.fromPath = entry.nativePath;
-        result.toPath =
-            *blocker == ConvertStatus::alreadyNamed ? entry.nativePath : entry.nativeNewPath;
-    } else {
-        RenamePlan plan;
-        result = move_recording(entry, options, plan);
-        if (result.status == ConvertStatus::moved) {
-            result.companions = move_companions(std::move(plan.companions));
-            // The numbered form adds only ASCII, which CP932 and UTF-8 share.
-            entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
-            entry.currentName = split_path(entry.sourcePath).name;
-            entry.newPath = entry.sourcePath;
-            entry.newName = entry.currentName;
-            entry.nativePath = result.toPath;
-            entry.nativeNewPath = result.toPath;
-            entry.converted = true;
-        }
+    RenamePlan plan;
+    ConvertResult result = move_recording(entry, options, plan);
+    result.fromPath = entry.nativePath;
+    if (result.status == ConvertStatus::moved) {
+        result.companions = move_companions(std::move(plan.companions));
+        // The numbered form adds only ASCII, which CP932 and UTF-8 share.
+        entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
+        entry.currentName = split_path(entry.sourcePath).name;
+        entry.newPath = entry.sourcePath;
+        entry.newName = entry.currentName;
+        entry.nativePath = result.toPath;
+        entry.nativeNewPath = result.toPath;
+        entry.converted = true;
     }
 
     const ProgramInfo* info = selected_candidate(entry);
     if (options.fileDate && info != nullptr && info->startTime != 0)
-        result.timesSet = set_times(entry, info->startTime, options);
+        result.timesSet = set_times(entry, info->startTime, options, result);
     return result;
 }
 
@@ -129,6 +148,9 @@ const char* convert_status_text(ConvertStatus status) {
             return "no programme data";
         case ConvertStatus::emptyName:
             return "the rename rule gave an empty name";
+        case ConvertStatus::noNameItems:
+            return "the chosen items give no text, the name would be made of separators only "
+                   "(choose items with kalvento-cli config or the window)";
         case ConvertStatus::tooLong:
             return "new name too long";
         case ConvertStatus::unmappableName:
