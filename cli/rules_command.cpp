@@ -39,7 +39,8 @@ bool read_exchange_file(const std::string& path, std::string& bytes) {
     return !in.bad() && bytes.size() < kExchangeFileMaxBytes;
 }
 
-int import_file(RuleStore& store, ProfileFile& profile, const std::string& path) {
+int import_file(RuleStore& store, ProfileFile& profile, const std::string& path,
+                const std::string& side_file_directory) {
     std::string bytes;
     if (!read_exchange_file(path, bytes)) {
         std::cerr << "kalvento-cli: cannot read the rule file " << path << "\n";
@@ -48,6 +49,12 @@ int import_file(RuleStore& store, ProfileFile& profile, const std::string& path)
     RuleList working = store.working_copy();
     const ImportResult result = import_rules(working, bytes);
     if (result.added > 0) {
+        // The first save of a new user makes ~/.config/kalvento.
+        std::string error;
+        if (!create_directory_for_saving(side_file_directory, error)) {
+            std::cerr << "kalvento-cli: " << error << "\n";
+            return 1;
+        }
         const ProfileResult saved = store.commit(working, profile);
         if (!saved.ok()) {
             std::cerr << "kalvento-cli: cannot save " << profile.path() << ": " << saved.message
@@ -111,7 +118,7 @@ int run_rules(const RulesOptions& options, const char* argv0) {
             print_rules(store.rules());
             return 0;
         case RulesAction::import:
-            return import_file(store, profile, options.file);
+            return import_file(store, profile, options.file, environment.sideFiles.directory);
         case RulesAction::exportRules:
             return export_file(store.rules(), options.file);
         case RulesAction::none:
