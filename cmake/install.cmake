@@ -1,8 +1,8 @@
-# Install rules and their tests. The top-level
+# Install rules, their tests and the Debian packages. The top-level
 # CMakeLists runs this at its end, so it sees every program wherever its
 # folder is added; the desktop program is installed only when it is built.
 #
-# Two components:
+# Two components, one package each (scripts/package):
 #   cli      kalvento-cli, its manual page and shell completions; no Qt, for
 #            headless recording servers
 #   desktop  kalvento, its desktop entry, icon, AppStream metainfo and manual page
@@ -53,3 +53,5 @@ if(KALVENTO_TESTS)
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/check_install_tree ${install_tree_options}
       ${CMAKE_BINARY_DIR} ${KALVENTO_APP_ID})
 endif()
+
+include(${CMAKE_SOURCE_DIR}/cmake/packages.cmake)
