@@ -62,20 +62,6 @@ std::string json_line(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void put_path(nlohmann::ordered_json& json, const std::string& key, const std::string& path) {
-    json[key] = path;
-    if (utf8_to_wide(path)) return;
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(path.size() * 2);
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        hex += kHex[byte >> 4];
-        hex += kHex[byte & 0x0F];
-    }
-    json[key + "Bytes"] = hex;
-}
-
 std::string path_for_text(const std::string& path) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string shown;

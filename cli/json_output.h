@@ -3,6 +3,8 @@
 
 #include "programme/program_info.h"
 
+#include "app/json_paths.h"
+
 #include <nlohmann/json.hpp>
 
 namespace kalvento::cli {
@@ -16,11 +18,6 @@ std::string utf8_for_output(const std::string& cp932_text);
 // One JSON Lines record; invalid UTF-8 (a path given in another encoding) is
 // replaced instead of failing.
 std::string json_line(const nlohmann::ordered_json& value);
-
-// Puts a native path into `json` under `key`. A path that is not valid UTF-8
-// shows replacement characters there, and its exact bytes come as hex under
-// `key` + "Bytes", so a script can still reach the file.
-void put_path(nlohmann::ordered_json& json, const std::string& key, const std::string& path);
 
 // A native path for a line of text output: control characters (a line break
 // in a file name among them) are written as \xNN escapes, so every file

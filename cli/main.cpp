@@ -1,6 +1,7 @@
 // kalvento-cli: the headless front end for recording servers and scripts.
 #include "cli/analyse_command.h"
 #include "cli/config_command.h"
+#include "cli/history_command.h"
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
 
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
     CLI::App* rules_command = kalvento::cli::add_rules_command(app, rules);
     kalvento::cli::ConfigOptions config;
     CLI::App* config_command = kalvento::cli::add_config_command(app, config);
+    kalvento::cli::HistoryOptions history;
+    CLI::App* history_command = kalvento::cli::add_history_command(app, history);
+    kalvento::cli::UndoOptions undo;
+    CLI::App* undo_command = kalvento::cli::add_undo_command(app, undo);
 
     try {
         app.parse(argc, argv);
@@ -37,6 +42,8 @@ int main(int argc, char** argv) {
     if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);
     if (rules_command->parsed()) return kalvento::cli::run_rules(rules, argv[0]);
     if (config_command->parsed()) return kalvento::cli::run_config(config, argv[0]);
+    if (history_command->parsed()) return kalvento::cli::run_history(history, argv[0]);
+    if (undo_command->parsed()) return kalvento::cli::run_undo(undo, argv[0]);
     std::cout << app.help();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/job_list.h"
+#include "app/journal.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/terminal_progress.h"
@@ -47,6 +48,8 @@ const char* status_word(ConvertStatus status) {
             return "noFreeName";
         case ConvertStatus::moveFailed:
             return "moveFailed";
+        case ConvertStatus::notRecorded:
+            return "notRecorded";
     }
     return "";
 }
@@ -254,7 +257,24 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         std::vector<EntryId> ids;
         for (const FileReport& report : reports)
             if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
-        const ConversionReport converted = jobs.convert(ids, conversion);
+        // Every move goes into the rename journal first; without a journal
+        // nothing is moved.
+        std::string journal_error;
+        const auto journal = ids.empty() ? nullptr
+                                         : JournalBatch::begin(context.sideFiles.journalDirectory,
+                                                               kFrontEndCli, {}, journal_error);
+        if (!ids.empty() && !journal) {
+            std::cerr << "kalvento-cli: nothing renamed: " << journal_error << "\n";
+            for (FileReport& report : reports) {
+                if (!report.id || report.duplicate || !report.status.empty()) continue;
+                report.status = "notRecorded";
+                report.message = "not renamed: the rename journal cannot be written: " + journal_error;
+            }
+            ids.clear();
+        }
+        const ConversionReport converted = jobs.convert(ids, conversion, journal.get());
+        if (journal && !journal->finish(journal_error))
+            std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
         for (const ConvertedEntry& done : converted.converted) {
             for (FileReport& report : reports) {
                 if (report.id == done.id && !report.duplicate) fill_from_result(report, done.result);

@@ -5,6 +5,7 @@
 #include "naming/rename_plan.h"
 #include "platform/file_ops.h"
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -14,8 +15,18 @@ namespace {
 // Moves the recording to the first free numbered form of its target, planned
 // with its companions. A form taken by the time the move runs is passed over,
 // never replaced.
+// One move, recorded before and after when a recorder listens; nullopt
+// (with `error`) when its record could not be written and it was not made.
+std::optional<MoveResult> recorded_move(MoveRecorder* recorder, const MoveIntent& intent,
+                                        std::string& error) {
+    if (recorder != nullptr && !recorder->before_move(intent, error)) return std::nullopt;
+    MoveResult move = move_no_replace(intent.from, intent.to);
+    if (recorder != nullptr) recorder->after_move(intent, move.moved(), move.message);
+    return move;
+}
+
 ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& options,
-                             RenamePlan& plan) {
+                             RenamePlan& plan, MoveRecorder* recorder) {
     ConvertResult result;
     result.fromPath = entry.nativePath;
     result.toPath = entry.nativeNewPath;
@@ -29,7 +40,15 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
             return result;
         }
         result.toPath = plan.to;
-        const MoveResult move = move_no_replace(plan.from, plan.to);
+        std::string error;
+        const auto recorded =
+            recorded_move(recorder, MoveIntent{FileRole::recording, plan.from, plan.to}, error);
+        if (!recorded) {
+            result.status = ConvertStatus::notRecorded;
+            result.message = error;
+            return result;
+        }
+        const MoveResult& move = *recorded;
         if (move.moved()) {
             result.status = ConvertStatus::moved;
             result.nameNumber = plan.nameNumber;
@@ -45,20 +64,30 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
 }
 
 // The companions planned with the recording follow it to its new name.
-std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned) {
+std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned,
+                                           MoveRecorder* recorder) {
     for (CompanionMove& move : planned) {
-        const MoveResult outcome = move_no_replace(move.from, move.to);
-        move.moved = outcome.moved();
-        move.message = outcome.message;
+        std::string error;
+        const auto outcome =
+            recorded_move(recorder, MoveIntent{FileRole::companion, move.from, move.to}, error);
+        move.moved = outcome && outcome->moved();
+        move.message = outcome ? outcome->message : error;
     }
     return planned;
+}
+
+bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path,
+               std::int64_t start, int milliseconds) {
+    std::string error;
+    if (recorder != nullptr && !recorder->before_dating(role, path, error)) return false;
+    return set_file_times(path, start, milliseconds);
 }
 
 // Dates the recording and the companions that belong to it: those that moved
 // with it, or, when it stayed, those its options let follow it.
 bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options,
-               const ConvertResult& result) {
-    const bool recording_dated = set_file_times(entry.nativePath, start, 0);
+               const ConvertResult& result, MoveRecorder* recorder) {
+    const bool recording_dated = date_file(recorder, FileRole::recording, entry.nativePath, start, 0);
     std::vector<std::string> companions;
     if (result.status == ConvertStatus::moved) {
         for (const CompanionMove& move : result.companions)
@@ -69,7 +98,7 @@ bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptio
                 companions.push_back(entry.nativePath + companion.suffix);
     }
     for (const std::string& path : companions)
-        set_file_times(path, start, kCompanionTimeMilliseconds);
+        date_file(recorder, FileRole::companion, path, start, kCompanionTimeMilliseconds);
     return recording_dated;
 }
 
@@ -116,12 +145,13 @@ std::string numbered_name(const std::string& target, int n) {
            std::string(extension);
 }
 
-ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) {
+ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
+                            MoveRecorder* recorder) {
     RenamePlan plan;
-    ConvertResult result = move_recording(entry, options, plan);
+    ConvertResult result = move_recording(entry, options, plan, recorder);
     result.fromPath = entry.nativePath;
     if (result.status == ConvertStatus::moved) {
-        result.companions = move_companions(std::move(plan.companions));
+        result.companions = move_companions(std::move(plan.companions), recorder);
         // The numbered form adds only ASCII, which CP932 and UTF-8 share.
         entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
         entry.currentName = split_path(entry.sourcePath).name;
@@ -134,7 +164,7 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) 
 
     const ProgramInfo* info = selected_candidate(entry);
     if (options.fileDate && info != nullptr && info->startTime != 0)
-        result.timesSet = set_times(entry, info->startTime, options, result);
+        result.timesSet = set_times(entry, info->startTime, options, result, recorder);
     return result;
 }
 
@@ -159,6 +189,8 @@ const char* convert_status_text(ConvertStatus status) {
             return "the name and its numbered forms (1) to (99) are all taken";
         case ConvertStatus::moveFailed:
             return "move failed";
+        case ConvertStatus::notRecorded:
+            return "not renamed: the rename journal cannot be written";
     }
     return "";
 }

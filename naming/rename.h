@@ -8,6 +8,7 @@
 #pragma once
 
 #include "naming/file_entry.h"
+#include "naming/move_recorder.h"
 
 #include <optional>
 #include <string>
@@ -41,6 +42,7 @@ enum class ConvertStatus {
     unmappableName,   // the name cannot be written as a file name here
     noFreeName,       // the name and all its numbered forms are taken
     moveFailed,       // the system refused the move (message says why)
+    notRecorded,      // the rename journal could not be written, so nothing was moved
 };
 
 struct CompanionMove {
@@ -81,8 +83,10 @@ bool is_numbered_form(const std::string& path, const std::string& target);
 
 // Converts the entry (see the header comment). On a move the entry's
 // sourcePath, currentName, nativePath and converted (= true) change; otherwise
-// the entry stays as it was.
-ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options);
+// the entry stays as it was. A recorder, when given, hears of every move and
+// every dating first and can refuse it.
+ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
+                            MoveRecorder* recorder = nullptr);
 
 // Short English description of a status, for the command line.
 const char* convert_status_text(ConvertStatus status);

@@ -122,6 +122,53 @@ std::optional<std::string> unusable_directory(const std::string& path) {
     return std::nullopt;
 }
 
+std::optional<FileIdentity> file_identity(const std::string& path) {
+    if (holds_nul(path)) return std::nullopt;
+    struct statx info {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
+                STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    auto nanoseconds = [](const struct statx_timestamp& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    FileIdentity identity;
+    identity.device = (static_cast<std::uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    identity.inode = info.stx_ino;
+    identity.size = static_cast<std::int64_t>(info.stx_size);
+    identity.modifiedNs = nanoseconds(info.stx_mtime);
+    identity.accessedNs = nanoseconds(info.stx_atime);
+    if ((info.stx_mask & STATX_BTIME) != 0) identity.bornNs = nanoseconds(info.stx_btime);
+    identity.links = info.stx_nlink;
+    return identity;
+}
+
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns) {
+    if (holds_nul(path)) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    constexpr std::int64_t kNs = 1'000'000'000;
+    auto split = [](std::int64_t ns) {
+        struct timespec time {};
+        time.tv_sec = static_cast<time_t>(ns >= 0 ? ns / kNs : (ns - kNs + 1) / kNs);
+        time.tv_nsec = static_cast<long>(ns - static_cast<std::int64_t>(time.tv_sec) * kNs);
+        return time;
+    };
+    const struct timespec times[2] = {split(accessed_ns), split(modified_ns)};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool remove_second_name(const std::string& extra, const std::string& kept) {
+    if (holds_nul(extra) || holds_nul(kept)) return false;
+    struct stat extra_info {};
+    struct stat kept_info {};
+    if (::lstat(extra.c_str(), &extra_info) != 0 || ::lstat(kept.c_str(), &kept_info) != 0 ||
+        !same_inode(extra_info, kept_info)) {
+        return false;
+    }
+    return ::unlink(extra.c_str()) == 0;
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     if (holds_nul(a) || holds_nul(b)) return false;
     struct stat first {};

@@ -63,6 +63,29 @@ std::string absolute_normal_path(const std::string& path);
 // when nothing bears the name.
 std::optional<std::string> unusable_directory(const std::string& path);
 
+// What identifies a file and what undoing a rename must restore: read
+// without following a symbolic link.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;  // last write, nanoseconds since 1970
+    std::int64_t accessedNs = 0;  // last access
+    // Creation, where the file system keeps it (0 where not): it tells a new
+    // file from an old one that happened to get the same inode number.
+    std::int64_t bornNs = 0;
+    std::uint64_t links = 0;
+};
+std::optional<FileIdentity> file_identity(const std::string& path);
+
+// Sets both times of a regular file back to recorded values (no symlink is
+// followed); false when that fails.
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns);
+
+// Removes `extra`, a second name of the file that `kept` names, only while
+// both still name the same file: what an interrupted link move leaves.
+bool remove_second_name(const std::string& extra, const std::string& kept);
+
 // True when both names are one file (same device and inode); false when
 // either cannot be examined.
 bool same_file(const std::string& a, const std::string& b);

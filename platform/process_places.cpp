@@ -14,6 +14,10 @@ namespace kalvento {
 
 namespace fs = std::filesystem;
 
+long process_id() {
+    return static_cast<long>(::getpid());
+}
+
 std::string current_directory() {
     std::error_code ec;
     const fs::path cwd = fs::current_path(ec);

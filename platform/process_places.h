@@ -15,6 +15,9 @@ std::string executable_directory(const char* argv0);
 // there is none.
 std::string account_home();
 
+// This process's id.
+long process_id();
+
 // The current directory, or "." when it cannot be told.
 std::string current_directory();
 

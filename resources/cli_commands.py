@@ -18,7 +18,7 @@ import re
 import subprocess
 import sys
 
-ARGUMENT_KINDS = ("", "recordings", "file")
+ARGUMENT_KINDS = ("", "recordings", "file", "word")
 
 
 class Command:
