@@ -26,7 +26,8 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    composed (null when there is none), "status": "renamed" | "wouldRename" |
 //    "unchanged" | "noProgrammeData" | "emptyName" | "tooLong" |
 //    "unmappableName" | "noFreeName" | "moveFailed" | "unreadable" |
-//    "analysisFailed" | "duplicate" | "noNameItems" | "scheduleUnreachable",
+//    "analysisFailed" | "duplicate" | "noNameItems" | "scheduleUnreachable" |
+//    "notRecorded",
 //    "message": text, "dryRun": bool,
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,
