@@ -27,13 +27,13 @@ std::uint32_t counted_video(const TsAnalyzer& analyzer) {
     return analyzer.snapshots()[0].programs[0].videoPackets;
 }
 
-RunOutcome run_window(TsAnalyzer& analyzer, const std::string& path, int start_percent,
-                      int size_mb, ProgressLog* log) {
+RunOutcome run_window(TsAnalyzer& analyzer, const std::string& path, int start_percent, int size_mb,
+                      ProgressLog* log) {
     return run_file(analyzer, path, AnalysisWindow{start_percent, size_mb}, log);
 }
 
 TEST(PacketSource, FindsTheUnitSizeAndReadsEveryPacket) {
-    ScratchDir dir;
+    TempDir dir;
     // 2000 packets take several 64 KiB reads (carried-over rest and file end);
     // 100 packets are shorter than one read and go whole to the tail pass.
     for (const int unit : {188, 192, 204}) {
@@ -48,7 +48,7 @@ TEST(PacketSource, FindsTheUnitSizeAndReadsEveryPacket) {
 }
 
 TEST(PacketSource, ResynchronisesAfterGarbage) {
-    ScratchDir dir;
+    TempDir dir;
     for (const int unit : {188, 204}) {
         SCOPED_TRACE(unit);
         StreamBuilder builder = one_programme(unit, 1000);
@@ -68,7 +68,7 @@ TEST(PacketSource, ResynchronisesAfterGarbage) {
 }
 
 TEST(PacketSource, FewerThanEightPacketsGiveNoUnitSize) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     builder.add_section(0x0000, pat_section(1, 0, {{1024, kPmtPid}}));
     builder.add_video_packets(kVideoPid, 6);  // 7 packets: 6 distances
@@ -89,7 +89,7 @@ TEST(PacketSource, FewerThanEightPacketsGiveNoUnitSize) {
 }
 
 TEST(PacketSource, WindowFromPercentAndMegabytes) {
-    ScratchDir dir;
+    TempDir dir;
     Bytes stream = one_programme(188, 53000).take();
     stream.resize(10'000'000, 0x00);
     const std::string path = dir.file("ten-million.ts");
@@ -129,7 +129,7 @@ TEST(PacketSource, WindowFromPercentAndMegabytes) {
 }
 
 TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder = one_programme(192, 3000);
     const std::string path = dir.file("short.ts");
     ASSERT_TRUE(builder.write(path));
@@ -143,7 +143,7 @@ TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
 }
 
 TEST(PacketSource, StopRequestEndsTheReadAndTheLastReportStillComes) {
-    ScratchDir dir;
+    TempDir dir;
     const StreamBuilder builder = one_programme(188, 5000);
     const auto end_k = static_cast<std::int64_t>(builder.bytes().size()) / 1000;
     // Stop at the call after the unit size was found (no packet handled), or at

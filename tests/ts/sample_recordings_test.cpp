@@ -10,7 +10,7 @@ namespace kalvento::test {
 namespace {
 
 // Writes the recording and analyses it with the default window.
-std::unique_ptr<TsAnalyzer> analyse_sample(const ScratchDir& dir, const RecordingPlan& plan) {
+std::unique_ptr<TsAnalyzer> analyse_sample(const TempDir& dir, const RecordingPlan& plan) {
     const std::string path = dir.file("sample.ts");
     EXPECT_TRUE(write_file(path, build_recording(plan)));
     auto analyzer = std::make_unique<TsAnalyzer>();
@@ -27,7 +27,7 @@ void expect_share(std::uint32_t count, double packets, int percent, const Record
 }
 
 TEST(SampleRecordings, ServicesAndVideoShares) {
-    ScratchDir dir;
+    TempDir dir;
     const struct {
         RecordingPlan plan;
         int unit;
@@ -66,7 +66,7 @@ TEST(SampleRecordings, ServicesAndVideoShares) {
 }
 
 TEST(SampleRecordings, ProgrammeChangeAtFortyPerCent) {
-    ScratchDir dir;
+    TempDir dir;
     const RecordingPlan plan = sample_programme_change();
     const auto analyzer = analyse_sample(dir, plan);
     ASSERT_EQ(analyzer->snapshots().size(), 2u);

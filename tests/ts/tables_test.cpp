@@ -64,7 +64,7 @@ std::vector<std::pair<std::uint32_t, Bytes>> programmes(const TsAnalyzer& analyz
 }
 
 TEST(Tables, TerrestrialServicesAndProgrammes) {
-    ScratchDir dir;
+    TempDir dir;
     const Bytes ts_name = arib_encode("テストテレビ");
     StreamBuilder builder;
     builder.add_section(0x0010, services_nit(ts_name));  // before the SDT: finds no services yet
@@ -113,7 +113,7 @@ TEST(Tables, TerrestrialServicesAndProgrammes) {
 }
 
 TEST(Tables, ProgrammeChangeSplitsTheVideoPackets) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     add_programmes(builder);
     builder.add_section(0x0012, eit(kMain, 4, 0x0101));
@@ -159,7 +159,7 @@ TEST(Tables, FollowingSectionOnlySetsTheStreamIdentifiers) {
 }
 
 TEST(Tables, PatVersionChangeStartsAFreshSnapshot) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     add_programmes(builder);
     builder.add_section(0x0012, eit(kMain, 0, 0x0101));
@@ -218,7 +218,7 @@ TEST(Tables, LongNamesAreCutAndSnapshotsBounded) {
 }
 
 TEST(Tables, PartialStreamEventsComeFromTheSit) {
-    ScratchDir dir;
+    TempDir dir;
     const auto start1 = mjd_time(2024, 4, 1, 21, 0);
     const auto start2 = mjd_time(2024, 4, 1, 21, 54);
     const auto loop = [](const std::array<std::uint8_t, 5>& start, int event) {
