@@ -132,7 +132,7 @@ TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
     TempDir dir;
     StreamBuilder builder = one_programme(192, 3000);
     const std::string path = dir.file("short.ts");
-    ASSERT_TRUE(builder.write(path));
+    ASSERT_TRUE(write_file(path, builder.bytes()));
     const auto end_k = static_cast<std::int64_t>(builder.bytes().size()) / 1000;
     TsAnalyzer analyzer;
     ProgressLog log;
