@@ -54,11 +54,4 @@ inline void feed(TsAnalyzer& analyzer, const Bytes& stream) {
         analyzer.handle_packet(stream.data() + at);
 }
 
-// Total video packets counted in a snapshot.
-inline std::uint64_t video_total(const Snapshot& snapshot) {
-    std::uint64_t total = 0;
-    for (const ProgramEntry& program : snapshot.programs) total += program.videoPackets;
-    return total;
-}
-
 }  // namespace kalvento::test
