@@ -73,9 +73,9 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
     parse_channel_names(channels, cp932("わたしの局\t1024\t16\t32744\r\n"));
 
     int calls = 0;
-    const AnalysisResult result =
-        analyse_recording(path, whole_file, channels,
-                          Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }});
+    const AnalysisResult result = analyse_recording(
+        path, whole_file, channels,
+        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }, .stop = {}});
     EXPECT_GT(calls, 0);
     ASSERT_EQ(result.outcome, AnalysisOutcome::done);
     EXPECT_EQ(result.unitSize, 188);
@@ -100,8 +100,8 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
 TEST_F(FileAnalysis, StopAndNothingFound) {
     std::stop_source stopper;
     stopper.request_stop();
-    const AnalysisResult stopped = analyse_recording(path, whole_file, ChannelNameMap{},
-                                                     Progress{.stop = stopper.get_token()});
+    const AnalysisResult stopped = analyse_recording(
+        path, whole_file, ChannelNameMap{}, Progress{.report = {}, .stop = stopper.get_token()});
     EXPECT_EQ(stopped.outcome, AnalysisOutcome::stopped);
     EXPECT_TRUE(stopped.candidates.empty());
 
@@ -118,10 +118,9 @@ TEST_F(FileAnalysis, StopAndNothingFound) {
     };
     for (const auto& c : cases) {
         const AnalysisResult nothing = analyse_recording(c.path, whole_file, ChannelNameMap{});
-        const std::string& name = c.path;
-        EXPECT_EQ(nothing.outcome, c.outcome) << name;
-        EXPECT_EQ(nothing.error, c.error) << name;
-        ASSERT_EQ(nothing.candidates.size(), 1u) << name;
+        EXPECT_EQ(nothing.outcome, c.outcome) << c.path;
+        EXPECT_EQ(nothing.error, c.error) << c.path;
+        ASSERT_EQ(nothing.candidates.size(), 1u) << c.path;
         EXPECT_EQ(nothing.candidates[0].eventName, cp932("データが有りません"));
         EXPECT_EQ(nothing.candidates[0].startTime, 0);
     }
