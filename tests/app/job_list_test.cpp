@@ -113,6 +113,10 @@ TEST(JobList, CandidateChoiceAndProgrammeNameRecompose) {
     copy.newName = "x.ts";
     EXPECT_TRUE(jobs.list.store_composed(id, copy));
     EXPECT_EQ(jobs.list.find(id)->newName, "x.ts");
+    // A copy whose choice lies outside the list leaves no name to set.
+    copy.selected = 7;
+    EXPECT_TRUE(jobs.list.store_composed(id, copy));
+    EXPECT_FALSE(jobs.list.set_programme_name(id, "x"));
     copy.nativePath += ".moved";
     EXPECT_FALSE(jobs.list.store_composed(id, copy));
 }

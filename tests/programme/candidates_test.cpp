@@ -108,14 +108,17 @@ TEST(Candidates, ShortEventTextsAndDefaults) {
     EXPECT_EQ(candidate->genre, cp932("ジャンル無し"));
     EXPECT_EQ(candidate->channelLabel, "1024");
 
-    // A later short event descriptor overrides the earlier one.
+    // A later short event descriptor overrides the earlier one; user-defined
+    // genres alone are what the content descriptor gives.
     candidate = build_candidate(
         program(1024, 1,
-                present_section(1, concat({short_event("前", "前の説明"), short_event("後", "")}))),
+                present_section(1, concat({short_event("前", "前の説明"), short_event("後", ""),
+                                           test::content_descriptor({{0xE, 0xF}})}))),
         names);
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventName, cp932("後"));
     EXPECT_EQ(candidate->eventText, cp932("前の説明"));
+    EXPECT_EQ(candidate->genre, cp932("(その他)"));
 
     // Nothing named: no candidate.
     EXPECT_FALSE(build_candidate(program(1024, 1, present_section(1, short_event("", ""))), names));

@@ -41,7 +41,7 @@ Bytes pat_section(std::uint16_t transport_stream_id, std::uint8_t version,
 struct PmtStream {
     std::uint8_t streamType = 0x02;
     std::uint16_t pid = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes pmt_section(std::uint16_t program_number, std::uint8_t version, std::uint16_t pcr_pid,
                   const std::vector<PmtStream>& streams, const Bytes& program_info = {});
@@ -49,14 +49,14 @@ Bytes pmt_section(std::uint16_t program_number, std::uint8_t version, std::uint1
 struct NitStream {
     std::uint16_t transportStreamId = 0;
     std::uint16_t originalNetworkId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes nit_section(std::uint16_t network_id, std::uint8_t version,
                   const std::vector<NitStream>& streams, const Bytes& network_descriptors = {});
 
 struct SdtService {
     std::uint16_t serviceId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes sdt_section(std::uint16_t transport_stream_id, std::uint16_t original_network_id,
                   std::uint8_t version, const std::vector<SdtService>& services,
@@ -74,7 +74,7 @@ struct EitEvent {
     std::uint16_t eventId = 0;
     std::array<std::uint8_t, 5> start{};
     std::array<std::uint8_t, 3> duration{};
-    Bytes descriptors;
+    Bytes descriptors{};
     std::uint8_t runningStatus = 4;  // running
 };
 // An EIT present/following section with one event, or none.
@@ -82,7 +82,7 @@ Bytes eit_pf_section(const EitHeader& header, const std::optional<EitEvent>& eve
 
 struct SitService {
     std::uint16_t serviceId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
     std::uint8_t runningStatus = 4;
 };
 Bytes sit_section(std::uint8_t version, const Bytes& transmission_descriptors,
@@ -95,7 +95,7 @@ Bytes concat(std::initializer_list<Bytes> pieces);
 // 0xCD: remote-control key, TS name and the services of each transmission type.
 struct TransmissionType {
     std::uint8_t type = 0x0F;
-    std::vector<std::uint16_t> serviceIds;
+    std::vector<std::uint16_t> serviceIds{};
 };
 Bytes ts_information_descriptor(std::uint8_t remote_control_key_id, const Bytes& ts_name,
                                 const std::vector<TransmissionType>& types);
@@ -107,8 +107,8 @@ Bytes short_event_descriptor(const Bytes& event_name, const Bytes& text,
                              std::string_view language = "jpn");
 // 0x4E
 struct ExtendedItem {
-    Bytes description;
-    Bytes text;
+    Bytes description{};
+    Bytes text{};
 };
 Bytes extended_event_descriptor(std::uint8_t number, std::uint8_t last_number,
                                 const std::vector<ExtendedItem>& items, const Bytes& text = {},

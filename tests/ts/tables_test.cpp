@@ -3,6 +3,7 @@
 #include "tests/support/arib_encoder.h"
 #include "tests/ts/ts_test_util.h"
 #include "ts/event_tables.h"
+#include "ts/psi_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,13 @@ TEST(Tables, OnlyMpeg2VideoStreamTypeGivesTheVideoPid) {
     ASSERT_EQ(analyzer.snapshots().size(), 1u);
     for (const ProgramEntry& entry : analyzer.snapshots()[0].programs)
         EXPECT_EQ(entry.videoPid + entry.videoPackets, 0u);
+
+    // A later PMT without MPEG-2 video keeps the video PID found before.
+    TableState state;
+    handle_pat(pat_section(1, 0, {{kMain, kMainPmt}}), state);
+    handle_pmt(pmt_section(kMain, 0, kMainVideo, {{0x02, kMainVideo}}), kMainPmt, state);
+    handle_pmt(pmt_section(kMain, 1, kSubVideo, {{0x1B, kSubVideo}}), kMainPmt, state);
+    EXPECT_EQ(state.snapshots[0].programs[0].videoPid, kMainVideo);
 }
 
 TEST(Tables, LongNamesAreCutAndSnapshotsBounded) {
@@ -212,6 +220,8 @@ TEST(Tables, LongNamesAreCutAndSnapshotsBounded) {
     for (int i = 0; i < static_cast<int>(kMaxSnapshots) + 10; ++i)
         handle_pat(pat_section(1, static_cast<std::uint8_t>(i & 1), {{kMain, kMainPmt}}), state);
     EXPECT_EQ(state.snapshots.size(), kMaxSnapshots);
+    EXPECT_FALSE(append_snapshot(state, Snapshot{}));
+    EXPECT_TRUE(append_snapshot(state = TableState{}, Snapshot{}));
 }
 
 TEST(Tables, PartialStreamEventsComeFromTheSit) {
