@@ -18,8 +18,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::arib_encode;
-using test::concat;
 using test::arib_symbol;
+using test::concat;
 
 std::string decode(const Bytes& bytes, std::size_t extra = 80) {
     return arib_to_sjis(bytes.data(), bytes.size(), extra);
@@ -185,7 +185,7 @@ TEST(AribText, EncoderRoundTripsEpgTexts) {
         EXPECT_EQ(decode(arib_encode(text)), expected) << text;
     }
     EXPECT_EQ(decode(concat({arib_encode("ニュース"), arib_symbol(0x7A56), arib_symbol(0x7A50),
-                                arib_encode("天気 ABC")})),
+                             arib_encode("天気 ABC")})),
               cp932("ニュース[字][HV]天気 ABC"));
 
     // Every double-byte character of rows 0x81..0xEF (JIS X 0208 and the NEC rows).
