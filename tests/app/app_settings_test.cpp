@@ -10,16 +10,6 @@
 namespace kalvento {
 namespace {
 
-TEST(AppSettings, MissingFileGivesTheDefaults) {
-    test::TempDir dir;
-    const AppSettings s = load_app_settings(ProfileFile::load(dir.file("kalvento.ini")));
-    EXPECT_EQ(s.readSize, 50);
-    EXPECT_EQ(s.filenameSetSp, (std::array<std::string, 5>{"", " ", " ", " ", ""}));
-    EXPECT_EQ(s.windowCX, 930);
-    EXPECT_TRUE(s.ombrixRename && s.showProgress);
-    EXPECT_FALSE(s.notRename || s.gopRename || s.wildRename || s.fileDate || s.iconStart);
-}
-
 TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
     test::TempDir dir;
     const std::string path = dir.file("kalvento.ini");

@@ -1,12 +1,10 @@
 #include "app/job_list.h"
 
 #include "platform/codepage.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/small_recording.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <stop_token>
 
 #include <sys/stat.h>
 
@@ -45,8 +43,8 @@ struct Jobs {
     Jobs() { list.set_naming(by_name()); }
 
     // Analyses and adds a recording as the front ends do.
-    AddResult add(const std::string& path, const Progress& progress = {}) {
-        return list.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels, progress));
+    AddResult add(const std::string& path) {
+        return list.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels));
     }
     std::string current_name(EntryId id) const { return list.find(id)->currentName; }
 
@@ -75,20 +73,19 @@ TEST(JobList, AddingDuplicatesAndStops) {
 
     // A stopped analysis adds nothing; an unreadable file is added with the
     // no-data candidate.
-    std::stop_source stopper;
-    stopper.request_stop();
-    const std::string other = noise_file(jobs.dir, "other.ts");
-    EXPECT_EQ(jobs.add(other, Progress{.stop = stopper.get_token()}).outcome, AddOutcome::stopped);
+    AnalysisResult stopped = analyse_recording(path, AnalysisWindow{}, jobs.channels);
+    stopped.outcome = AnalysisOutcome::stopped;
+    EXPECT_EQ(jobs.list.add_analysed("other.ts", stopped).outcome, AddOutcome::stopped);
+    EXPECT_EQ(jobs.list.add_analysed("empty.ts", AnalysisResult{}).outcome, AddOutcome::stopped);
     EXPECT_EQ(jobs.list.size(), 2u);
-    const AddResult missing = jobs.add(jobs.dir.file("missing.ts"));
-    ASSERT_EQ(missing.outcome, AddOutcome::added);
-    EXPECT_EQ(jobs.list.find(missing.id)->candidates[0].eventName, cp932("データが有りません"));
+    EXPECT_EQ(jobs.add(jobs.dir.file("missing.ts")).outcome, AddOutcome::added);
 }
 
 TEST(JobList, EntriesKeepTheirIdsWhenOthersAreRemoved) {
     Jobs jobs;
     std::vector<EntryId> ids;
-    for (int i = 0; i < 5; ++i) ids.push_back(jobs.add(noise_file(jobs.dir, "f" + std::to_string(i))).id);
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(jobs.add(noise_file(jobs.dir, "f" + std::to_string(i))).id);
 
     EXPECT_EQ(jobs.list.remove({ids[2], 999}), 1u);
     ASSERT_EQ(jobs.list.size(), 4u);
@@ -116,6 +113,10 @@ TEST(JobList, CandidateChoiceAndProgrammeNameRecompose) {
     copy.newName = "x.ts";
     EXPECT_TRUE(jobs.list.store_composed(id, copy));
     EXPECT_EQ(jobs.list.find(id)->newName, "x.ts");
+    // A copy whose choice lies outside the list leaves no name to set.
+    copy.selected = 7;
+    EXPECT_TRUE(jobs.list.store_composed(id, copy));
+    EXPECT_FALSE(jobs.list.set_programme_name(id, "x"));
     copy.nativePath += ".moved";
     EXPECT_FALSE(jobs.list.store_composed(id, copy));
 }

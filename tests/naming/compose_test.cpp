@@ -196,12 +196,20 @@ TEST(Compose, NamesCp932CannotSpell) {
     compose_entry(odd_extension, settings);
     EXPECT_FALSE(odd_extension.newName.empty());
     EXPECT_EQ(odd_extension.nativeNewPath, "");
-    // Bytes that are not CP932 (from a rule) cannot be a file name either.
-    compose_entry(entry, settings, [](FileEntry&, ProgramInfo&, std::string& result) {
-        result = "\x81";
+    // Bytes that are not CP932 (from a rule) cannot be a file name either; and
+    // ".." never comes out: a recording "a." that a rule names "." would get
+    // it, but a leading dot becomes the full-width one.
+    std::string answer = "\x81";
+    const RuleStep rule = [&answer](FileEntry&, ProgramInfo&, std::string& result) {
+        result = answer;
         return true;
-    });
+    };
+    compose_entry(entry, settings, rule);
     EXPECT_EQ(entry.nativeNewPath, "");
+    answer = ".";
+    FileEntry dotted = entry_for("/r/a.", programme("番組"));
+    compose_entry(dotted, settings, rule);
+    EXPECT_EQ(dotted.nativeNewPath, "/r/．.");
 }
 
 }  // namespace

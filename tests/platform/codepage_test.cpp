@@ -51,6 +51,10 @@ TEST(Codepage, InvalidBytesAreCarriedUnchanged) {
     EXPECT_EQ(round_trip(damaged), damaged);
     EXPECT_EQ(cp932_to_wide(damaged).size(), 5u);  // A, stray lead, unassigned pair, FD, stray lead
     EXPECT_FALSE(cp932_to_utf8(damaged).has_value());
+    // A lead byte takes only a byte of 40..FC (but 7F) as its trail.
+    const std::string strays = "\x82\r\x83\x7F\x84\xFD";
+    EXPECT_EQ(cp932_to_wide(strays).size(), 6u);
+    EXPECT_EQ(round_trip(strays), strays);
     EXPECT_EQ(cp932_to_utf8_lossy("a\xFD"), "a\xEF\xBF\xBD");
 }
 

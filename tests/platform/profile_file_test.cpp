@@ -1,9 +1,7 @@
 #include "platform/profile_file.h"
 
-#include <atomic>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -15,43 +13,24 @@
 #include <gtest/gtest.h>
 
 #include "platform/codepage.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvento {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("kalvento-profile-" + std::to_string(::getpid()) +
-                                                 "-" + std::to_string(counter++));
-    static inline std::atomic<int> counter{0};
-    TempDir() {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    std::size_t entry_count() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {}));
-    }
-};
+using test::read_all;
+using test::TempDir;
+using test::write_text;
 
-void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+std::size_t entry_count(const TempDir& dir) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
 }
 
 ProfileFile profile_with(const TempDir& dir, const std::string& bytes) {
     const std::string path = dir.file("settings.ini");
-    write_bytes(path, bytes);
+    write_text(path, bytes);
     return ProfileFile::load(path);
 }
 
@@ -113,17 +92,17 @@ TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
     TempDir dir;
     const std::string path = dir.file("settings.ini");
     // LF-only, a comment, blank lines, odd lines and a last line without line end.
-    write_bytes(path,
-                "; made on Windows\n"
-                "[KalventoDlg]\n"
-                "ReadSize = 10\n"
-                "odd line\n"
-                "OLDW=1\n"
-                "\n"
-                "[Foreign]\n"
-                "  Keep  =  as it was  \n"
-                "NoEquals\n"
-                "last=line");
+    write_text(path,
+               "; made on Windows\n"
+               "[KalventoDlg]\n"
+               "ReadSize = 10\n"
+               "odd line\n"
+               "OLDW=1\n"
+               "\n"
+               "[Foreign]\n"
+               "  Keep  =  as it was  \n"
+               "NoEquals\n"
+               "last=line");
     ProfileFile profile = ProfileFile::load(path);
     EXPECT_FALSE(profile.modified());
     EXPECT_TRUE(profile.write_string("kalventodlg", "READSIZE", "70"));
@@ -139,7 +118,7 @@ TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
     EXPECT_EQ(profile.read_int("Added", "Second", 0), 2);
     ASSERT_TRUE(profile.save().ok());
 
-    EXPECT_EQ(read_bytes(path),
+    EXPECT_EQ(read_all(path),
               "; made on Windows\r\n"
               "[KalventoDlg]\r\n"
               "ReadSize = 70\r\n"
@@ -213,7 +192,7 @@ TEST(ProfileFile, KeepsCp932BytesAndCutsAtCharacters) {
     EXPECT_EQ(again.read_string("Long", "v", ""), std::string(1022, 'x'));
     EXPECT_EQ(again.read_string("Long", "v", "", 1024), std::string(1022, 'x') + hyo);
     EXPECT_EQ(again.read_string("Long", "missing", hyo + hyo, 3), hyo);
-    EXPECT_NE(read_bytes(path).find("[Sec" + dash + "]\r\n" + a + "=" + hyo), std::string::npos);
+    EXPECT_NE(read_all(path).find("[Sec" + dash + "]\r\n" + a + "=" + hyo), std::string::npos);
 }
 
 TEST(ProfileFile, ByteOrderMarkIsKeptAndSkipped) {
@@ -236,8 +215,8 @@ TEST(ProfileFile, SaveReplacesAtomicallyAndReportsFailures) {
     fresh.write_string("S", "k", "1");
     ASSERT_TRUE(fresh.save().ok());
     EXPECT_FALSE(fresh.modified());
-    EXPECT_EQ(read_bytes(path), "[S]\r\nk=1\r\n");
-    EXPECT_EQ(dir.entry_count(), 1u);  // no temporary file left
+    EXPECT_EQ(read_all(path), "[S]\r\nk=1\r\n");
+    EXPECT_EQ(entry_count(dir), 1u);  // no temporary file left
 
     // The file mode survives the replacement.
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -254,11 +233,11 @@ TEST(ProfileFile, SaveReplacesAtomicallyAndReportsFailures) {
     linked.write_string("S", "k", "3");
     ASSERT_TRUE(linked.save().ok());
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(read_bytes(path), "[S]\r\nk=3\r\n");
+    EXPECT_EQ(read_all(path), "[S]\r\nk=3\r\n");
 
     // A directory that cannot exist (its parent is a regular file) is reported.
     const std::string blocker = dir.file("blocker");
-    write_bytes(blocker, "not a directory");
+    write_text(blocker, "not a directory");
     ProfileFile blocked = ProfileFile::load(blocker + "/kalvento.ini");
     ASSERT_TRUE(blocked.load_result().ok());
     blocked.write_string("S", "k", "1");
@@ -266,7 +245,7 @@ TEST(ProfileFile, SaveReplacesAtomicallyAndReportsFailures) {
     EXPECT_EQ(failed.error, ProfileError::cannot_create_temp);
     EXPECT_FALSE(failed.message.empty());
     EXPECT_TRUE(blocked.modified());
-    EXPECT_EQ(read_bytes(blocker), "not a directory");
+    EXPECT_EQ(read_all(blocker), "not a directory");
 
     // Something that is not a readable file is never saved over.
     const std::string directory_path = dir.file("a-directory.ini");
@@ -283,20 +262,20 @@ TEST(ProfileFile, SaveReplacesAtomicallyAndReportsFailures) {
         const std::string locked_dir = dir.file("locked");
         fs::create_directory(locked_dir);
         const std::string locked = locked_dir + "/kalvento.ini";
-        write_bytes(locked, "[S]\r\nk=old\r\n");
+        write_text(locked, "[S]\r\nk=old\r\n");
         fs::permissions(locked_dir, fs::perms::owner_read | fs::perms::owner_exec);
         ProfileFile profile = ProfileFile::load(locked);
         profile.write_string("S", "k", "new");
         EXPECT_FALSE(profile.save().ok());
         fs::permissions(locked_dir, fs::perms::owner_all);
-        EXPECT_EQ(read_bytes(locked), "[S]\r\nk=old\r\n");
+        EXPECT_EQ(read_all(locked), "[S]\r\nk=old\r\n");
     }
 }
 
 TEST(ProfileFile, FailedWriteLeavesOldFileWhole) {
     TempDir dir;
     const std::string path = dir.file("kalvento.ini");
-    write_bytes(path, "[S]\r\nk=old\r\n");
+    write_text(path, "[S]\r\nk=old\r\n");
     ProfileFile profile = ProfileFile::load(path);
     profile.write_string("S", "big", std::string(8192, 'b'));
 
@@ -313,8 +292,8 @@ TEST(ProfileFile, FailedWriteLeavesOldFileWhole) {
     std::signal(SIGXFSZ, old_handler);
 
     EXPECT_EQ(result.error, ProfileError::cannot_write);
-    EXPECT_EQ(read_bytes(path), "[S]\r\nk=old\r\n");
-    EXPECT_EQ(dir.entry_count(), 1u);
+    EXPECT_EQ(read_all(path), "[S]\r\nk=old\r\n");
+    EXPECT_EQ(entry_count(dir), 1u);
     ASSERT_TRUE(profile.save().ok());  // still modified: the next save goes through
     EXPECT_EQ(ProfileFile::load(path).read_string("S", "big", "").size(), 1023u);
 }

@@ -63,13 +63,6 @@ ServiceNames terrestrial_names() {
     return build_service_names(table, ChannelNameMap{});
 }
 
-// Every lead byte has its trail byte.
-bool whole_characters(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) i += is_cp932_lead_byte(text[i]) ? 2 : 1;
-    return i == text.size();
-}
-
 TEST(Candidates, BuildsEveryFieldFromAnEitPresentSection) {
     const Bytes descriptors = concat({
         short_event("深夜アニメ「ほしのふね」", "月の裏側で。\r第12話「ねむるロボット」"),
@@ -116,14 +109,17 @@ TEST(Candidates, ShortEventTextsAndDefaults) {
     EXPECT_EQ(candidate->genre, cp932("ジャンル無し"));
     EXPECT_EQ(candidate->channelLabel, "1024");
 
-    // A later short event descriptor overrides the earlier one.
+    // A later short event descriptor overrides the earlier one; user-defined
+    // genres alone are what the content descriptor gives.
     candidate = build_candidate(
         program(1024, 1,
-                present_section(1, concat({short_event("前", "前の説明"), short_event("後", "")}))),
+                present_section(1, concat({short_event("前", "前の説明"), short_event("後", ""),
+                                           test::content_descriptor({{0xE, 0xF}})}))),
         names);
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventName, cp932("後"));
     EXPECT_EQ(candidate->eventText, cp932("前の説明"));
+    EXPECT_EQ(candidate->genre, cp932("(その他)"));
 
     // Nothing named: no candidate.
     EXPECT_FALSE(build_candidate(program(1024, 1, present_section(1, short_event("", ""))), names));
@@ -228,7 +224,7 @@ TEST(Candidates, TextsAreCutAtCharacterBoundaries) {
     ASSERT_TRUE(candidate);
     EXPECT_LE(candidate->extendedText.size(), kExtendedTextMax);
     EXPECT_GT(candidate->extendedText.size(), kExtendedTextMax - 300);
-    EXPECT_TRUE(whole_characters(candidate->extendedText));
+    EXPECT_TRUE(cp932_to_utf8(candidate->extendedText).has_value());  // whole characters
 
     // One item continued over many descriptors: the pending bytes stop at
     // their limit with whole fields, and the rest of that item is dropped.
@@ -323,7 +319,7 @@ TEST(Candidates, CollectedWithoutDuplicatesLargestCountFirst) {
     EXPECT_EQ(order, (std::vector<int>{1024, 1025, 1028, 1026, 1027}));
 }
 
-TEST(Candidates, TimesLinesAndTheNoDataCandidate) {
+TEST(Candidates, BroadcastTimesAndFirstLines) {
     const auto at = [](int y, int mo, int d, int h, int mi) {
         const auto bytes = test::mjd_time(y, mo, d, h, mi);
         return broadcast_time(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]), bytes[2],
@@ -335,17 +331,10 @@ TEST(Candidates, TimesLinesAndTheNoDataCandidate) {
         EXPECT_EQ(at(y, mo, d, h, mi), local_time(y, mo, d, h, mi));
     EXPECT_EQ(broadcast_time(55310, 0x13, 0x45), local_time(2010, 4, 24, 13, 45));
 
-    EXPECT_EQ(first_line("abc\rdef"), "abc");
-    EXPECT_EQ(first_line("no break"), "no break");
+    EXPECT_EQ(first_line("abc\rdef") + first_line("no break"), "abcno break");
     // A lead byte takes the next byte with it, whatever it is.
     EXPECT_EQ(first_line(std::string("\x82\ra\rb", 5)), std::string("\x82\ra", 3));
     EXPECT_EQ(first_line("\x82"), "\x82");
-
-    const ProgramInfo none = no_data_candidate();
-    EXPECT_EQ(none.eventName, cp932("データが有りません"));
-    EXPECT_EQ(none.title, "");
-    EXPECT_EQ(none.startTime, 0);
-    EXPECT_EQ(none.dateMD, "");
 }
 
 }  // namespace

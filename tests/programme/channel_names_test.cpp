@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "platform/codepage.h"
 #include "tests/support/arib_encoder.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvento {
 namespace {
@@ -52,19 +50,18 @@ TEST(ChannelNameMap, ParsesLinesFirstOneWinsAndLoadingClearsFirst) {
     EXPECT_EQ(map.names.size(), 5u);
 
     // Loading clears the map first, also when the file is missing or empty.
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("kalvento-chset-" + std::to_string(std::random_device{}()) + ".txt");
-    load_channel_names(map, path.string());
+    test::TempDir dir;
+    const std::string path = dir.file("ChSet3.txt");
+    load_channel_names(map, path);
     EXPECT_TRUE(map.names.empty());
-    std::ofstream(path, std::ios::binary) << cp932("ミナトテレビ\t1024\t16\t32\t1\t2\t3\r\n");
+    test::write_text(path, cp932("ミナトテレビ\t1024\t16\t32\t1\t2\t3\r\n"));
     map.names[1] = "old";
-    load_channel_names(map, path.string());
+    load_channel_names(map, path);
     ASSERT_EQ(map.names.size(), 1u);
     EXPECT_EQ(*map.find(32, 16, 1024), cp932("ミナトテレビ"));
-    std::ofstream(path, std::ios::binary | std::ios::trunc).flush();
-    load_channel_names(map, path.string());
+    test::write_text(path, "");
+    load_channel_names(map, path);
     EXPECT_TRUE(map.names.empty());
-    std::filesystem::remove(path);
 }
 
 ServiceRecord& add_service(ServiceTable& table, std::uint16_t service_id, std::uint8_t kind,

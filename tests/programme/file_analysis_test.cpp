@@ -4,11 +4,9 @@
 
 #include <stop_token>
 
-#include <filesystem>
-#include <random>
-
 #include "platform/codepage.h"
 #include "tests/support/arib_encoder.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/ts_builder.h"
 
 namespace kalvento {
@@ -60,17 +58,12 @@ Bytes programme_change_stream() {
 
 class FileAnalysis : public ::testing::Test {
   protected:
-    void TearDown() override { std::filesystem::remove_all(directory_); }
-
     std::string write(const std::string& name, const Bytes& bytes) {
-        std::filesystem::create_directories(directory_);
-        EXPECT_TRUE(test::write_file(directory_ / name, bytes));
-        return (directory_ / name).string();
+        EXPECT_TRUE(test::write_file(dir.file(name), bytes));
+        return dir.file(name);
     }
 
-    const std::filesystem::path directory_ =
-        std::filesystem::temp_directory_path() /
-        ("kalvento-analysis-" + std::to_string(std::random_device{}()));
+    test::TempDir dir;
     const AnalysisWindow whole_file{0, 50};
     const std::string path = write("change.ts", programme_change_stream());
 };
@@ -82,7 +75,7 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
     int calls = 0;
     const AnalysisResult result = analyse_recording(
         path, whole_file, channels,
-        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }});
+        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }, .stop = {}});
     EXPECT_GT(calls, 0);
     ASSERT_EQ(result.outcome, AnalysisOutcome::done);
     EXPECT_EQ(result.unitSize, 188);
@@ -107,8 +100,8 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
 TEST_F(FileAnalysis, StopAndNothingFound) {
     std::stop_source stopper;
     stopper.request_stop();
-    const AnalysisResult stopped =
-        analyse_recording(path, whole_file, ChannelNameMap{}, Progress{.stop = stopper.get_token()});
+    const AnalysisResult stopped = analyse_recording(
+        path, whole_file, ChannelNameMap{}, Progress{.report = {}, .stop = stopper.get_token()});
     EXPECT_EQ(stopped.outcome, AnalysisOutcome::stopped);
     EXPECT_TRUE(stopped.candidates.empty());
 
@@ -119,16 +112,15 @@ TEST_F(FileAnalysis, StopAndNothingFound) {
         AnalysisOutcome outcome;
         std::string error;
     } cases[] = {
-        {(directory_ / "missing.ts").string(), AnalysisOutcome::cannotOpen, "No such file or directory"},
-        {directory_.string(), AnalysisOutcome::cannotOpen, "not a regular file"},
+        {dir.file("missing.ts"), AnalysisOutcome::cannotOpen, "No such file or directory"},
+        {dir.path(), AnalysisOutcome::cannotOpen, "not a regular file"},
         {write("noise.ts", Bytes(100000, 0x00)), AnalysisOutcome::noPackets, ""},
     };
     for (const auto& c : cases) {
         const AnalysisResult nothing = analyse_recording(c.path, whole_file, ChannelNameMap{});
-        const std::string& name = c.path;
-        EXPECT_EQ(nothing.outcome, c.outcome) << name;
-        EXPECT_EQ(nothing.error, c.error) << name;
-        ASSERT_EQ(nothing.candidates.size(), 1u) << name;
+        EXPECT_EQ(nothing.outcome, c.outcome) << c.path;
+        EXPECT_EQ(nothing.error, c.error) << c.path;
+        ASSERT_EQ(nothing.candidates.size(), 1u) << c.path;
         EXPECT_EQ(nothing.candidates[0].eventName, cp932("データが有りません"));
         EXPECT_EQ(nothing.candidates[0].startTime, 0);
     }

@@ -172,9 +172,18 @@ TEST(RuleStore, NumberingEntriesSurviveSavesAsStored) {
     EXPECT_TRUE(extreme[0].StartTime == INT64_MIN + 1 && extreme[0].StartNo == INT32_MAX);
     EXPECT_TRUE(extreme[1].StartTime == INT64_MAX && extreme[1].StartNo == INT32_MIN);
 
+    // An entry that lost its start keys (a file edited by hand) is cleared
+    // too, and so are the entries behind it.
+    edited[0].Numbering.assign(12, entry(86400, 1));
+    store = save_rules(profile, store, edited);
+    profile.delete_key("OmbrixReNameSet000000", start_time_key(10));
+    profile.delete_key("OmbrixReNameSet000000", start_no_key(10));
+    edited[0].Numbering.resize(1);
+    store = save_rules(profile, store, edited);
+    EXPECT_FALSE(profile.find_value("OmbrixReNameSet000000", start_time_key(11)));
+
     // The most entries a rule can hold come back, and no more.
     edited[0].Numbering.assign(kMaxNumberingEntries, entry(86400, 1));
-    edited[0].Modified = 1;
     save_rules(profile, store, edited);
     profile.write_string("OmbrixReNameSet000000", start_time_key(kMaxNumberingEntries), "86400");
     EXPECT_EQ(load_rules(profile)[0].Numbering.size(), kMaxNumberingEntries);

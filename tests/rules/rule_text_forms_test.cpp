@@ -34,18 +34,12 @@ RenameRule japanese_rule() {
     rule.SyoboFind = cp932("表");
     rule.SyoboFindCh = cp932("ソ");
     rule.SyoboFindSt = cp932("予告");
-    rule.SyoboTT = 1;
-    rule.SyoboCH = 1;
+    rule.SyoboTT = rule.SyoboCH = 1;
     derive_find_type(rule);
-    NumberingEntry first;
-    first.StartTime = 1704380400;  // 2024-01-05 00:00 Japan time
-    first.StartNo = 1;
-    first.WeekCheck[5] = 1;
-    NumberingEntry second;
-    second.StartTime = 1711897200;
-    second.StartNo = 2147483647;
-    second.WeekCheck = {1, 0, 0, 0, 0, 0, 1};
-    rule.Numbering = {first, second};
+    // 2024-01-05 00:00 Japan time, and a later start with the largest number.
+    rule.Numbering = {
+        {.StartTime = 1704380400, .StartNo = 1, .WeekCheck = {0, 0, 0, 0, 0, 1, 0}},
+        {.StartTime = 1711897200, .StartNo = 2147483647, .WeekCheck = {1, 0, 0, 0, 0, 0, 1}}};
     return rule;
 }
 
@@ -55,10 +49,7 @@ TEST(ExportLine, FormatAndRoundTrip) {
     rule.FindTextCh = "b";
     rule.RenameText = "c";
     rule.SyoboTT = 1;
-    rule.Numbering.resize(1);
-    rule.Numbering[0].StartTime = 86400;
-    rule.Numbering[0].StartNo = 4;
-    rule.Numbering[0].WeekCheck[1] = 1;
+    rule.Numbering = {{.StartTime = 86400, .StartNo = 4, .WeekCheck = {0, 1, 0, 0, 0, 0, 0}}};
     EXPECT_EQ(format_export_line(rule),
               "a\tb\tc\t\t\t\t1\t0\t0\t0\t1\t86400\t4\t0\t1\t0\t0\t0\t0\t0\r\n");
 
@@ -75,13 +66,9 @@ TEST(ExportLine, FormatAndRoundTrip) {
 }
 
 TEST(ExportLine, ImportAddsWithFreshSectionsAndSkipsShortLines) {
-    RuleList list;
-    RenameRule existing;
-    existing.FindText = "x";
-    existing.SectionIndex = 0;
-    list.push_back(existing);
-    existing.SectionIndex = 2;
-    list.push_back(existing);
+    RuleList list(2);
+    list[0].SectionIndex = 0;
+    list[1].SectionIndex = 2;
 
     const ImportResult result = import_rules(list,
                                              "T\tC\tR\tS\tSC\tSS\t1\t0\t0\t0\t0\r\n"

@@ -205,10 +205,4 @@ std::vector<std::uint8_t> arib_symbol(std::uint16_t code14) {
             kKatakanaFinal};
 }
 
-std::vector<std::uint8_t> arib_join(std::initializer_list<std::vector<std::uint8_t>> pieces) {
-    std::vector<std::uint8_t> out;
-    for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
-    return out;
-}
-
 }  // namespace kalvento::test

@@ -41,12 +41,11 @@ void add_tables(StreamBuilder& builder, const RecordingPlan& plan, double progre
         for (const RecordingService& service : plan.services) {
             if (service.events.empty()) continue;
             const RecordingEvent& event = service.events[current_event(service, progress)];
-            entries.emplace_back(
-                service.serviceId,
-                concat({partial_ts_time_descriptor(event.start, event.duration),
-                        service_descriptor(service.serviceType, service.providerName,
-                                           service.serviceName),
-                        event.descriptors}));
+            entries.push_back({service.serviceId,
+                               concat({partial_ts_time_descriptor(event.start, event.duration),
+                                       service_descriptor(service.serviceType, service.providerName,
+                                                          service.serviceName),
+                                       event.descriptors})});
         }
         const auto version = static_cast<std::uint8_t>(
             plan.services.empty() ? 0 : current_event(plan.services[0], progress));
@@ -59,9 +58,9 @@ void add_tables(StreamBuilder& builder, const RecordingPlan& plan, double progre
     std::vector<SdtService> sdt;
     std::vector<std::uint16_t> ids;
     for (const RecordingService& service : plan.services) {
-        sdt.emplace_back(
-            service.serviceId,
-            service_descriptor(service.serviceType, service.providerName, service.serviceName));
+        sdt.push_back(
+            {service.serviceId,
+             service_descriptor(service.serviceType, service.providerName, service.serviceName)});
         ids.push_back(service.serviceId);
     }
     builder.add_section(kSdtPid, sdt_section(plan.transportStreamId, plan.networkId, 0, sdt));
@@ -112,7 +111,7 @@ Bytes build_recording(const RecordingPlan& plan) {
                 sent = true;
             }
         }
-        if (!sent) builder.add_null_packets(1);
+        if (!sent) builder.add_video_packets(kNullPacketPid, 1);
         ++since_tables;
     }
     return builder.take();

@@ -69,20 +69,6 @@ std::array<std::uint8_t, 3> bcd_duration(int hours, int minutes, int seconds) {
     return {bcd(hours), bcd(minutes), bcd(seconds)};
 }
 
-// ---------------------------------------------------------------------------
-// Sections
-
-Bytes finish_section(Bytes section) {
-    if (section.size() < 3) section.resize(3);
-    const std::size_t length = section.size() - 3 + kCrcBytes;
-    section[1] = static_cast<std::uint8_t>((section[1] & 0xF0) | ((length >> 8) & 0x0F));
-    section[2] = static_cast<std::uint8_t>(length);
-    const std::uint32_t crc = crc32_bitwise(section);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        section.push_back(static_cast<std::uint8_t>(crc >> shift));
-    return section;
-}
-
 Bytes long_section(std::uint8_t table_id, std::uint16_t extension, std::uint8_t version,
                    std::uint8_t section_number, std::uint8_t last_section_number,
                    std::span<const std::uint8_t> body) {
@@ -92,7 +78,13 @@ Bytes long_section(std::uint8_t table_id, std::uint16_t extension, std::uint8_t 
     section.push_back(section_number);
     section.push_back(last_section_number);
     put_bytes(section, body);
-    return finish_section(std::move(section));
+    const std::size_t length = section.size() - 3 + kCrcBytes;
+    section[1] = static_cast<std::uint8_t>(0xB0 | ((length >> 8) & 0x0F));
+    section[2] = static_cast<std::uint8_t>(length);
+    const std::uint32_t crc = crc32_bitwise(section);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        section.push_back(static_cast<std::uint8_t>(crc >> shift));
+    return section;
 }
 
 Bytes pat_section(std::uint16_t transport_stream_id, std::uint8_t version,
@@ -183,9 +175,6 @@ Bytes sit_section(std::uint8_t version, const Bytes& transmission_descriptors,
     }
     return long_section(0x7F, 0xFFFF, version, 0, 0, body);
 }
-
-// ---------------------------------------------------------------------------
-// Descriptors
 
 Bytes descriptor(std::uint8_t tag, std::span<const std::uint8_t> body) {
     Bytes out{tag, static_cast<std::uint8_t>(body.size())};
@@ -303,9 +292,6 @@ Bytes partial_ts_time_descriptor(const std::array<std::uint8_t, 5>& start,
     return descriptor(0xC3, body);
 }
 
-// ---------------------------------------------------------------------------
-// Packets
-
 Bytes ts_packet(std::uint16_t pid, std::uint8_t counter, bool unit_start,
                 std::span<const std::uint8_t> payload, int adaptation_length) {
     Bytes packet(kPacketSize, 0xFF);
@@ -406,7 +392,7 @@ std::size_t StreamBuilder::add_sections(std::uint16_t pid, const std::vector<Byt
     return written;
 }
 
-void StreamBuilder::add_payload_packets(std::uint16_t pid, std::size_t count) {
+void StreamBuilder::add_video_packets(std::uint16_t pid, std::size_t count) {
     Bytes packet(kPacketSize);
     for (std::size_t i = 0; i < count; ++i) {
         packet[0] = kSyncByte;
@@ -424,19 +410,15 @@ void StreamBuilder::add_mix(std::uint16_t video_pid, std::size_t count, int vide
         share += video_percent;
         if (share >= 100) {
             share -= 100;
-            add_payload_packets(video_pid, 1);
+            add_video_packets(video_pid, 1);
         } else {
-            add_payload_packets(kNullPacketPid, 1);
+            add_video_packets(kNullPacketPid, 1);
         }
     }
 }
 
 void StreamBuilder::add_garbage(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) bytes_.push_back(random_byte());
-}
-
-bool StreamBuilder::write(const std::filesystem::path& path) const {
-    return write_file(path, bytes_);
 }
 
 bool write_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

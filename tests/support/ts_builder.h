@@ -1,9 +1,7 @@
 // Builders for synthetic transport streams: PSI/SI sections with a correct CRC,
 // the descriptors the analysis reads, packetisation with continuity counters
 // and pointer fields, 188/192/204-byte units, garbage, null and video packets.
-//
-// Texts inside descriptors are raw ARIB bytes; tests make them with
-// arib_encode (tests/support/arib_encoder.h) or write plain bytes.
+// Texts inside descriptors are raw ARIB bytes (tests/support/arib_encoder.h).
 #pragma once
 
 #include <array>
@@ -20,28 +18,19 @@ namespace kalvento::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// ---------------------------------------------------------------------------
-// Times as broadcast
-
 // 16-bit MJD followed by hour, minute and second in BCD.
 std::array<std::uint8_t, 5> mjd_time(int year, int month, int day, int hour, int minute,
                                      int second = 0);
 // Hours, minutes and seconds in BCD.
 std::array<std::uint8_t, 3> bcd_duration(int hours, int minutes, int seconds = 0);
 
-// ---------------------------------------------------------------------------
-// Sections
-
-// Sets section_length from the size (bytes 1..2, keeping the top four bits of
-// byte 1) and appends the CRC. `section` holds everything but the CRC.
-Bytes finish_section(Bytes section);
-
-// A section with the long header (syntax indicator set, current_next set):
-// table_id, table_id_extension, version, numbers, then `body`, then the CRC.
+// A section with the long header (syntax indicator and current_next set),
+// `body`, then the CRC.
 Bytes long_section(std::uint8_t table_id, std::uint16_t extension, std::uint8_t version,
                    std::uint8_t section_number, std::uint8_t last_section_number,
                    std::span<const std::uint8_t> body);
 
+// The records below are aggregates meant for brace lists: {0x02, pid}.
 struct PatEntry {
     std::uint16_t programNumber = 0;
     std::uint16_t pmtPid = 0;
@@ -50,33 +39,24 @@ Bytes pat_section(std::uint16_t transport_stream_id, std::uint8_t version,
                   const std::vector<PatEntry>& programs);
 
 struct PmtStream {
-    PmtStream(std::uint8_t stream_type, std::uint16_t pid_, Bytes descriptors_ = {})
-        : streamType(stream_type), pid(pid_), descriptors(std::move(descriptors_)) {}
     std::uint8_t streamType = 0x02;
     std::uint16_t pid = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes pmt_section(std::uint16_t program_number, std::uint8_t version, std::uint16_t pcr_pid,
                   const std::vector<PmtStream>& streams, const Bytes& program_info = {});
 
 struct NitStream {
-    NitStream(std::uint16_t transport_stream_id, std::uint16_t original_network_id,
-              Bytes descriptors_ = {})
-        : transportStreamId(transport_stream_id),
-          originalNetworkId(original_network_id),
-          descriptors(std::move(descriptors_)) {}
     std::uint16_t transportStreamId = 0;
     std::uint16_t originalNetworkId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes nit_section(std::uint16_t network_id, std::uint8_t version,
                   const std::vector<NitStream>& streams, const Bytes& network_descriptors = {});
 
 struct SdtService {
-    SdtService(std::uint16_t service_id, Bytes descriptors_ = {})
-        : serviceId(service_id), descriptors(std::move(descriptors_)) {}
     std::uint16_t serviceId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
 };
 Bytes sdt_section(std::uint16_t transport_stream_id, std::uint16_t original_network_id,
                   std::uint8_t version, const std::vector<SdtService>& services,
@@ -94,33 +74,28 @@ struct EitEvent {
     std::uint16_t eventId = 0;
     std::array<std::uint8_t, 5> start{};
     std::array<std::uint8_t, 3> duration{};
-    Bytes descriptors;
+    Bytes descriptors{};
     std::uint8_t runningStatus = 4;  // running
 };
-// An EIT present/following section with one event, or none. Both records are
-// meant for designated initialisers: {.serviceId = 1024, .version = 3}.
+// An EIT present/following section with one event, or none.
 Bytes eit_pf_section(const EitHeader& header, const std::optional<EitEvent>& event);
 
 struct SitService {
-    SitService(std::uint16_t service_id, Bytes descriptors_ = {})
-        : serviceId(service_id), descriptors(std::move(descriptors_)) {}
     std::uint16_t serviceId = 0;
-    Bytes descriptors;
+    Bytes descriptors{};
     std::uint8_t runningStatus = 4;
 };
 Bytes sit_section(std::uint8_t version, const Bytes& transmission_descriptors,
                   const std::vector<SitService>& services);
 
-// ---------------------------------------------------------------------------
-// Descriptors (tag, length, body)
-
+// Descriptors: tag, length, body.
 Bytes descriptor(std::uint8_t tag, std::span<const std::uint8_t> body);
 Bytes concat(std::initializer_list<Bytes> pieces);
 
 // 0xCD: remote-control key, TS name and the services of each transmission type.
 struct TransmissionType {
     std::uint8_t type = 0x0F;
-    std::vector<std::uint16_t> serviceIds;
+    std::vector<std::uint16_t> serviceIds{};
 };
 Bytes ts_information_descriptor(std::uint8_t remote_control_key_id, const Bytes& ts_name,
                                 const std::vector<TransmissionType>& types);
@@ -132,8 +107,8 @@ Bytes short_event_descriptor(const Bytes& event_name, const Bytes& text,
                              std::string_view language = "jpn");
 // 0x4E
 struct ExtendedItem {
-    Bytes description;
-    Bytes text;
+    Bytes description{};
+    Bytes text{};
 };
 Bytes extended_event_descriptor(std::uint8_t number, std::uint8_t last_number,
                                 const std::vector<ExtendedItem>& items, const Bytes& text = {},
@@ -156,9 +131,6 @@ Bytes partial_ts_time_descriptor(const std::array<std::uint8_t, 5>& start,
                                  const std::array<std::uint8_t, 3>& duration,
                                  std::uint8_t event_version = 0);
 
-// ---------------------------------------------------------------------------
-// Packets
-
 inline constexpr std::size_t kPacketSize = 188;
 inline constexpr std::uint16_t kNullPacketPid = 0x1FFF;
 
@@ -172,7 +144,7 @@ Bytes ts_packet(std::uint16_t pid, std::uint8_t counter, bool unit_start,
 // A stream of packets in units of 188, 192 (4-byte prefix) or 204 bytes
 // (16-byte suffix), with one continuity counter per PID.
 class StreamBuilder {
-public:
+  public:
     explicit StreamBuilder(int unit_size = 188, std::uint32_t seed = 1);
 
     // The sections back to back on `pid`: a packet in which a section starts
@@ -185,27 +157,20 @@ public:
     // A ready 188-byte packet, wrapped into the unit.
     void add_packet(std::span<const std::uint8_t> packet);
     // Packets of pseudo-random payload on `pid`, with counters.
-    void add_payload_packets(std::uint16_t pid, std::size_t count);
-    void add_video_packets(std::uint16_t pid, std::size_t count) {
-        add_payload_packets(pid, count);
-    }
-    void add_null_packets(std::size_t count) { add_payload_packets(kNullPacketPid, count); }
+    void add_video_packets(std::uint16_t pid, std::size_t count);
     // `count` packets, `video_percent` of them video packets of `video_pid`
     // spread evenly, the rest null packets.
     void add_mix(std::uint16_t video_pid, std::size_t count, int video_percent);
     // Pseudo-random bytes that belong to no packet.
     void add_garbage(std::size_t count);
-
     // The counter the next packet of `pid` gets; advances it.
     std::uint8_t next_counter(std::uint16_t pid);
 
-    int unit_size() const { return unitSize_; }
     std::size_t packet_count() const { return packets_; }
     const Bytes& bytes() const { return bytes_; }
     Bytes take() { return std::move(bytes_); }
-    bool write(const std::filesystem::path& path) const;
 
-private:
+  private:
     std::uint8_t random_byte();
 
     int unitSize_;

@@ -10,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "tests/support/arib_encoder.h"
+#include "tests/support/ts_builder.h"
 #include "ts/arib_tables.h"
 
 namespace kalvento {
@@ -17,8 +18,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::arib_encode;
-using test::arib_join;
 using test::arib_symbol;
+using test::concat;
 
 std::string decode(const Bytes& bytes, std::size_t extra = 80) {
     return arib_to_sjis(bytes.data(), bytes.size(), extra);
@@ -104,7 +105,7 @@ TEST(AribText, SequencesCutAtTheEndStayInsideTheSource) {
     };
     // clang-format on
     for (const Bytes& tail : tails) {
-        const Bytes text = arib_join({{0xA2}, tail});
+        const Bytes text = concat({{0xA2}, tail});
         const auto exact = std::make_unique<std::uint8_t[]>(text.size());
         std::memcpy(exact.get(), text.data(), text.size());
         EXPECT_EQ(arib_to_sjis(exact.get(), text.size(), 80),
@@ -122,7 +123,7 @@ TEST(AribText, DestinationHoldsAtMostSizeMinusTwoBytes) {
     EXPECT_EQ(decode_into({}, 1), "");
     EXPECT_EQ(decode_into({0x00}, 3), "");
     // A piece that does not fit is dropped; a later, shorter one still goes in.
-    const Bytes mixed = arib_join({arib_encode("あ"), arib_symbol(0x7A56), arib_encode("A")});
+    const Bytes mixed = concat({arib_encode("あ"), arib_symbol(0x7A56), arib_encode("A")});
     EXPECT_EQ(decode_into(mixed, 5), cp932("あA"));
     EXPECT_EQ(decode_into(mixed, 8), cp932("あ[字]"));
     // The convenience form sizes the buffer as 2 * length + extra.
@@ -183,8 +184,8 @@ TEST(AribText, EncoderRoundTripsEpgTexts) {
             expected.erase(at + 1, 1);
         EXPECT_EQ(decode(arib_encode(text)), expected) << text;
     }
-    EXPECT_EQ(decode(arib_join({arib_encode("ニュース"), arib_symbol(0x7A56), arib_symbol(0x7A50),
-                                arib_encode("天気 ABC")})),
+    EXPECT_EQ(decode(concat({arib_encode("ニュース"), arib_symbol(0x7A56), arib_symbol(0x7A50),
+                             arib_encode("天気 ABC")})),
               cp932("ニュース[字][HV]天気 ABC"));
 
     // Every double-byte character of rows 0x81..0xEF (JIS X 0208 and the NEC rows).

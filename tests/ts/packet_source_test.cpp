@@ -27,13 +27,8 @@ std::uint32_t counted_video(const TsAnalyzer& analyzer) {
     return analyzer.snapshots()[0].programs[0].videoPackets;
 }
 
-RunOutcome run_window(TsAnalyzer& analyzer, const std::string& path, int start_percent,
-                      int size_mb, ProgressLog* log) {
-    return run_file(analyzer, path, AnalysisWindow{start_percent, size_mb}, log);
-}
-
 TEST(PacketSource, FindsTheUnitSizeAndReadsEveryPacket) {
-    ScratchDir dir;
+    TempDir dir;
     // 2000 packets take several 64 KiB reads (carried-over rest and file end);
     // 100 packets are shorter than one read and go whole to the tail pass.
     for (const int unit : {188, 192, 204}) {
@@ -48,7 +43,7 @@ TEST(PacketSource, FindsTheUnitSizeAndReadsEveryPacket) {
 }
 
 TEST(PacketSource, ResynchronisesAfterGarbage) {
-    ScratchDir dir;
+    TempDir dir;
     for (const int unit : {188, 204}) {
         SCOPED_TRACE(unit);
         StreamBuilder builder = one_programme(unit, 1000);
@@ -68,14 +63,14 @@ TEST(PacketSource, ResynchronisesAfterGarbage) {
 }
 
 TEST(PacketSource, FewerThanEightPacketsGiveNoUnitSize) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     builder.add_section(0x0000, pat_section(1, 0, {{1024, kPmtPid}}));
     builder.add_video_packets(kVideoPid, 6);  // 7 packets: 6 distances
     const std::string path = dir.file("seven.ts");
     ASSERT_TRUE(write_file(path, builder.bytes()));
     TsAnalyzer analyzer;
-    EXPECT_EQ(run_window(analyzer, path, 0, 50, nullptr), RunOutcome::noPackets);
+    EXPECT_EQ(run_file(analyzer, path, {0, 50}), RunOutcome::noPackets);
     EXPECT_EQ(analyzer.unitSize(), 0);
     EXPECT_TRUE(analyzer.snapshots().empty());
 
@@ -89,7 +84,7 @@ TEST(PacketSource, FewerThanEightPacketsGiveNoUnitSize) {
 }
 
 TEST(PacketSource, WindowFromPercentAndMegabytes) {
-    ScratchDir dir;
+    TempDir dir;
     Bytes stream = one_programme(188, 53000).take();
     stream.resize(10'000'000, 0x00);
     const std::string path = dir.file("ten-million.ts");
@@ -99,7 +94,7 @@ TEST(PacketSource, WindowFromPercentAndMegabytes) {
     // window at 100,000 + 1,048,576. The window starts behind the PAT.
     TsAnalyzer analyzer;
     ProgressLog log;
-    run_window(analyzer, path, 1, 1, &log);
+    run_file(analyzer, path, {1, 1}, &log);
     ASSERT_GE(log.calls.size(), 3u);
     EXPECT_EQ(log.calls[0], (Calls::value_type{0, 1148}));
     EXPECT_EQ(log.calls[1], (Calls::value_type{165, 1148}));
@@ -114,36 +109,36 @@ TEST(PacketSource, WindowFromPercentAndMegabytes) {
     // 100 per cent starts at the end: nothing to read, no unit size.
     TsAnalyzer at_end;
     ProgressLog end_log;
-    EXPECT_EQ(run_window(at_end, path, 100, 50, &end_log), RunOutcome::noPackets);
+    EXPECT_EQ(run_file(at_end, path, {100, 50}, &end_log), RunOutcome::noPackets);
     EXPECT_EQ(end_log.calls, (Calls{{0, 10000}, {10000, 10000}}));
 
     // The window end is computed in 64 bits: 4,096 MB reaches the file's end,
     // and an empty window analyses only the first buffer (whole packets minus
     // PAT and PMT).
     TsAnalyzer huge;
-    EXPECT_EQ(run_window(huge, path, 0, 4096, nullptr), RunOutcome::done);
+    EXPECT_EQ(run_file(huge, path, {0, 4096}), RunOutcome::done);
     EXPECT_EQ(counted_video(huge), 53000u);
     TsAnalyzer empty;
-    run_window(empty, path, 0, 0, nullptr);
+    run_file(empty, path, {0, 0});
     EXPECT_EQ(counted_video(empty), 65536u / 188 - 2);
 }
 
 TEST(PacketSource, WindowPastTheEndStopsAtTheFileEnd) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder = one_programme(192, 3000);
     const std::string path = dir.file("short.ts");
-    ASSERT_TRUE(builder.write(path));
+    ASSERT_TRUE(write_file(path, builder.bytes()));
     const auto end_k = static_cast<std::int64_t>(builder.bytes().size()) / 1000;
     TsAnalyzer analyzer;
     ProgressLog log;
-    run_window(analyzer, path, 0, 500, &log);
+    run_file(analyzer, path, {0, 500}, &log);
     EXPECT_EQ(log.calls.front(), (Calls::value_type{0, end_k}));
     EXPECT_EQ(log.calls.back(), (Calls::value_type{end_k, end_k}));
     EXPECT_EQ(counted_video(analyzer), 3000u);  // the last read of the file is analysed too
 }
 
 TEST(PacketSource, StopRequestEndsTheReadAndTheLastReportStillComes) {
-    ScratchDir dir;
+    TempDir dir;
     const StreamBuilder builder = one_programme(188, 5000);
     const auto end_k = static_cast<std::int64_t>(builder.bytes().size()) / 1000;
     // Stop at the call after the unit size was found (no packet handled), or at

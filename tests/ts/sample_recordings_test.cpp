@@ -9,78 +9,62 @@
 namespace kalvento::test {
 namespace {
 
-// Writes the recording and analyses it with the default window.
-std::unique_ptr<TsAnalyzer> analyse_sample(const ScratchDir& dir, const RecordingPlan& plan) {
-    const std::string path = dir.file("sample.ts");
-    EXPECT_TRUE(write_file(path, build_recording(plan)));
-    auto analyzer = std::make_unique<TsAnalyzer>();
-    EXPECT_EQ(run_file(*analyzer, path, AnalysisWindow{}), RunOutcome::done);
-    return analyzer;
-}
-
-// The count lies within `percent` of `packets`, less the packets before the
-// first tables inside the window.
-void expect_share(std::uint32_t count, double packets, int percent, const RecordingPlan& plan) {
-    const double expected = packets * percent / 100.0;
-    EXPECT_LE(count, expected + 2);
-    EXPECT_GE(count, expected - static_cast<double>(plan.tableInterval) * 2);
-}
-
-TEST(SampleRecordings, ServicesAndVideoShares) {
-    ScratchDir dir;
+TEST(SampleRecordings, ServicesSnapshotsAndVideoShares) {
+    TempDir dir;
+    // Plan, unit size, network kind, services with the share of the packets
+    // each shows in the window; the programme change splits its share at 40 %.
     const struct {
         RecordingPlan plan;
-        int unit;
-        std::vector<int> serviceIds, shares;
-        int networkKind;
+        int unit, networkKind;
+        std::vector<std::pair<int, double>> shares;
     } samples[] = {
-        {sample_terrestrial_two_services(), 188, {1024, 1025}, {60, 25}, 0},
-        {sample_bs_service_101(), 188, {101}, {90}, 4},
-        {sample_partial_ts_sit(), 192, {103}, {94}, 4},
+        {sample_terrestrial_two_services(), 188, 0, {{1024, 0.7 * 0.60}, {1025, 0.7 * 0.25}}},
+        {sample_bs_service_101(), 188, 4, {{101, 0.7 * 0.90}}},
+        {sample_partial_ts_sit(), 192, 4, {{103, 0.7 * 0.94}}},
+        {sample_programme_change(), 188, 0, {{1024, 0.1 * 0.92}, {1024, 0.6 * 0.92}}},
     };
-    std::vector<std::unique_ptr<TsAnalyzer>> analysed;
     for (const auto& sample : samples) {
-        SCOPED_TRACE(sample.serviceIds[0]);
-        const auto& analyzer = analysed.emplace_back(analyse_sample(dir, sample.plan));
-        EXPECT_EQ(analyzer->unitSize(), sample.unit);
-        ASSERT_EQ(analyzer->services().size(), sample.serviceIds.size());
-        ASSERT_EQ(analyzer->snapshots().size(), 1u);
-        const auto& programs = analyzer->snapshots()[0].programs;
-        ASSERT_EQ(programs.size(), sample.shares.size());
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            EXPECT_EQ(analyzer->services()[i].serviceId, sample.serviceIds[i]);
-            EXPECT_EQ(analyzer->services()[i].networkKind, sample.networkKind);
-            expect_share(programs[i].videoPackets, 0.7 * static_cast<double>(sample.plan.packets),
-                         sample.shares[i], sample.plan);
+        SCOPED_TRACE(sample.shares[0].first);
+        const std::string path = dir.file("sample.ts");
+        ASSERT_TRUE(write_file(path, build_recording(sample.plan)));
+        TsAnalyzer analyzer;
+        EXPECT_EQ(run_file(analyzer, path, AnalysisWindow{}), RunOutcome::done);
+        EXPECT_EQ(analyzer.unitSize(), sample.unit);
+        std::vector<std::pair<int, double>> found;
+        for (const Snapshot& snapshot : analyzer.snapshots())
+            for (const ProgramEntry& program : snapshot.programs)
+                found.emplace_back(program.programNumber, program.videoPackets);
+        ASSERT_EQ(found.size(), sample.shares.size());
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].first, sample.shares[i].first);
+            // Give or take the packets before the first round of tables.
+            EXPECT_NEAR(found[i].second,
+                        sample.shares[i].second * static_cast<double>(sample.plan.packets),
+                        static_cast<double>(sample.plan.tableInterval) * 2);
         }
+        for (const ServiceRecord& record : analyzer.services())
+            EXPECT_EQ(record.networkKind, sample.networkKind);
+        if (sample.plan.partial) {
+            // The partial stream has only its SIT.
+            const ServiceRecord& record = analyzer.services()[0];
+            EXPECT_EQ(record.serviceName, arib_encode("ＢＳカルヴェント３"));
+            EXPECT_TRUE(record.presentEventSection.empty());
+            EXPECT_EQ(record.sitEvent.start, mjd_time(2024, 4, 4, 20, 0));
+            EXPECT_EQ(record.sitEvent.duration, bcd_duration(2, 0));
+            EXPECT_TRUE(analyzer.snapshots()[0].programs.at(0).sitEvent.present());
+            continue;
+        }
+        // The event id of the present event in each snapshot: bytes 14..15 of its section.
+        std::vector<int> events, expected;
+        for (const Snapshot& snapshot : analyzer.snapshots()) {
+            const Bytes& section = snapshot.programs.at(0).presentEventSection;
+            ASSERT_GT(section.size(), 16u);
+            events.push_back(section[14] << 8 | section[15]);
+        }
+        for (const RecordingEvent& event : sample.plan.services[0].events)
+            expected.push_back(event.eventId);
+        EXPECT_EQ(events, expected);
     }
-    for (const ServiceRecord& record : analysed[0]->services())
-        EXPECT_FALSE(record.presentEventSection.empty());
-    // The partial stream has only its SIT.
-    const ServiceRecord& record = analysed[2]->services()[0];
-    EXPECT_EQ(record.serviceName, arib_encode("ＢＳカルヴェント３"));
-    EXPECT_TRUE(record.presentEventSection.empty());
-    EXPECT_EQ(record.sitEvent.start, mjd_time(2024, 4, 4, 20, 0));
-    EXPECT_EQ(record.sitEvent.duration, bcd_duration(2, 0));
-    EXPECT_TRUE(analysed[2]->snapshots()[0].programs.at(0).sitEvent.present());
-}
-
-TEST(SampleRecordings, ProgrammeChangeAtFortyPerCent) {
-    ScratchDir dir;
-    const RecordingPlan plan = sample_programme_change();
-    const auto analyzer = analyse_sample(dir, plan);
-    ASSERT_EQ(analyzer->snapshots().size(), 2u);
-    const ProgramEntry& before = analyzer->snapshots()[0].programs.at(0);
-    const ProgramEntry& after = analyzer->snapshots()[1].programs.at(0);
-    ASSERT_GT(before.presentEventSection.size(), 16u);
-    ASSERT_GT(after.presentEventSection.size(), 16u);
-    EXPECT_EQ(before.presentEventSection[14] << 8 | before.presentEventSection[15], 0x1C01);
-    EXPECT_EQ(after.presentEventSection[14] << 8 | after.presentEventSection[15], 0x1C02);
-    const double packets = static_cast<double>(plan.packets);
-    // 30..40 per cent before the change, 40..100 after it (give or take a round of tables).
-    expect_share(before.videoPackets, packets * 0.1, 92, plan);
-    EXPECT_NEAR(after.videoPackets, packets * 0.6 * 0.92,
-                static_cast<double>(plan.tableInterval) * 2);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ Bytes sdt_with(std::uint16_t first, int count) {
     std::vector<SdtService> services;
     for (int i = 0; i < count; ++i) {
         const auto id = static_cast<std::uint16_t>(first + i);
-        services.emplace_back(id, service_descriptor(0x01, {}, name_of(id)));
+        services.push_back({id, service_descriptor(0x01, {}, name_of(id))});
     }
     return sdt_section(0x7FE1, 0x7FE1, 0, services);
 }

@@ -3,6 +3,7 @@
 #include "tests/support/arib_encoder.h"
 #include "tests/ts/ts_test_util.h"
 #include "ts/event_tables.h"
+#include "ts/psi_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +56,9 @@ const ProgramEntry& program(const TsAnalyzer& analyzer, std::size_t snapshot, st
 }
 
 // Video packets and present event of every programme, snapshot by snapshot.
-std::vector<std::pair<std::uint32_t, Bytes>> programmes(const TsAnalyzer& analyzer) {
-    std::vector<std::pair<std::uint32_t, Bytes>> found;
+using Found = std::vector<std::pair<std::uint32_t, Bytes>>;
+Found programmes(const TsAnalyzer& analyzer) {
+    Found found;
     for (const Snapshot& snapshot : analyzer.snapshots())
         for (const ProgramEntry& entry : snapshot.programs)
             found.emplace_back(entry.videoPackets, entry.presentEventSection);
@@ -64,7 +66,7 @@ std::vector<std::pair<std::uint32_t, Bytes>> programmes(const TsAnalyzer& analyz
 }
 
 TEST(Tables, TerrestrialServicesAndProgrammes) {
-    ScratchDir dir;
+    TempDir dir;
     const Bytes ts_name = arib_encode("テストテレビ");
     StreamBuilder builder;
     builder.add_section(0x0010, services_nit(ts_name));  // before the SDT: finds no services yet
@@ -104,8 +106,7 @@ TEST(Tables, TerrestrialServicesAndProgrammes) {
     EXPECT_EQ(program(analyzer, 0, 0).videoPid, kMainVideo);
     EXPECT_EQ(program(analyzer, 0, 1).videoPid, kSubVideo);
     EXPECT_EQ(programmes(analyzer),
-              (std::vector<std::pair<std::uint32_t, Bytes>>{{700, eit(kMain, 0, 0x0101)},
-                                                            {200, eit(kSub, 0, 0x0201)}}));
+              (Found{{700, eit(kMain, 0, 0x0101)}, {200, eit(kSub, 0, 0x0201)}}));
 
     analyzer.clear();
     EXPECT_TRUE(analyzer.services().empty());
@@ -113,7 +114,7 @@ TEST(Tables, TerrestrialServicesAndProgrammes) {
 }
 
 TEST(Tables, ProgrammeChangeSplitsTheVideoPackets) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     add_programmes(builder);
     builder.add_section(0x0012, eit(kMain, 4, 0x0101));
@@ -131,11 +132,10 @@ TEST(Tables, ProgrammeChangeSplitsTheVideoPackets) {
     analyse(dir, builder.bytes(), analyzer);
     ASSERT_EQ(analyzer.snapshots().size(), 2u);
     // The sub channel's event is carried over into the second snapshot.
-    EXPECT_EQ(programmes(analyzer),
-              (std::vector<std::pair<std::uint32_t, Bytes>>{{300, eit(kMain, 4, 0x0101)},
-                                                            {100, eit(kSub, 0, 0x0201)},
-                                                            {500, eit(kMain, 5, 0x0102)},
-                                                            {50, eit(kSub, 0, 0x0201)}}));
+    EXPECT_EQ(programmes(analyzer), (Found{{300, eit(kMain, 4, 0x0101)},
+                                           {100, eit(kSub, 0, 0x0201)},
+                                           {500, eit(kMain, 5, 0x0102)},
+                                           {50, eit(kSub, 0, 0x0201)}}));
     EXPECT_EQ(program(analyzer, 1, 0).videoPid, kMainVideo);
     EXPECT_EQ(analyzer.snapshots()[1].patVersion, 0);
 }
@@ -159,7 +159,7 @@ TEST(Tables, FollowingSectionOnlySetsTheStreamIdentifiers) {
 }
 
 TEST(Tables, PatVersionChangeStartsAFreshSnapshot) {
-    ScratchDir dir;
+    TempDir dir;
     StreamBuilder builder;
     add_programmes(builder);
     builder.add_section(0x0012, eit(kMain, 0, 0x0101));
@@ -176,8 +176,7 @@ TEST(Tables, PatVersionChangeStartsAFreshSnapshot) {
     ASSERT_EQ(analyzer.snapshots().size(), 2u);
     EXPECT_EQ(analyzer.snapshots()[1].patVersion, 1);
     EXPECT_EQ(programmes(analyzer),
-              (std::vector<std::pair<std::uint32_t, Bytes>>{
-                  {40, eit(kMain, 0, 0x0101)}, {0, {}}, {20, eit(kMain, 0, 0x0101)}}));
+              (Found{{40, eit(kMain, 0, 0x0101)}, {0, {}}, {20, eit(kMain, 0, 0x0101)}}));
 }
 
 TEST(Tables, OnlyMpeg2VideoStreamTypeGivesTheVideoPid) {
@@ -193,9 +192,15 @@ TEST(Tables, OnlyMpeg2VideoStreamTypeGivesTheVideoPid) {
     TsAnalyzer analyzer;
     feed(analyzer, builder.bytes());
     ASSERT_EQ(analyzer.snapshots().size(), 1u);
-    EXPECT_EQ(program(analyzer, 0, 0).videoPid, 0);
-    EXPECT_EQ(program(analyzer, 0, 1).videoPid, 0);
-    EXPECT_EQ(video_total(analyzer.snapshots()[0]), 0u);
+    for (const ProgramEntry& entry : analyzer.snapshots()[0].programs)
+        EXPECT_EQ(entry.videoPid + entry.videoPackets, 0u);
+
+    // A later PMT without MPEG-2 video keeps the video PID found before.
+    TableState state;
+    handle_pat(pat_section(1, 0, {{kMain, kMainPmt}}), state);
+    handle_pmt(pmt_section(kMain, 0, kMainVideo, {{0x02, kMainVideo}}), kMainPmt, state);
+    handle_pmt(pmt_section(kMain, 1, kSubVideo, {{0x1B, kSubVideo}}), kMainPmt, state);
+    EXPECT_EQ(state.snapshots[0].programs[0].videoPid, kMainVideo);
 }
 
 TEST(Tables, LongNamesAreCutAndSnapshotsBounded) {
@@ -215,10 +220,12 @@ TEST(Tables, LongNamesAreCutAndSnapshotsBounded) {
     for (int i = 0; i < static_cast<int>(kMaxSnapshots) + 10; ++i)
         handle_pat(pat_section(1, static_cast<std::uint8_t>(i & 1), {{kMain, kMainPmt}}), state);
     EXPECT_EQ(state.snapshots.size(), kMaxSnapshots);
+    EXPECT_FALSE(append_snapshot(state, Snapshot{}));
+    EXPECT_TRUE(append_snapshot(state = TableState{}, Snapshot{}));
 }
 
 TEST(Tables, PartialStreamEventsComeFromTheSit) {
-    ScratchDir dir;
+    TempDir dir;
     const auto start1 = mjd_time(2024, 4, 1, 21, 0);
     const auto start2 = mjd_time(2024, 4, 1, 21, 54);
     const auto loop = [](const std::array<std::uint8_t, 5>& start, int event) {

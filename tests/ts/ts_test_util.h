@@ -1,45 +1,19 @@
-// Helpers of the stream-analysis tests: a scratch directory, a progress log and
-// running the analyser over a built stream written to a real file.
+// Helpers of the stream-analysis tests: a progress log and running the analyser
+// over a built stream written to a real file.
 #pragma once
 
+#include "tests/support/temp_dir.h"
 #include "tests/support/ts_builder.h"
 #include "ts/file_source.h"
 #include "ts/ts_analyzer.h"
 
-#include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <stop_token>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 namespace kalvento::test {
-
-class ScratchDir {
-  public:
-    ScratchDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("kalvento-ts-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // Records every progress report; asks to stop at report number `stopAt`.
 struct ProgressLog {
@@ -66,7 +40,7 @@ inline RunOutcome run_file(TsAnalyzer& analyzer, const std::string& path,
 }
 
 // Writes the stream to a file in `dir` and analyses the whole of it.
-inline RunOutcome analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer& analyzer,
+inline RunOutcome analyse(const TempDir& dir, const Bytes& stream, TsAnalyzer& analyzer,
                           ProgressLog* log = nullptr) {
     static int serial = 0;
     const std::string path = dir.file("stream" + std::to_string(serial++) + ".ts");
@@ -78,13 +52,6 @@ inline RunOutcome analyse(const ScratchDir& dir, const Bytes& stream, TsAnalyzer
 inline void feed(TsAnalyzer& analyzer, const Bytes& stream) {
     for (std::size_t at = 0; at + kPacketSize <= stream.size(); at += kPacketSize)
         analyzer.handle_packet(stream.data() + at);
-}
-
-// Total video packets counted in a snapshot.
-inline std::uint64_t video_total(const Snapshot& snapshot) {
-    std::uint64_t total = 0;
-    for (const ProgramEntry& program : snapshot.programs) total += program.videoPackets;
-    return total;
 }
 
 }  // namespace kalvento::test
