@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
+#include "cli/settings_keys.h"
 #include "cli/terminal_progress.h"
 #include "programme/candidates.h"
 #include "programme/file_analysis.h"
@@ -13,8 +14,6 @@
 
 namespace kalvento::cli {
 namespace {
-
-constexpr int kMaxWindowMb = 2047;  // the largest window the settings can hold
 
 // Why a file's analysis found nothing to show; empty when it was read.
 std::string problem_text(const AnalysisResult& result) {
