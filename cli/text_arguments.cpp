@@ -18,15 +18,17 @@ std::optional<std::string> first_unmappable_character(std::string_view utf8) {
     return std::nullopt;
 }
 
+std::string cp932_problem(std::string_view utf8) {
+    if (utf8_to_cp932(utf8, Unmappable::fail)) return {};
+    if (const auto character = first_unmappable_character(utf8))
+        return "the character " + *character + " has no CP932 (Shift-JIS) form";
+    return "not UTF-8 text";
+}
+
 std::optional<std::string> cp932_argument(std::string_view utf8, std::string_view what,
                                           std::string& error) {
     if (auto cp932 = utf8_to_cp932(utf8, Unmappable::fail)) return cp932;
-    if (const auto character = first_unmappable_character(utf8)) {
-        error = std::string(what) + ": the character " + *character +
-                " has no CP932 form, the code page of names and settings";
-    } else {
-        error = std::string(what) + ": not UTF-8 text";
-    }
+    error = std::string(what) + ": " + cp932_problem(utf8);
     return std::nullopt;
 }
 

@@ -14,6 +14,10 @@ namespace kalvento::cli {
 std::optional<std::string> cp932_argument(std::string_view utf8, std::string_view what,
                                           std::string& error);
 
+// Why a UTF-8 text has no CP932 form: "the character '…' (U+XXXX) has no
+// CP932 form" or "not UTF-8 text"; empty when it has one.
+std::string cp932_problem(std::string_view utf8);
+
 // The first character of valid UTF-8 text that CP932 cannot represent, shown
 // as "'…' (U+XXXX)"; nullopt when every character has a form (or the text is
 // not UTF-8).

@@ -58,7 +58,7 @@ TEST(CliConfig, PathsOfANewUserAndTheFirstSave) {
     const CliRun imported =
         run_line(fresh_user(home, xdg) + " rules import " + shell_quote(dir.file("rules.txt")));
     EXPECT_EQ(imported.exitCode, 0);
-    EXPECT_EQ(imported.output, "1 rule added\n");
+    EXPECT_TRUE(imported.output.empty());
     EXPECT_NE(read_all(dir.file("config/kalvento/kalvento.ini")).find("[OmbrixReName]"),
               std::string::npos);
     struct stat info {};
