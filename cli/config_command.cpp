@@ -120,7 +120,7 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
         });
     if (!update.ok) {
         std::cerr << "kalvento-cli: settings not changed: " << update.error << "\n";
-        return kExitUsage;
+        return kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
         for (const SettingChange& change : changes) {

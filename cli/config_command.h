@@ -23,7 +23,8 @@ struct ConfigOptions {
 CLI::App* add_config_command(CLI::App& app, ConfigOptions& options);
 
 // Runs the chosen action. 0 on success; 2 for a key or value that is refused
-// or settings that cannot be read or written (nothing is changed then).
+// or settings that cannot be read, 1 when they cannot be written (nothing is
+// changed then).
 int run_config(const ConfigOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli

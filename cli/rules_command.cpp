@@ -95,7 +95,7 @@ int import_file(const std::string& settings_path, const std::string& path,
         });
     if (!update.ok) {
         std::cerr << "kalvento-cli: rules not imported: " << update.error << "\n";
-        return kExitUsage;
+        return kExitSomeFailed;
     }
     std::vector<RefusedLine> problems = decoded.refused;
     for (const SkippedLine& skipped : result.skipped) {
@@ -194,7 +194,7 @@ int add_rule(const std::string& settings_path, const RulesOptions& options) {
         });
     if (!update.ok) {
         std::cerr << "kalvento-cli: rule not added: " << update.error << "\n";
-        return kExitUsage;
+        return kExitSomeFailed;
     }
     std::cerr << "1 rule added\n";
     if (shadowed) {

@@ -28,9 +28,9 @@ struct RulesOptions {
 CLI::App* add_rules_command(CLI::App& app, RulesOptions& options);
 
 // Runs the chosen action on the settings file of this run. 0 on success; 1
-// when an exchange file could not be read or written, or an import added
-// nothing although the file had lines; 2 for arguments that cannot be used
-// or settings that cannot be read or written.
+// when an exchange file or the settings file could not be read or written,
+// or an import added nothing although the file had lines; 2 for arguments
+// that cannot be used or settings that cannot be read.
 int run_rules(const RulesOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli
