@@ -4,6 +4,7 @@
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
 #include "cli/usage.h"
+#include "cli/watch_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     CLI::App* rules_command = kalvento::cli::add_rules_command(app, rules);
     kalvento::cli::ConfigOptions config;
     CLI::App* config_command = kalvento::cli::add_config_command(app, config);
+    kalvento::cli::WatchOptions watch;
+    CLI::App* watch_command = kalvento::cli::add_watch_command(app, watch);
     kalvento::cli::HelpOptions help;
     CLI::App* help_command = kalvento::cli::add_help_command(app, help);
 
@@ -42,6 +45,7 @@ int main(int argc, char** argv) {
     if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);
     if (rules_command->parsed()) return kalvento::cli::run_rules(rules, argv[0]);
     if (config_command->parsed()) return kalvento::cli::run_config(config, argv[0]);
+    if (watch_command->parsed()) return kalvento::cli::run_watch(watch, argv[0]);
     if (help_command->parsed()) return kalvento::cli::run_help(app, help);
     return kalvento::cli::report_missing_command(app);
 }
