@@ -34,8 +34,11 @@ void print_listing(const std::string& path, const AnalysisResult& result,
     std::cout << path_for_text(path) << "\n  unit size: " << result.unitSize << "\n";
     for (std::size_t i = 0; i < result.candidates.size(); ++i) {
         const ProgramInfo& info = result.candidates[i];
+        if (info.startTime == 0) {
+            std::cout << "  [" << i + 1 << "] (no programme data)\n";
+            continue;
+        }
         std::cout << "  [" << i + 1 << "] " << utf8_for_output(info.eventName) << "\n";
-        if (info.startTime == 0) continue;
         if (i < names.size())
             std::cout << "      new name:    " << utf8_for_output(names[i]) << "\n";
         std::cout << "      channel:     " << utf8_for_output(info.channelName) << " / "
