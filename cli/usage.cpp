@@ -65,7 +65,9 @@ int run_help(const CLI::App& app, const HelpOptions& options) {
         at = next;
     }
     if (at == &app) {
-        std::cout << app.help();
+        // app.help() would describe the command chosen now: "help" itself.
+        std::cout << app.get_formatter()->make_help(&app, app.get_name(),
+                                                    CLI::AppFormatMode::Normal);
         return kExitDone;
     }
     // CLI11 names a command after the path given before it.
