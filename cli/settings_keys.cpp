@@ -81,12 +81,12 @@ std::string quoted(const std::string& utf8) {
     return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-ShownSetting number_setting(const std::string& key, int value, bool settable) {
-    return {key, std::to_string(value), value, settable};
+ShownSetting number_setting(const std::string& key, int value) {
+    return {key, std::to_string(value), value};
 }
 
 ShownSetting flag_setting(const std::string& key, bool value) {
-    return {key, value ? "1" : "0", value, true};
+    return {key, value ? "1" : "0", value};
 }
 
 std::optional<std::string> check_address(std::string_view value, std::string& error) {
@@ -155,14 +155,14 @@ std::vector<ShownSetting> shown_settings(const AppSettings& settings) {
         const std::string& key = info.key;
         switch (info.kind) {
             case Kind::percent:
-                shown.push_back(number_setting(key, settings.readStartPos, true));
+                shown.push_back(number_setting(key, settings.readStartPos));
                 break;
             case Kind::sizeMb:
-                shown.push_back(number_setting(key, settings.readSize, true));
+                shown.push_back(number_setting(key, settings.readSize));
                 break;
             case Kind::separator: {
                 const std::string text = utf8_for_output(settings.filenameSetSp[info.index]);
-                shown.push_back({key, quoted(text), text, true});
+                shown.push_back({key, quoted(text), text});
                 break;
             }
             case Kind::item: {
@@ -171,7 +171,7 @@ std::vector<ShownSetting> shown_settings(const AppSettings& settings) {
                 nlohmann::ordered_json json;
                 json["index"] = index;
                 json["label"] = label;
-                shown.push_back({key, label + " (" + std::to_string(index) + ")", json, true});
+                shown.push_back({key, label + " (" + std::to_string(index) + ")", json});
                 break;
             }
             case Kind::flag:
@@ -179,17 +179,16 @@ std::vector<ShownSetting> shown_settings(const AppSettings& settings) {
                 break;
             case Kind::address:
                 shown.push_back({key, utf8_for_output(settings.scheduleBaseUrl),
-                                 utf8_for_output(settings.scheduleBaseUrl), true});
+                                 utf8_for_output(settings.scheduleBaseUrl)});
                 break;
         }
     }
     for (std::size_t i = 0; i < kStoredColumnCount; ++i)
-        shown.push_back(
-            number_setting(std::string(kColumnWidthKeys[i]), settings.columnWidths[i], false));
-    shown.push_back(number_setting("WindowX", settings.windowX, false));
-    shown.push_back(number_setting("WindowY", settings.windowY, false));
-    shown.push_back(number_setting("WindowCX", settings.windowCX, false));
-    shown.push_back(number_setting("WindowCY", settings.windowCY, false));
+        shown.push_back(number_setting(std::string(kColumnWidthKeys[i]), settings.columnWidths[i]));
+    shown.push_back(number_setting("WindowX", settings.windowX));
+    shown.push_back(number_setting("WindowY", settings.windowY));
+    shown.push_back(number_setting("WindowCX", settings.windowCX));
+    shown.push_back(number_setting("WindowCY", settings.windowCY));
     return shown;
 }
 

@@ -21,7 +21,6 @@ struct ShownSetting {
     std::string key;    // as stored, "FilenameSet1000"
     std::string value;  // UTF-8 for people: 30, "番組名 (1)", "\" \"" (separators quoted)
     nlohmann::ordered_json json;  // for scripts: numbers, booleans, texts, {index, label}
-    bool settable = false;        // `config set` takes it (the window's own keys are not)
 };
 
 // Every setting in the order `config show` lists them: the analysis window,

@@ -78,12 +78,14 @@ class Watcher {
                     if (ownMoves_.erase(event.cookie) == 0) expect(event.path);
                     break;
                 case FolderEvent::Kind::modified:
-                    if (const auto it = pending_.find(event.path); it != pending_.end())
-                        it->second.due = Clock::now() + settle_;
+                    // Written to again after it was closed: it settles anew.
+                    if (pending_.count(event.path) != 0) expect(event.path);
                     break;
                 case FolderEvent::Kind::movedOut:
+                    // Moved away (or renamed by the recorder): where it went, if
+                    // that is here, comes as a file of its own.
                     if (renamed_.erase(event.path) != 0) ownMoves_[event.cookie] = Clock::now();
-                    forget(event.path);
+                    pending_.erase(event.path);
                     break;
                 case FolderEvent::Kind::deleted:
                     forget(event.path);

@@ -121,9 +121,27 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
         "ReadSize=7\r\n");
     write_text(settings, before);
 
-    const CliRun set = scratch.run({"config", "set", "ReadSize", "80", "FilenameSet1000", "番組名",
-                                    "FilenameSet1001", "yyyy/mm/dd", "FilenameSetSp1013", "　",
-                                    "FilenameSetSp1016", " ＃", "NotRename", "1", "ScheduleBaseUrl",
+    // ReadStartPos 0 and ReadSize 2047 are the ends of their ranges; the last
+    // of a key given twice holds.
+    const CliRun set = scratch.run({"config",
+                                    "set",
+                                    "ReadStartPos",
+                                    "0",
+                                    "ReadSize",
+                                    "2047",
+                                    "ReadSize",
+                                    "80",
+                                    "FilenameSet1000",
+                                    "番組名",
+                                    "FilenameSet1001",
+                                    "yyyy/mm/dd",
+                                    "FilenameSetSp1013",
+                                    "　",
+                                    "FilenameSetSp1016",
+                                    " ＃",
+                                    "NotRename",
+                                    "1",
+                                    "ScheduleBaseUrl",
                                     "https://schedule.example:8443/tv"});
     EXPECT_EQ(set.exitCode, 0) << set.errors;
     EXPECT_EQ(read_all(settings), cp932("; kept as written\r\n"
@@ -132,6 +150,7 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
                                         "FilenameSetSp1013=\"　\"\r\n"
                                         "ForeignKey=局名\r\n"
                                         "odd line without equals\r\n"
+                                        "ReadStartPos=0\r\n"
                                         "FilenameSet1000=1\r\n"
                                         "FilenameSet1001=9\r\n"
                                         "FilenameSetSp1016=\" ＃\"\r\n"
@@ -150,7 +169,7 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
     EXPECT_EQ(json["exists"], true);
     const nlohmann::json& values = json["settings"];
     EXPECT_EQ(values["ReadSize"], 80);
-    EXPECT_EQ(values["ReadStartPos"], 30);
+    EXPECT_EQ(values["ReadStartPos"], 0);
     EXPECT_EQ(values["FilenameSet1000"], (nlohmann::json{{"index", 1}, {"label", "番組名"}}));
     EXPECT_EQ(values["FilenameSet1001"]["label"], "yyyy／mm／dd");
     EXPECT_EQ(values["FilenameSetSp1013"], "　");
@@ -169,6 +188,8 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
     const std::string now = read_all(settings);
     for (const std::vector<std::string>& refused :
          std::vector<std::vector<std::string>>{{"ReadSize", "70", "ReadStartPos", "101"},
+                                               {"ReadSize", "0"},
+                                               {"ReadSize", "2048"},
                                                {"FilenameSet1002", "27"},
                                                {"FilenameSet1002", "番組"},
                                                {"FilenameSetSp1012", "a\tb"},

@@ -1,7 +1,9 @@
 // kalvento-cli watch on a real folder: a recording written in two steps is
 // renamed once, after it has settled; files that vanish are survived; SIGTERM
 // ends the watch cleanly.
+#include "platform/codepage.h"
 #include "tests/cli/cli_test_util.h"
+#include "tests/support/local_http_server.h"
 #include "tests/support/small_recording.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +98,8 @@ TEST(CliWatch, RenamesOnceSettledSurvivesVanishedFilesAndStopsOnSigterm) {
     std::this_thread::sleep_for(500ms);
     append(recording, drama, drama.size() / 2, drama.size());
     fs::remove(in + "/gone.ts");
+    // Hidden names are work files of the writer, not recordings.
+    append(in + "/.partial.ts", news, 0, news.size());
     // Written elsewhere and moved in whole.
     append(scratch.file("moved.ts"), news, 0, news.size());
     fs::rename(scratch.file("moved.ts"), in + "/moved.ts");
@@ -119,9 +123,39 @@ TEST(CliWatch, RenamesOnceSettledSurvivesVanishedFilesAndStopsOnSigterm) {
         << watch.output();
     EXPECT_NE(watch.errors().find(in + "/gone.ts vanished before it settled"), std::string::npos)
         << watch.errors();
+    EXPECT_TRUE(fs::exists(in + "/.partial.ts"));
 
     EXPECT_EQ(watch.stop(), 0);
     EXPECT_NE(watch.errors().find("watch ended"), std::string::npos);
+}
+
+TEST(CliWatch, AFileLeftForTheScheduleServiceIsTriedAgainLater) {
+    std::string unreachable;
+    {
+        // A server that has gone away: its port now refuses connections at once.
+        test::LocalHttpServer gone([](const std::string&) { return test::CannedReply{}; });
+        unreachable = gone.base_url();
+    }
+    CliScratch scratch;
+    std::ofstream(scratch.file("config/kalvento.ini"), std::ios::binary)
+        << cp932("[KalventoDlg]\r\nOmbrixRename=1\r\nScheduleBaseUrl=" + unreachable +
+                 "\r\n[OmbrixReName]\r\nIndexNo=0\r\n[OmbrixReNameSet000000]\r\n"
+                 "FindText=夜\r\nFindType=1\r\nRenameText=@TT #@NB\r\nSyoboFind=@TT\r\n"
+                 "SyoboNB=1\r\n");
+    fs::create_directory(scratch.file("in"));
+    Watch watch(scratch, "--settle 0.2 --json " + shell_quote(scratch.file("in")));
+    const test::Bytes drama = test::small_recording({.eventName = "夜のドラマ"});
+    append(scratch.file("in/rec.ts"), drama, 0, drama.size());
+
+    ASSERT_TRUE(
+        wait_for([&] { return watch.errors().find("tried again") != std::string::npos; }, 5s))
+        << watch.errors();
+    EXPECT_NE(watch.errors().find(scratch.file("in/rec.ts") + ": tried again in 5 minutes"),
+              std::string::npos);
+    EXPECT_NE(watch.output().find("\"status\":\"scheduleUnreachable\""), std::string::npos)
+        << watch.output();
+    EXPECT_TRUE(fs::exists(scratch.file("in/rec.ts")));
+    EXPECT_EQ(watch.stop(), 0);
 }
 
 TEST(CliWatch, RefusesWhatItCannotWatch) {
