@@ -85,9 +85,10 @@ FolderWatch::Wait FolderWatch::wait(std::chrono::milliseconds timeout, int wake_
                 result.events.push_back({FolderEvent::Kind::overflow, {}, 0});
                 continue;
             }
+            const int descriptor = event.wd;
             const auto folder =
                 std::find_if(folders_.begin(), folders_.end(),
-                             [&](const Folder& f) { return f.descriptor == event.wd; });
+                             [descriptor](const Folder& f) { return f.descriptor == descriptor; });
             if (folder == folders_.end()) continue;
             if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) {
                 result.events.push_back({FolderEvent::Kind::folderGone, folder->path, 0});
