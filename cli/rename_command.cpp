@@ -28,6 +28,7 @@ struct FileReport {
     ConvertResult result;
     bool success = false;
     bool retryLater = false;  // left for a schedule service that could not be reached
+    bool choiceMissing = false;  // the programme --pick or the ids asked for is not there
 };
 
 const char* status_word(ConvertStatus status) {
@@ -110,9 +111,11 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     line["message"] = report.message;
     line["dryRun"] = dry_run;
     const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
+    // Without the programme asked for, the file has no name nor candidate.
+    const FileEntry* named = report.choiceMissing ? nullptr : entry;
     line["newName"] = nullptr;
-    if (entry && !entry->newName.empty()) line["newName"] = utf8_for_output(entry->newName);
-    const ProgramInfo* info = entry ? selected_candidate(*entry) : nullptr;
+    if (named && !named->newName.empty()) line["newName"] = utf8_for_output(named->newName);
+    const ProgramInfo* info = named ? selected_candidate(*named) : nullptr;
     line["candidate"] = nullptr;
     if (info) line["candidate"] = candidate_json(*info);
     line["candidateCount"] = entry ? entry->candidates.size() : 0;
@@ -297,6 +300,7 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             if (!taken.missing.empty()) {
                 report.status = "noSuchCandidate";
                 report.message = taken.missing;
+                report.choiceMissing = true;
             } else if (entry.scheduleUnreachable && !options.allowFallback) {
                 report.status = "scheduleUnreachable";
                 report.message =

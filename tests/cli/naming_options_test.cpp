@@ -131,6 +131,8 @@ TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
         const json line = json::parse(lines_of(run.output).at(0));
         EXPECT_EQ(line["status"], "noSuchCandidate");
         EXPECT_EQ(line["candidateCount"], 2);
+        EXPECT_TRUE(line["candidate"].is_null());
+        EXPECT_TRUE(line["newName"].is_null());
         EXPECT_EQ(line["message"], missing[0] == "--pick"
                                        ? "no candidate 3 (the file has 2 programmes)"
                                        : "no programme of service 1024 and with event id 6913 "
