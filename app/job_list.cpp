@@ -25,7 +25,8 @@ std::optional<EntryId> JobList::find_path(const std::string& native_path) const 
     return std::nullopt;
 }
 
-AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult analysis) {
+AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult analysis,
+                                int selected) {
     AddResult result;
     if (const auto existing = find_path(native_path)) {
         result.outcome = AddOutcome::alreadyPresent;
@@ -36,6 +37,8 @@ AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult a
     Job job;
     job.id = nextId_++;
     job.entry = make_file_entry(native_path, std::move(analysis.candidates));
+    if (selected > 0 && static_cast<std::size_t>(selected) < job.entry.candidates.size())
+        job.entry.selected = selected;
     compose_entry(job.entry, naming_, ruleStep_);
     job.entry.converted = false;
     jobs_.push_back(std::move(job));

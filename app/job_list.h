@@ -67,9 +67,11 @@ class JobList {
     // The entry of a native path, if one is in the list.
     std::optional<EntryId> find_path(const std::string& native_path) const;
 
-    // Makes the entry of an analysed recording and composes its name. A path
+    // Makes the entry of an analysed recording with candidate `selected`
+    // chosen (the first when out of range) and composes its name. A path
     // already in the list and a stopped analysis add nothing.
-    AddResult add_analysed(const std::string& native_path, AnalysisResult analysis);
+    AddResult add_analysed(const std::string& native_path, AnalysisResult analysis,
+                           int selected = 0);
 
     // Composes every entry in list order. Returns the entries that were just
     // converted (their rows are selected again) and clears their flags.

@@ -1,9 +1,13 @@
 #include "cli/analyse_command.h"
 
 #include "app/app_context.h"
+#include "app/recording_folders.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/name_template.h"
+#include "cli/settings_keys.h"
 #include "cli/terminal_progress.h"
+#include "programme/candidates.h"
 #include "programme/file_analysis.h"
 
 #include <iostream>
@@ -11,34 +15,39 @@
 namespace kalvento::cli {
 namespace {
 
-constexpr int kMaxWindowMb = 2047;  // the largest window the settings can hold
-
-// One line on standard error for a file whose analysis found nothing to show.
-void report_problem(const std::string& path, const AnalysisResult& result) {
+// Why a file's analysis found nothing to show; empty when it was read.
+std::string problem_text(const AnalysisResult& result) {
     switch (result.outcome) {
         case AnalysisOutcome::cannotOpen:
-            std::cerr << "kalvento-cli: cannot read " << path << ": " << result.error << "\n";
-            break;
+            return "cannot read: " + result.error;
         case AnalysisOutcome::noPackets:
-            std::cerr << "kalvento-cli: " << path
-                      << ": no transport-stream packets found in the window\n";
-            break;
+            return "no transport-stream packets found in the window";
         case AnalysisOutcome::stopped:
         case AnalysisOutcome::done:
             break;
     }
+    return {};
 }
 
-void print_listing(const std::string& path, const AnalysisResult& result) {
-    std::cout << path << "\n  unit size: " << result.unitSize << "\n";
-    int number = 1;
-    for (const ProgramInfo& info : result.candidates) {
-        std::cout << "  [" << number++ << "] " << utf8_for_output(info.eventName) << "\n";
-        if (info.startTime == 0) continue;
+void print_listing(const std::string& path, const AnalysisResult& result,
+                   const std::vector<std::string>& names) {
+    std::cout << path_for_text(path) << "\n  unit size: " << result.unitSize << "\n";
+    for (std::size_t i = 0; i < result.candidates.size(); ++i) {
+        const ProgramInfo& info = result.candidates[i];
+        if (info.startTime == 0) {
+            std::cout << "  [" << i + 1 << "] (no programme data)\n";
+            continue;
+        }
+        std::cout << "  [" << i + 1 << "] " << utf8_for_output(info.eventName) << "\n";
+        if (i < names.size())
+            std::cout << "      new name:    " << utf8_for_output(names[i]) << "\n";
         std::cout << "      channel:     " << utf8_for_output(info.channelName) << " / "
-                  << utf8_for_output(info.serviceName) << " (" << utf8_for_output(info.channelLabel) << ")\n"
+                  << utf8_for_output(info.serviceName) << " (" << utf8_for_output(info.channelLabel)
+                  << ")\n"
                   << "      broadcast:   " << utf8_for_output(info.dateYMDJ) << " "
                   << utf8_for_output(info.timeHM) << " (" << utf8_for_output(info.timeHM28) << ")\n"
+                  << "      ids:         service " << info.serviceId << ", event " << info.eventId
+                  << "\n"
                   << "      genre:       " << utf8_for_output(info.genre) << "\n"
                   << "      video/audio: " << utf8_for_output(info.avText) << "\n"
                   << "      packets:     " << info.videoPackets << "\n";
@@ -59,7 +68,15 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     command->add_option("--start-percent", options.startPercent, "Where reading starts, in per cent of the file size")
         ->check(CLI::Range(0, 100));
     command->add_option("--size-mb", options.sizeMb, "How much to read, in MB")->check(CLI::Range(1, kMaxWindowMb));
-    command->add_option("FILE", options.files, "Recordings (.ts)")->required();
+    add_template_option(*command, options.templateText,
+                        "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
+                        "each candidate");
+    command->add_flag("-r,--recursive", options.recursive,
+                      "In folders, take the recordings of their subfolders too");
+    command
+        ->add_option("FILE", options.files,
+                     "Recordings (.ts, .m2ts, .mts), or folders of recordings")
+        ->required();
     return command;
 }
 
@@ -73,28 +90,60 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
     if (options.startPercent >= 0) window.startPercent = options.startPercent;
     if (options.sizeMb >= 0) window.sizeMb = options.sizeMb;
 
+    std::optional<std::string> cp932_template;
+    if (options.templateText) {
+        std::string error;
+        cp932_template = template_argument(*options.templateText, error);
+        if (!cp932_template) {
+            std::cerr << "kalvento-cli: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+
     TerminalProgress progress;
-    int exit_code = 0;
-    for (const std::string& path : options.files) {
-        progress.begin(path);
-        const AnalysisResult result = analyse_recording(
-            path, window, context.channels,
-            Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
-                progress.update(done_k, total_k);
-            }});
-        progress.end();
-        report_problem(path, result);
-        if (result.outcome != AnalysisOutcome::done) exit_code = 1;
+    int exit_code = kExitDone;
+    for (const RecordingArgument& file :
+         expand_recording_arguments(options.files, options.recursive)) {
+        const std::string& path = file.path;
+        AnalysisResult result;
+        if (file.error.empty()) {
+            progress.begin(path_for_text(path));
+            result = analyse_recording(
+                path, window, context.channels,
+                Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
+                    progress.update(done_k, total_k);
+                }});
+            progress.end();
+        } else {
+            result.error = file.error;  // a folder that cannot be listed
+            result.candidates.push_back(no_data_candidate());
+        }
+        const std::string problem = problem_text(result);
+        if (!problem.empty()) {
+            std::cerr << "kalvento-cli: " << path_for_text(path) << ": " << problem << "\n";
+            exit_code = kExitSomeFailed;
+        }
+        std::vector<std::string> names;
+        if (cp932_template) names = names_by_template(path, result.candidates, *cp932_template);
 
         if (options.json) {
             nlohmann::ordered_json line;
-            line["path"] = path;
+            put_path(line, "path", path);
             line["unitSize"] = result.unitSize;
+            line["error"] = nullptr;
+            if (!problem.empty()) line["error"] = problem;
             line["candidates"] = nlohmann::ordered_json::array();
-            for (const ProgramInfo& info : result.candidates) line["candidates"].push_back(program_info_json(info));
+            for (std::size_t i = 0; i < result.candidates.size(); ++i) {
+                nlohmann::ordered_json candidate = program_info_json(result.candidates[i]);
+                if (cp932_template) {
+                    candidate["newName"] = nullptr;
+                    if (!names[i].empty()) candidate["newName"] = utf8_for_output(names[i]);
+                }
+                line["candidates"].push_back(std::move(candidate));
+            }
             std::cout << json_line(line) << "\n";
         } else {
-            print_listing(path, result);
+            print_listing(path, result, names);
         }
         std::cout.flush();
     }

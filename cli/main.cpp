@@ -4,10 +4,10 @@
 #include "cli/history_command.h"
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
+#include "cli/usage.h"
+#include "cli/watch_command.h"
 
 #include <CLI/CLI.hpp>
-
-#include <iostream>
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
         "it is set, else from the directory of this program when a kalvento.ini is there,\n"
         "else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows them."};
     app.name("kalvento-cli");
+    app.footer(
+        "Exit status: 0 done; 1 some file was not renamed or could not be read; 2 wrong\n"
+        "arguments, or the settings cannot be read; 75 a file was left because a service\n"
+        "it needs could not be reached: try again later.");
     app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION);
     app.require_subcommand(0, 1);
 
@@ -32,11 +36,15 @@ int main(int argc, char** argv) {
     CLI::App* history_command = kalvento::cli::add_history_command(app, history);
     kalvento::cli::UndoOptions undo;
     CLI::App* undo_command = kalvento::cli::add_undo_command(app, undo);
+    kalvento::cli::WatchOptions watch;
+    CLI::App* watch_command = kalvento::cli::add_watch_command(app, watch);
+    kalvento::cli::HelpOptions help;
+    CLI::App* help_command = kalvento::cli::add_help_command(app, help);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        return app.exit(error);
+        return kalvento::cli::report_parse_error(app, error);
     }
     if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);
     if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);
@@ -44,6 +52,7 @@ int main(int argc, char** argv) {
     if (config_command->parsed()) return kalvento::cli::run_config(config, argv[0]);
     if (history_command->parsed()) return kalvento::cli::run_history(history, argv[0]);
     if (undo_command->parsed()) return kalvento::cli::run_undo(undo, argv[0]);
-    std::cout << app.help();
-    return 0;
+    if (watch_command->parsed()) return kalvento::cli::run_watch(watch, argv[0]);
+    if (help_command->parsed()) return kalvento::cli::run_help(app, help);
+    return kalvento::cli::report_missing_command(app);
 }

@@ -3,12 +3,15 @@
 #include "app/app_context.h"
 #include "app/job_list.h"
 #include "app/journal.h"
+#include "app/recording_folders.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/name_template.h"
 #include "cli/terminal_progress.h"
 #include "naming/rename_plan.h"
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -26,6 +29,7 @@ struct FileReport {
     ConvertResult result;
     bool success = false;
     bool retryLater = false;  // left for a schedule service that could not be reached
+    bool choiceMissing = false;  // the programme --pick or the ids asked for is not there
 };
 
 const char* status_word(ConvertStatus status) {
@@ -110,9 +114,11 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     line["message"] = report.message;
     line["dryRun"] = dry_run;
     const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
+    // Without the programme asked for, the file has no name nor candidate.
+    const FileEntry* named = report.choiceMissing ? nullptr : entry;
     line["newName"] = nullptr;
-    if (entry && !entry->newName.empty()) line["newName"] = utf8_for_output(entry->newName);
-    const ProgramInfo* info = entry ? selected_candidate(*entry) : nullptr;
+    if (named && !named->newName.empty()) line["newName"] = utf8_for_output(named->newName);
+    const ProgramInfo* info = named ? selected_candidate(*named) : nullptr;
     line["candidate"] = nullptr;
     if (info) line["candidate"] = candidate_json(*info);
     line["candidateCount"] = entry ? entry->candidates.size() : 0;
@@ -162,6 +168,45 @@ void warn_about_rules(const FileReport& report, const JobList& jobs) {
                   << utf8_for_output(warning) << "\n";
 }
 
+// With --template the template names every file, in place of the rules and
+// the items. False (and a message) when the template cannot be used.
+bool use_template(const RenameOptions& options, const AppSettings& settings, JobList& jobs) {
+    if (!options.templateText) return true;
+    std::string error;
+    const auto cp932_template = template_argument(*options.templateText, error);
+    if (!cp932_template) {
+        std::cerr << "kalvento-cli: " << error << "\n";
+        return false;
+    }
+    jobs.set_rule_step(template_rule_step(*cp932_template));
+    jobs.set_naming(template_naming(jobs.naming()));
+    if (settings.notRename) {
+        std::cerr << "kalvento-cli: warning: NotRename is set in the settings file, so every "
+                     "file keeps its name (kalvento-cli config set NotRename 0)\n";
+    }
+    return true;
+}
+
+struct CandidateTaken {
+    int index = 0;
+    std::string missing;  // why the chosen candidate is not there; empty when it is
+};
+
+// The candidate --pick, --service-id or --event-id chose. A file without
+// programme data is left to report that, whatever was chosen.
+CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
+                              const CandidateChoice& choice) {
+    CandidateTaken taken;
+    if (!choice.given()) return taken;
+    if (const auto index = choose_candidate(candidates, choice)) {
+        taken.index = *index;
+    } else if (std::any_of(candidates.begin(), candidates.end(),
+                           [](const ProgramInfo& info) { return info.startTime != 0; })) {
+        taken.missing = missing_candidate_text(candidates, choice);
+    }
+    return taken;
+}
+
 }  // namespace
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
@@ -181,7 +226,16 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
         "from the programme's own fields instead of leaving it for a later run (exit code 75)");
     command->add_flag("-v,--verbose", options.verbose,
                       "Show the schedule-service requests of rename rules and why they found nothing");
-    command->add_option("FILE", options.files, "Recordings (.ts)")->required();
+    add_template_option(*command, options.templateText,
+                        "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
+                        "instead of the rules and items of the settings file");
+    add_candidate_options(*command, options.choice);
+    command->add_flag("-r,--recursive", options.recursive,
+                      "In folders, take the recordings of their subfolders too");
+    command
+        ->add_option("FILE", options.files,
+                     "Recordings (.ts, .m2ts, .mts), or folders of recordings")
+        ->required();
     return command;
 }
 
@@ -199,17 +253,26 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     }
     JobList jobs(make_rule_step(context, std::move(rule_options)));
     jobs.set_naming(naming_settings_from(context.settings));
+    if (!use_template(options, context.settings, jobs)) return kExitUsage;
     const AnalysisWindow window = analysis_window_from(context.settings);
     ConversionOptions conversion = conversion_options_from(context.settings);
     conversion.keepNumberedName = true;
 
+    const std::vector<RecordingArgument> files =
+        expand_recording_arguments(options.files, options.recursive);
     std::vector<FileReport> reports;
-    reports.reserve(options.files.size());
+    reports.reserve(files.size());
     TerminalProgress progress;
-    const std::string total = std::to_string(options.files.size());
-    for (std::size_t i = 0; i < options.files.size(); ++i) {
+    const std::string total = std::to_string(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
         FileReport report;
-        report.path = options.files[i];
+        report.path = files[i].path;
+        if (!files[i].error.empty()) {
+            report.status = "unreadable";
+            report.message = "cannot read the folder: " + files[i].error;
+            reports.push_back(std::move(report));
+            continue;
+        }
         if (const auto existing = jobs.find_path(report.path)) {
             report.id = existing;
             report.duplicate = true;
@@ -232,11 +295,16 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             reports.push_back(std::move(report));
             continue;
         }
-        const AddResult added = jobs.add_analysed(report.path, std::move(analysis));
+        const CandidateTaken taken = take_candidate(analysis.candidates, options.choice);
+        const AddResult added = jobs.add_analysed(report.path, std::move(analysis), taken.index);
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;
             const FileEntry& entry = *jobs.find(added.id);
-            if (entry.scheduleUnreachable && !options.allowFallback) {
+            if (!taken.missing.empty()) {
+                report.status = "noSuchCandidate";
+                report.message = taken.missing;
+                report.choiceMissing = true;
+            } else if (entry.scheduleUnreachable && !options.allowFallback) {
                 report.status = "scheduleUnreachable";
                 report.message =
                     "left for a later run: its rename rule needs the schedule service, which "

@@ -4,8 +4,11 @@
 // "-AUTO".
 #pragma once
 
+#include "cli/candidate_choice.h"
+
 #include <CLI/CLI.hpp>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +19,11 @@ struct RenameOptions {
     bool json = false;
     bool verbose = false;  // schedule lookups explain themselves on standard error
     bool allowFallback = false;  // name files whose schedule lookup failed from their own fields
-    std::vector<std::string> files;
+    bool recursive = false;      // folders: their subfolders' recordings too
+    std::optional<std::string> templateText;  // --template, UTF-8: names every file instead
+                                              // of the rules and items
+    CandidateChoice choice;
+    std::vector<std::string> files;  // recordings and folders of recordings
 };
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
@@ -27,7 +34,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    "unchanged" | "noProgrammeData" | "emptyName" | "tooLong" |
 //    "unmappableName" | "noFreeName" | "moveFailed" | "unreadable" |
 //    "analysisFailed" | "duplicate" | "noNameItems" | "scheduleUnreachable" |
-//    "notRecorded",
+//    "notRecorded" | "noSuchCandidate",
 //    "message": text, "dryRun": bool,
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,
@@ -37,7 +44,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 // Renames the files and prints one report per file. 0 when every file ended
 // with its composed name (or, with --dry-run, would); 75 when a file was left
 // for a schedule service that could not be reached; 1 otherwise; 2 when the
-// settings cannot be read.
+// settings cannot be read or an argument cannot be used (--template).
 int run_rename(const RenameOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli

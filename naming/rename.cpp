@@ -180,7 +180,9 @@ const char* convert_status_text(ConvertStatus status) {
             return "the rename rule gave an empty name";
         case ConvertStatus::noNameItems:
             return "the chosen items give no text, the name would be made of separators only "
-                   "(choose items with kalvento-cli config or the window)";
+                   "(choose items in the window, or with kalvento-cli config set FilenameSet1000 "
+                   "ITEM; "
+                   "kalvento-cli config items lists them)";
         case ConvertStatus::tooLong:
             return "new name too long";
         case ConvertStatus::unmappableName:

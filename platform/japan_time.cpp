@@ -43,7 +43,10 @@ std::optional<JapanCalendar> japan_calendar(std::int64_t unix_seconds) {
         return std::nullopt;
     const std::int64_t local = unix_seconds + kJapanUtcOffsetSeconds;
     const std::int64_t days = floor_div(local, kSecondsPerDay);
-    const std::int64_t seconds_of_day = local - days * kSecondsPerDay;
+    // The remainder, not local - days * kSecondsPerDay: that product overflows
+    // for the earliest instants.
+    std::int64_t seconds_of_day = local % kSecondsPerDay;
+    if (seconds_of_day < 0) seconds_of_day += kSecondsPerDay;
 
     // Hinnant's civil_from_days.
     const std::int64_t z = days + 719468;

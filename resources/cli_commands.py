@@ -18,7 +18,7 @@ import re
 import subprocess
 import sys
 
-ARGUMENT_KINDS = ("", "recordings", "file", "word")
+ARGUMENT_KINDS = ("", "recordings", "file", "folders", "commands", "text")
 
 
 class Command:
@@ -112,11 +112,21 @@ def bash_script(commands):
         recordings)
             compopt -o filenames 2>/dev/null
             mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -d -- "$cur")
-            mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -f -X '!*.[tT][sS]' -- "$cur")
+            local pattern
+            for pattern in '*.[tT][sS]' '*.[mM]2[tT][sS]' '*.[mM][tT][sS]'; do
+                mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -f -X "!$pattern" -- "$cur")
+            done
             ;;
         file)
             compopt -o filenames 2>/dev/null
             mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -f -- "$cur")
+            ;;
+        folders)
+            compopt -o filenames 2>/dev/null
+            mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -d -- "$cur")
+            ;;
+        commands)
+            mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -W "${subcommands[.]}" -- "$cur")
             ;;
     esac
     return 0
@@ -174,8 +184,10 @@ def zsh_script(commands):
     _describe -t commands 'kalvento-cli command' described
   fi
   case ${arguments[$at]} in
-    recordings) _files -g '*.(ts|TS)' ;;
+    recordings) _files -g '(#i)*.(ts|m2ts|mts)' ;;
     file) _files ;;
+    folders) _files -/ ;;
+    commands) compadd -- ${${(f)subcommands[.]}%%:*} ;;
   esac
 }
 
@@ -235,9 +247,16 @@ def fish_script(commands):
             kind = "-l " + name[2:] if name.startswith("--") else "-s " + name[1:]
             lines.append(f"complete -c kalvento-cli {at} {kind}" + (" -x" if option.endswith("=") else ""))
         if command.arguments == "recordings":
-            lines.append(f"complete -c kalvento-cli {at} -k -a '(__fish_complete_suffix .ts)'")
+            lines.append(f"complete -c kalvento-cli {at} -k -a "
+                         "'(__fish_complete_suffix .ts; __fish_complete_suffix .m2ts; "
+                         "__fish_complete_suffix .mts)'")
         elif command.arguments == "file":
             lines.append(f"complete -c kalvento-cli {at} -F")
+        elif command.arguments == "folders":
+            lines.append(f"complete -c kalvento-cli {at} -a '(__fish_complete_directories)'")
+        elif command.arguments == "commands":
+            names = " ".join(c.path[-1] for c in commands if len(c.path) == 1)
+            lines.append(f"complete -c kalvento-cli {at} -a {fish_quoted(names)}")
     return "\n".join(lines) + "\n"
 
 

@@ -19,7 +19,11 @@ std::int64_t floor_div(std::int64_t value, std::int64_t divisor) {
 // is added to the time of day only, so no instant overflows.
 int japan_weekday(std::int64_t time) {
     std::int64_t days = floor_div(time, kSecondsPerDay);
-    if (time - days * kSecondsPerDay + kJapanUtcOffsetSeconds >= kSecondsPerDay) ++days;
+    // The time of day as a remainder: days * kSecondsPerDay overflows for the
+    // earliest instants.
+    std::int64_t time_of_day = time % kSecondsPerDay;
+    if (time_of_day < 0) time_of_day += kSecondsPerDay;
+    if (time_of_day + kJapanUtcOffsetSeconds >= kSecondsPerDay) ++days;
     return static_cast<int>((days % kDaysPerWeek + kDaysPerWeek + 4) % kDaysPerWeek);
 }
 

@@ -28,6 +28,21 @@ bool station_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleN
            has_match(candidate.serviceName, rule.FindTextCh, rule, notes);
 }
 
+void clear_results(ProgramInfo& candidate) {
+    candidate.resultTitle.clear();
+    candidate.resultNumbers.clear();
+    candidate.resultSubtitle.clear();
+    candidate.resultChannel.clear();
+}
+
+void expand_rule_text(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
+                      std::string& output) {
+    ExpansionState state;
+    state.dates = compute_macro_dates(candidate.startTime, candidate.endTime);
+    state.episodeNumbers = prepare_episode_numbers(candidate, rule);
+    expand_template(rule.RenameText, current_name, candidate, state, output);
+}
+
 }  // namespace
 
 bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleNotes* notes) {
@@ -45,18 +60,18 @@ bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleNote
 bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
                 std::string& output, const ScheduleLookup& lookup, RuleNotes* notes) {
     if (!rule_matches(candidate, rule, notes)) return false;
-
-    candidate.resultTitle.clear();
-    candidate.resultNumbers.clear();
-    candidate.resultSubtitle.clear();
-    candidate.resultChannel.clear();
+    clear_results(candidate);
     if (!rule.SyoboFind.empty() && lookup) lookup(candidate, rule, current_name);
-
-    ExpansionState state;
-    state.dates = compute_macro_dates(candidate.startTime, candidate.endTime);
-    state.episodeNumbers = prepare_episode_numbers(candidate, rule);
-    expand_template(rule.RenameText, current_name, candidate, state, output);
+    expand_rule_text(current_name, candidate, rule, output);
     return true;
+}
+
+void apply_template(std::string_view current_name, ProgramInfo& candidate,
+                    std::string_view rename_text, std::string& output) {
+    RenameRule rule;
+    rule.RenameText = std::string(rename_text);
+    clear_results(candidate);
+    expand_rule_text(current_name, candidate, rule, output);
 }
 
 bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view current_name,

@@ -38,6 +38,14 @@ bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const Ren
                 std::string& output, const ScheduleLookup& lookup = {},
                 RuleNotes* notes = nullptr);
 
+// Expands a template given for one run (the command line's --template) as a
+// rule that takes every programme and has no schedule search and no
+// numbering entries would: the four result fields are emptied, the dates
+// prepared, episode numbers are 0 unless the template extracts one (@NTN...),
+// and the expansion is appended to `output`, uncut.
+void apply_template(std::string_view current_name, ProgramInfo& candidate,
+                    std::string_view rename_text, std::string& output);
+
 // Tries the rules in order; the first that matches gives `result` (replaced,
 // cut to kRuleResultLimit bytes) and true. False when none matches.
 bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view current_name,

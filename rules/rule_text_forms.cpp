@@ -13,7 +13,7 @@
 namespace kalvento {
 namespace {
 
-constexpr std::size_t kLeadingFieldCount = 11;
+constexpr std::size_t kLeadingFieldCount = kExchangeLeadingFields;
 constexpr std::size_t kFieldsPerEntry = 2 + kWeekdayCount;
 constexpr std::size_t kEntryNumberDigits = 6;
 
@@ -185,9 +185,23 @@ ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
     for (const RenameRule& rule : list) used.insert(rule.SectionIndex);
     std::int32_t next_free = 0;
     std::int32_t last_section = -1;
+    // Line numbers count line ends before each piece: the pieces of an
+    // over-long line share its number.
+    std::size_t line_number = 1;
+    const char* counted_to = file_bytes.data();
     for (std::string_view line : split_lines_in_pieces(file_bytes, kImportLineMax)) {
+        line_number += static_cast<std::size_t>(std::count(counted_to, line.data(), '\n'));
+        counted_to = line.data();
         std::optional<RenameRule> rule = parse_import_line(line);
-        if (!rule) continue;
+        if (!rule) {
+            const std::string_view text = without_line_end(line);
+            if (text.find_first_not_of(" \t") != std::string_view::npos) {
+                result.skipped.push_back(
+                    {line_number,
+                     static_cast<std::size_t>(std::count(text.begin(), text.end(), '\t')) + 1});
+            }
+            continue;
+        }
         while (used.count(next_free) != 0) ++next_free;
         rule->SectionIndex = next_free;
         rule->Modified = 1;

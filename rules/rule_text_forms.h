@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalvento {
 
@@ -29,13 +30,23 @@ std::string format_export_line(const RenameRule& rule);
 // kMaxNumberingEntries.
 std::optional<RenameRule> parse_import_line(std::string_view line);
 
-struct ImportResult {
-    std::size_t added = 0;
-    std::size_t lastIndex = 0;  // list index of the last rule added (when added > 0)
+// A line of an exchange file that gave no rule (blank lines are not counted).
+struct SkippedLine {
+    std::size_t line = 0;    // 1-based number of the line in the file
+    std::size_t fields = 0;  // the tab-separated fields it has, fewer than 11
 };
 
+struct ImportResult {
+    std::size_t added = 0;
+    std::size_t lastIndex = 0;         // list index of the last rule added (when added > 0)
+    std::vector<SkippedLine> skipped;  // in file order
+};
+
+// The number of leading fields an exchange line needs.
+inline constexpr std::size_t kExchangeLeadingFields = 11;
+
 // Adds the rule of every usable line of an exchange file to the list with a
-// new section number, marked Modified.
+// new section number, marked Modified; notes the lines that gave none.
 ImportResult import_rules(RuleList& list, std::string_view file_bytes);
 
 // The rule as "Key=value" lines ended by CR LF, numbering keys as in the

@@ -114,7 +114,7 @@ bool HttpClient::http_start(std::string_view url) {
     if (active()) {
         // The caller's wait lets other work run; that work must not take over
         // the connection a waiting lookup still depends on.
-        add_diagnostic(message("前の通信が終わっていないため、新しい通信を開始できません。"));
+        add_diagnostic(message("a transfer is still running; no new one is started"));
         return false;
     }
     diagnostics_.clear();
@@ -126,20 +126,20 @@ bool HttpClient::http_start(std::string_view url) {
 
     const auto parts = split_url(url);
     if (!parts) {
-        add_diagnostic(message("URLを解釈できません。"));
+        add_diagnostic(message("the address cannot be understood"));
         return false;
     }
     parts_ = *parts;
     request_ = format_request(parts_);
     if (request_.size() > kRequestLimit) {
-        add_diagnostic(message("リクエストが1024バイトを超えるため送信しません。"));
+        add_diagnostic(message("the request is longer than 1024 bytes and is not sent"));
         return false;
     }
     if (parts_.tls && !tlsContext_) {
         std::string error;
         tlsContext_ = TlsContext::create(extraCaFile_, error);
         if (!tlsContext_) {
-            add_diagnostic(message("TLSの準備に失敗しました。", error));
+            add_diagnostic(message("TLS could not be set up", error));
             return false;
         }
     }
@@ -149,7 +149,7 @@ bool HttpClient::http_start(std::string_view url) {
     } else {
         lookup_ = HostLookup::start(parts_.host, parts_.port);
         if (!lookup_) {
-            add_diagnostic(message("サーバのIPアドレスの取得に失敗しました。"));
+            add_diagnostic(message("the server's IP address could not be found"));
             return false;
         }
         state_ = TransferState::resolving;
@@ -186,7 +186,7 @@ void HttpClient::on_lookup_done() {
     const std::string error = lookup_->error_text();
     lookup_.reset();
     if (address.empty()) {
-        fail(message("サーバのIPアドレスの取得に失敗しました。", error));
+        fail(message("the server's IP address could not be found", error));
         return;
     }
     connect_to(address);
@@ -195,8 +195,8 @@ void HttpClient::on_lookup_done() {
 void HttpClient::on_socket_event(const SocketEvents& events) {
     if (!socket_.valid()) return;
     if (events.error != 0) {
-        fail(message(connectPending_ ? "サーバへの接続に失敗しました。"
-                                     : "Socketイベントの通知でエラーが発生しました。",
+        fail(message(connectPending_ ? "the connection to the server failed"
+                                     : "the socket reported an error",
                      system_text(events.error)));
         return;
     }
@@ -214,13 +214,13 @@ void HttpClient::connect_to(const SocketAddress& address) {
     int error = 0;
     socket_ = Socket::open_for(address, error);
     if (!socket_.valid()) {
-        fail(message("Socketの作成に失敗しました。", system_text(error)));
+        fail(message("no socket could be made", system_text(error)));
         return;
     }
     state_ = TransferState::connecting;
     switch (socket_.connect(address, error)) {
         case ConnectStart::failed:
-            fail(message("サーバへの接続に失敗しました。", system_text(error)));
+            fail(message("the connection to the server failed", system_text(error)));
             break;
         case ConnectStart::pending:
             connectPending_ = true;
@@ -237,7 +237,7 @@ void HttpClient::on_connected() {
         std::string error;
         tls_ = TlsSession::start(*tlsContext_, parts_.host, error);
         if (!tls_) {
-            fail(message("TLSの接続に失敗しました。", error));
+            fail(message("the TLS connection failed", error));
             return;
         }
     }
@@ -257,7 +257,7 @@ void HttpClient::queue_request() {
                 return;
             case TlsSession::Status::closed:
             case TlsSession::Status::failed:
-                fail(message("TLSの接続に失敗しました。", tls_->failure_text()));
+                fail(message("the TLS connection failed", tls_->failure_text()));
                 return;
         }
         outgoing_ += tls_->take_outgoing();
@@ -272,7 +272,7 @@ void HttpClient::flush_outgoing() {
     while (!outgoing_.empty()) {
         const IoResult sent = socket_.send(outgoing_);
         if (sent.failed()) {
-            fail(message("リクエストの送信に失敗しました。", system_text(sent.error)));
+            fail(message("the request could not be sent", system_text(sent.error)));
             return;
         }
         if (sent.wouldBlock) return;
@@ -284,7 +284,7 @@ void HttpClient::receive_once() {
     char chunk[kReceiveChunk];
     const IoResult received = socket_.receive(chunk, sizeof chunk);
     if (received.failed()) {
-        fail(message("受信に失敗しました。", system_text(received.error)));
+        fail(message("receiving failed", system_text(received.error)));
         return;
     }
     if (received.closed) {
@@ -310,7 +310,7 @@ void HttpClient::drain_tls() {
         std::size_t got = 0;
         const TlsSession::Status status = tls_->read(chunk, sizeof chunk, got);
         if (status == TlsSession::Status::failed) {
-            fail(message("TLSの接続に失敗しました。", tls_->failure_text()));
+            fail(message("the TLS connection failed", tls_->failure_text()));
             return;
         }
         if (status != TlsSession::Status::done) break;
@@ -342,7 +342,7 @@ void HttpClient::finish() {
     const auto page = utf8_to_ansi(strip_headers(response_));
     if (!page) {
         state_ = TransferState::aborted;
-        add_diagnostic(message("応答をUTF-8として読めないため使いません。"));
+        add_diagnostic(message("the reply is not UTF-8 text and is not used"));
         return;
     }
     response_ = *page;
@@ -353,7 +353,7 @@ void HttpClient::finish() {
 bool HttpClient::append_chunk(const char* bytes, std::size_t size) {
     received_ += size;
     if (received_ > kReplyLimit) {
-        fail(message("応答が8MiBを超えたため中止しました。"));
+        fail(message("the reply is larger than 8 MiB; stopped"));
         return false;
     }
     // The reply is kept as text: a chunk ends at its first NUL byte.

@@ -1,7 +1,5 @@
 #include "schedule/page_fetch.h"
 
-#include "platform/codepage.h"
-
 namespace kalvento {
 
 std::optional<std::string> fetch_page(HttpClient& client, std::string_view url,
@@ -20,7 +18,7 @@ std::optional<std::string> fetch_page(HttpClient& client, std::string_view url,
     }
     if (client.active()) {
         client.http_abort();
-        client.add_diagnostic(cp932("応答が終わらないまま待ち時間が過ぎたため中止しました。"));
+        client.add_diagnostic("the reply did not end within the waiting time; stopped");
     }
     if (!client.done()) return std::nullopt;
     return client.response();

@@ -1,6 +1,5 @@
 #include "schedule/schedule_query.h"
 
-#include "platform/codepage.h"
 #include "schedule/result_fields.h"
 #include "schedule/result_page.h"
 #include "text/text_edit.h"
@@ -42,7 +41,7 @@ std::optional<std::string> fetch(ScheduleSession& session, const std::string& ad
 
 bool address_too_long(const ScheduleSession& session, const std::string& address) {
     if (address.size() <= kSearchAddressLimit) return false;
-    log(session, cp932("検索のアドレスが4095バイトを超えるため問い合わせません。"));
+    log(session, "not asked: the search address is longer than 4095 bytes");
     return true;
 }
 
@@ -65,7 +64,7 @@ ScheduleAnswer find_broadcast(ScheduleSession& session, const ScheduleQuery& que
     ScheduleAnswer answer;
     const std::string word = url_encode(query.word);
     if (word.empty()) {
-        log(session, cp932("検索語が空のため問い合わせません。"));
+        log(session, "not asked: the search word is empty");
         return answer;
     }
     const std::string channel = url_encode(query.channel);
@@ -84,7 +83,7 @@ ScheduleAnswer find_broadcast(ScheduleSession& session, const ScheduleQuery& que
     const std::vector<ResultRow> rows = scrape_result_page(*page);
     const auto chosen = choose_row(rows, !subtitle.empty(), query.startTime);
     if (!chosen) {
-        log(session, cp932("該当する放送が見つかりませんでした。"));
+        log(session, "no matching broadcast was found");
         answer.status = ScheduleStatus::notFound;
         return answer;
     }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace kalvento::test {
@@ -21,7 +23,9 @@ TEST(CliRules, ImportListExport) {
     }
     const CliRun imported = scratch.run({"rules", "import", exchange});
     EXPECT_EQ(imported.exitCode, 0);
-    EXPECT_EQ(imported.output, "3 rules added\n");
+    EXPECT_EQ(imported.errors,
+              "kalvento-cli: " + exchange + ": line 2: 2 fields, 11 expected\n3 rules added\n");
+    EXPECT_TRUE(imported.output.empty());
     const std::string settings = read_all(scratch.file("config/kalvento.ini"));
     EXPECT_NE(settings.find("[OmbrixReName]\r\nIndexNo=2\r\n"), std::string::npos);
 
@@ -34,6 +38,7 @@ TEST(CliRules, ImportListExport) {
 
     const CliRun exported = scratch.run({"rules", "export", scratch.file("out.txt")});
     EXPECT_EQ(exported.exitCode, 0);
+    EXPECT_EQ(exported.errors, "3 rules exported\n");
     EXPECT_EQ(read_all(scratch.file("out.txt")),
               "A\tB\tboth\t\t\t\t0\t0\t0\t0\t0\r\n" + cp932("表示") +
                   "\t\t@TT\t\t\t\t0\t0\t0\t0\t0\r\n" +
@@ -42,6 +47,106 @@ TEST(CliRules, ImportListExport) {
 
     // A missing file changes nothing.
     EXPECT_EQ(scratch.run({"rules", "import", scratch.file("missing.txt")}).exitCode, 1);
+    EXPECT_EQ(read_all(scratch.file("config/kalvento.ini")), settings);
+}
+
+TEST(CliRules, Utf8FilesInAndOut) {
+    CliScratch scratch;
+    const std::string settings = scratch.file("config/kalvento.ini");
+    // UTF-8 without a byte-order mark, told apart by its non-ASCII text; a
+    // character CP932 lacks refuses its line only.
+    const std::string utf8_lines =
+        "夜のドラマ\t\t@TT 第@2nb話「@sb」\t\t\t\t0\t0\t0\t0\t0\r\n"
+        "\tＢＳ\t@TT ☃ [@CH]\t\t\t\t0\t0\t0\t0\t0\r\n"
+        "\tＢＳ\t@TT [@CH]\t\t\t\t0\t0\t0\t0\t1\t1704380400\t5\t0\t1\t0\t0\t0\t0\t1\r\n";
+    write_text(scratch.file("utf8.txt"), utf8_lines);
+    const CliRun imported = scratch.run({"rules", "import", scratch.file("utf8.txt")});
+    EXPECT_EQ(imported.exitCode, 0);
+    EXPECT_EQ(imported.errors, "kalvento-cli: " + scratch.file("utf8.txt") +
+                                   ": line 2: the character '☃' (U+2603) has no CP932 "
+                                   "(Shift-JIS) form\n2 rules added (read as UTF-8)\n");
+    EXPECT_NE(read_all(settings).find(cp932("RenameText=@TT 第@2nb話「@sb」\r\n")),
+              std::string::npos);
+
+    // Out again as UTF-8 to standard output, and back in through standard
+    // input, with a byte-order mark, into a second settings directory.
+    const CliRun exported = scratch.run({"rules", "export", "--encoding", "utf-8", "-"});
+    EXPECT_EQ(exported.exitCode, 0);
+    EXPECT_EQ(exported.output,
+              "夜のドラマ\t\t@TT 第@2nb話「@sb」\t\t\t\t0\t0\t0\t0\t0\r\n"
+              "\tＢＳ\t@TT [@CH]\t\t\t\t0\t0\t0\t0\t1\t1704380400\t5\t0\t1\t0\t0\t0\t0\t1\r\n");
+    write_text(scratch.file("marked.txt"), "\xEF\xBB\xBF" + exported.output);
+    std::filesystem::create_directory(scratch.file("other"));
+    const std::string other =
+        "KALVENTO_DIR=" + shell_quote(scratch.file("other")) + " " + shell_quote(KALVENTO_CLI_PATH);
+    ASSERT_EQ(std::system((other + " rules import - <" + shell_quote(scratch.file("marked.txt")) +
+                           " 2>/dev/null")
+                              .c_str()),
+              0);
+    EXPECT_EQ(read_all(scratch.file("other/kalvento.ini")), read_all(settings));
+
+    // --encoding overrides the guess: the same UTF-8 bytes read as CP932 are
+    // other text, and CP932 forced as UTF-8 is refused line by line.
+    const CliRun as_cp932 = scratch.run({"rules", "export", "--encoding", "cp932", "-"});
+    EXPECT_EQ(as_cp932.output.substr(0, 10), cp932("夜のドラマ"));
+    write_text(scratch.file("cp932.txt"), as_cp932.output);
+    const CliRun forced =
+        scratch.run({"rules", "import", "--encoding", "utf-8", scratch.file("cp932.txt")});
+    EXPECT_EQ(forced.exitCode, 1);
+    EXPECT_NE(forced.errors.find(": line 1: not UTF-8 text\n"), std::string::npos) << forced.errors;
+    EXPECT_NE(forced.errors.find("0 rules added"), std::string::npos);
+}
+
+TEST(CliRules, ImportThatAddsNothingSaysWhy) {
+    CliScratch scratch;
+    std::string lines;
+    for (int i = 1; i <= 7; ++i) lines += std::string(static_cast<std::size_t>(i), '\t') + "x\n";
+    write_text(scratch.file("bad.txt"), "\n" + lines);
+    const CliRun run = scratch.run({"rules", "import", scratch.file("bad.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string name = "kalvento-cli: " + scratch.file("bad.txt");
+    EXPECT_EQ(run.errors, name + ": line 2: 2 fields, 11 expected\n" + name +
+                              ": line 3: 3 fields, 11 expected\n" + name +
+                              ": line 4: 4 fields, 11 expected\n" + name +
+                              ": line 5: 5 fields, 11 expected\n" + name +
+                              ": line 6: 6 fields, 11 expected\n" + name +
+                              ": 2 more lines skipped\n0 rules added\n");
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("config/kalvento.ini")));
+    // An empty file is no failure.
+    write_text(scratch.file("empty.txt"), "");
+    EXPECT_EQ(scratch.run({"rules", "import", scratch.file("empty.txt")}).exitCode, 0);
+}
+
+TEST(CliRules, AddOneRule) {
+    CliScratch scratch;
+    EXPECT_EQ(
+        scratch.run({"rules", "add", "--find", "^夜の", "--template", "@TT 第@2nb話"}).exitCode, 0);
+    EXPECT_EQ(
+        scratch.run({"rules", "add", "--channel", "ＢＳ", "--template", "@TT [@CH]"}).exitCode, 0);
+    const CliRun again =
+        scratch.run({"rules", "add", "--channel", "ＢＳ", "--template", "@TT (@CH)"});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_NE(again.errors.find("tried first"), std::string::npos);
+    EXPECT_EQ(scratch.run({"rules", "list"}).output,
+              "番組名\t^夜の\t@TT 第@2nb話\t\t\n"
+              "放送局\tＢＳ\t@TT [@CH]\t\t\n"
+              "放送局\tＢＳ\t@TT (@CH)\t\t\n");
+
+    // A broken pattern would match every programme; no pattern matches none.
+    const std::string settings = read_all(scratch.file("config/kalvento.ini"));
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"--find", "(", "--template", "@TT"},
+             {"--channel", "[", "--template", "@TT"},
+             {"--template", "@TT"},
+             {"--find", "x", "--template", ""},
+             {"--find", "x", "--template", "@TT \xF0\x9F\x98\x80"},
+             {"--find", "x"}}) {
+        std::vector<std::string> arguments = {"rules", "add"};
+        arguments.insert(arguments.end(), refused.begin(), refused.end());
+        const CliRun run = scratch.run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << refused[1];
+        EXPECT_EQ(run.errors.rfind("kalvento-cli: ", 0), 0u) << run.errors;
+    }
     EXPECT_EQ(read_all(scratch.file("config/kalvento.ini")), settings);
 }
 

@@ -1,0 +1,260 @@
+#include "cli/watch_command.h"
+
+#include "app/recording_folders.h"
+#include "cli/exit_codes.h"
+#include "cli/json_output.h"
+#include "cli/name_template.h"
+#include "platform/directory_listing.h"
+#include "platform/folder_watch.h"
+#include "platform/stop_signals.h"
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+
+namespace kalvento::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A file left for a service that could not be reached, or settings that could
+// not be read, is tried again after this long.
+constexpr std::chrono::minutes kRetryDelay{5};
+// Without anything pending, wake up now and then all the same.
+constexpr std::chrono::minutes kIdleWait{10};
+// The events of a rename this watch made arrive right after it; what is
+// remembered to recognise them is dropped after this long.
+constexpr std::chrono::minutes kOwnMoveMemory{1};
+
+// What a file looked like when last seen: a change starts its settle time anew.
+struct Stamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written{};
+    bool operator==(const Stamp&) const = default;
+};
+
+std::optional<Stamp> stamp_of(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::is_regular_file(status)) return std::nullopt;
+    Stamp stamp;
+    stamp.size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    stamp.written = std::filesystem::last_write_time(path, error);
+    if (error) return std::nullopt;
+    return stamp;
+}
+
+std::string name_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+class Watcher {
+  public:
+    Watcher(const WatchOptions& options, const char* argv0)
+        : options_(options),
+          argv0_(argv0),
+          settle_(std::chrono::duration_cast<Clock::duration>(
+              std::chrono::duration<double>(options.settleSeconds))) {}
+
+    // A recording was written or arrived: it is renamed once it settles.
+    void expect(const std::string& path) {
+        if (!is_recording_name(name_of(path))) return;
+        pending_[path] = Pending{Clock::now() + settle_, stamp_of(path)};
+    }
+
+    void take_events(const std::vector<FolderEvent>& events,
+                     const std::vector<std::string>& folders) {
+        for (const FolderEvent& event : events) {
+            switch (event.kind) {
+                case FolderEvent::Kind::closedAfterWrite:
+                    expect(event.path);
+                    break;
+                case FolderEvent::Kind::movedIn:
+                    // The second half of a rename this watch made: nothing to do.
+                    if (ownMoves_.erase(event.cookie) == 0) expect(event.path);
+                    break;
+                case FolderEvent::Kind::modified:
+                    // Written to again after it was closed: it settles anew.
+                    if (pending_.count(event.path) != 0) expect(event.path);
+                    break;
+                case FolderEvent::Kind::movedOut:
+                    // Moved away (or renamed by the recorder): where it went, if
+                    // that is here, comes as a file of its own.
+                    if (renamed_.erase(event.path) != 0) ownMoves_[event.cookie] = Clock::now();
+                    pending_.erase(event.path);
+                    break;
+                case FolderEvent::Kind::deleted:
+                    forget(event.path);
+                    break;
+                case FolderEvent::Kind::overflow:
+                    // Events were lost: every recording there is looked at again;
+                    // those already named stay as they are.
+                    for (const std::string& folder : folders) expect_all_in(folder);
+                    break;
+                case FolderEvent::Kind::folderGone:
+                    std::cerr << "kalvento-cli: " << path_for_text(event.path)
+                              << " is gone and no longer watched\n";
+                    break;
+            }
+        }
+    }
+
+    void expect_all_in(const std::string& folder) {
+        for (const RecordingArgument& found : expand_recording_arguments({folder}, false))
+            if (found.error.empty()) expect(found.path);
+    }
+
+    // Renames what has settled; stops between files when asked to.
+    void rename_settled(StopSignals& stop) {
+        const Clock::time_point now = Clock::now();
+        std::erase_if(renamed_,
+                      [&](const auto& item) { return item.second + kOwnMoveMemory < now; });
+        std::erase_if(ownMoves_,
+                      [&](const auto& item) { return item.second + kOwnMoveMemory < now; });
+        std::vector<std::string> due;
+        for (const auto& [path, pending] : pending_)
+            if (pending.due <= now) due.push_back(path);
+        for (const std::string& path : due) {
+            if (stop.requested()) return;
+            Pending& pending = pending_[path];
+            const std::optional<Stamp> stamp = stamp_of(path);
+            if (!stamp) {
+                forget(path);
+                continue;
+            }
+            if (!pending.stamp || !(*stamp == *pending.stamp)) {
+                // Still being written (perhaps without events, on a share).
+                pending = Pending{now + settle_, stamp};
+                continue;
+            }
+            pending_.erase(path);
+            rename_one(path);
+        }
+    }
+
+    // How long to wait for events before something is due.
+    std::chrono::milliseconds wait_time() const {
+        Clock::time_point next = Clock::now() + kIdleWait;
+        for (const auto& [path, pending] : pending_) next = std::min(next, pending.due);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
+        return std::max(left, std::chrono::milliseconds(0));
+    }
+
+  private:
+    struct Pending {
+        Clock::time_point due;
+        std::optional<Stamp> stamp;
+    };
+
+    void forget(const std::string& path) {
+        if (pending_.erase(path) != 0)
+            std::cerr << "kalvento-cli: " << path_for_text(path) << " vanished before it settled\n";
+    }
+
+    void rename_one(const std::string& path) {
+        RenameOptions rename = options_.rename;
+        rename.files = {path};
+        const int code = run_rename(rename, argv0_);
+        if (code == kExitDone) {
+            // Its move away from this name is ours; the name it moves to is not
+            // a new recording.
+            renamed_[path] = Clock::now();
+        } else if (code == kExitTryAgain || code == kExitUsage) {
+            std::cerr << "kalvento-cli: " << path_for_text(path) << ": tried again in "
+                      << kRetryDelay.count() << " minutes\n";
+            pending_[path] = Pending{Clock::now() + kRetryDelay, stamp_of(path)};
+        }
+    }
+
+    const WatchOptions& options_;
+    const char* argv0_;
+    Clock::duration settle_;
+    std::map<std::string, Pending> pending_;
+    // Old paths of the files this watch renamed, and the cookies of those
+    // moves, with when they were noted.
+    std::map<std::string, Clock::time_point> renamed_;
+    std::map<std::uint32_t, Clock::time_point> ownMoves_;
+};
+
+}  // namespace
+
+CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "watch",
+        "Watch folders and rename each recording (.ts, .m2ts, .mts) written or moved into them,\n"
+        "once it has been closed and has not changed for the settle time, as rename would.\n"
+        "One line per file on standard output; ends cleanly on SIGTERM or SIGINT.");
+    command
+        ->add_option("--settle", options.settleSeconds,
+                     "Seconds a recording must stay unchanged after it was closed (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.0, 86400.0));
+    command->add_flag("--existing", options.existing,
+                      "Also take the recordings already in the folders when the watch starts");
+    command->add_flag("--json", options.rename.json,
+                      "One JSON object per file and line, as rename --json writes");
+    command->add_flag("--allow-fallback", options.rename.allowFallback,
+                      "As rename --allow-fallback; without it a file whose rule needs an\n"
+                      "unreachable schedule service is tried again after 5 minutes");
+    command->add_flag("-v,--verbose", options.rename.verbose,
+                      "Show the schedule-service requests of rename rules");
+    add_template_option(*command, options.rename.templateText,
+                        "Name every recording by this template of the rename rules' @-macros");
+    command->add_option("FOLDER", options.folders, "Folders to watch (not their subfolders)")
+        ->required();
+    return command;
+}
+
+int run_watch(const WatchOptions& options, const char* argv0) {
+    std::string error;
+    if (options.rename.templateText && !template_argument(*options.rename.templateText, error)) {
+        std::cerr << "kalvento-cli: " << error << "\n";
+        return kExitUsage;
+    }
+    const std::unique_ptr<StopSignals> stop = StopSignals::install(error);
+    if (!stop) {
+        std::cerr << "kalvento-cli: watch: " << error << "\n";
+        return kExitUsage;
+    }
+    const std::unique_ptr<FolderWatch> watch = FolderWatch::open(error);
+    if (!watch) {
+        std::cerr << "kalvento-cli: watch: " << error << "\n";
+        return kExitUsage;
+    }
+    for (const std::string& folder : options.folders) {
+        if (list_directory(folder).status != ListingStatus::ok || !watch->add(folder, error)) {
+            std::cerr << "kalvento-cli: cannot watch " << path_for_text(folder) << ": "
+                      << (error.empty() ? "not a readable folder" : error) << "\n";
+            return kExitUsage;
+        }
+    }
+    Watcher watcher(options, argv0);
+    if (options.existing) {
+        for (const std::string& folder : options.folders) watcher.expect_all_in(folder);
+    }
+    std::cerr << "kalvento-cli: watching " << options.folders.size()
+              << (options.folders.size() == 1 ? " folder" : " folders") << ", settle time "
+              << options.settleSeconds << " s\n";
+
+    while (!stop->requested()) {
+        const FolderWatch::Wait waited = watch->wait(watcher.wait_time(), stop->descriptor());
+        if (!waited.error.empty()) {
+            std::cerr << "kalvento-cli: watch: " << waited.error << "\n";
+            return kExitSomeFailed;
+        }
+        watcher.take_events(waited.events, options.folders);
+        if (watch->folder_count() == 0) {
+            std::cerr << "kalvento-cli: no folder left to watch\n";
+            return kExitSomeFailed;
+        }
+        watcher.rename_settled(*stop);
+    }
+    std::cerr << "kalvento-cli: watch ended\n";
+    return kExitDone;
+}
+
+}  // namespace kalvento::cli
