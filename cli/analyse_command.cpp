@@ -76,7 +76,8 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             path, window, context.channels,
             Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
                 progress.update(done_k, total_k);
-            }});
+            },
+                     .stop = {}});
         progress.end();
         report_problem(path, result);
         if (result.outcome != AnalysisOutcome::done) exit_code = 1;

@@ -78,7 +78,8 @@ TEST(JobList, AddingDuplicatesAndStops) {
     std::stop_source stopper;
     stopper.request_stop();
     const std::string other = noise_file(jobs.dir, "other.ts");
-    EXPECT_EQ(jobs.add(other, Progress{.stop = stopper.get_token()}).outcome, AddOutcome::stopped);
+    EXPECT_EQ(jobs.add(other, Progress{.report = {}, .stop = stopper.get_token()}).outcome,
+              AddOutcome::stopped);
     EXPECT_EQ(jobs.list.size(), 2u);
     const AddResult missing = jobs.add(jobs.dir.file("missing.ts"));
     ASSERT_EQ(missing.outcome, AddOutcome::added);

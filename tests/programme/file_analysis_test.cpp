@@ -82,7 +82,7 @@ TEST_F(FileAnalysis, ReadsTheCandidatesOfARecording) {
     int calls = 0;
     const AnalysisResult result = analyse_recording(
         path, whole_file, channels,
-        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }});
+        Progress{.report = [&calls](std::int64_t, std::int64_t) { ++calls; }, .stop = {}});
     EXPECT_GT(calls, 0);
     ASSERT_EQ(result.outcome, AnalysisOutcome::done);
     EXPECT_EQ(result.unitSize, 188);
@@ -108,7 +108,8 @@ TEST_F(FileAnalysis, StopAndNothingFound) {
     std::stop_source stopper;
     stopper.request_stop();
     const AnalysisResult stopped =
-        analyse_recording(path, whole_file, ChannelNameMap{}, Progress{.stop = stopper.get_token()});
+        analyse_recording(path, whole_file, ChannelNameMap{},
+                          Progress{.report = {}, .stop = stopper.get_token()});
     EXPECT_EQ(stopped.outcome, AnalysisOutcome::stopped);
     EXPECT_TRUE(stopped.candidates.empty());
 
