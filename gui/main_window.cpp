@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include "app/dropped_paths.h"
+#include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"
 #include "app/window_rule_steps.h"
@@ -12,6 +13,7 @@
 #include "gui/progress_dialog.h"
 #include "gui/qt_text.h"
 #include "gui/row_menus.h"
+#include "gui/rule_list_dialog.h"
 #include "gui/settings_dialog.h"
 #include "naming/entry_paths.h"
 #include "naming/item_table.h"
@@ -83,9 +85,10 @@ MainWindow::MainWindow(AppContext context, AnalysisRunner::Analyse analyse, QWid
       context_(std::move(context)),
       loadedSettings_(context_.settings),
       settings_(context_.settings),
-      jobs_(make_deferring_rule_step(context_.rules, [this](const FileEntry& entry) {
-          deferred_.push_back(entry.nativePath);
-      })) {
+      jobs_(make_deferring_rule_step(
+          context_.rules,
+          [this](const FileEntry& entry) { deferred_.push_back(entry.nativePath); })),
+      exchangeFile_(context_.sideFiles.ruleExchangeFile) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("TSファイル名変更ツール"));
     setAcceptDrops(true);
@@ -180,6 +183,13 @@ void MainWindow::build_controls() {
     removeButton_ = button(QStringLiteral("リストから削除"), "removeButton", central);
     auto* select_all_button = button(QStringLiteral("全選択"), "selectAllButton", central);
     auto* settings_button = button(QStringLiteral("設定"), "settingsButton", central);
+    // The box has no text: the button beside it names it.
+    ombrixRenameBox_ = check_box(QString(), "ombrixRenameBox", central);
+    ombrixRenameBox_->setAccessibleName(QStringLiteral("Ombrixっぽい"));
+    ombrixRenameBox_->setToolTip(QStringLiteral("Ombrixっぽいものでファイル名を付ける"));
+    ombrixButton_ = button(QStringLiteral("Ombrixっぽい"), "ombrixButton", central);
+    connect(ombrixButton_, &QPushButton::clicked, this,
+            [this] { open_rule_list(std::nullopt, std::nullopt, view_->first_selected_row()); });
     QFont bold = convertButton_->font();
     bold.setBold(true);
     convertButton_->setFont(bold);  // the default button of the window: Enter converts
@@ -193,6 +203,11 @@ void MainWindow::build_controls() {
     buttons->addWidget(close_button, 0, 1);
     buttons->addWidget(removeButton_, 1, 0);
     buttons->addWidget(select_all_button, 1, 1);
+    auto* ombrix = new QHBoxLayout;
+    ombrix->setSpacing(2);
+    ombrix->addWidget(ombrixRenameBox_);
+    ombrix->addWidget(ombrixButton_, 1);
+    buttons->addLayout(ombrix, 2, 0);
     buttons->addWidget(settings_button, 2, 1);
     buttons->setRowStretch(3, 1);
 
@@ -273,6 +288,7 @@ void MainWindow::load_controls() {
     gopRenameBox_->setChecked(settings_.gopRename);
     wildRenameBox_->setChecked(settings_.wildRename);
     iconStartBox_->setChecked(settings_.iconStart);
+    ombrixRenameBox_->setChecked(settings_.ombrixRename);
 }
 
 void MainWindow::connect_controls() {
@@ -295,6 +311,10 @@ void MainWindow::connect_controls() {
             [this](bool on) { settings_.wildRename = on; });
     connect(iconStartBox_, &QCheckBox::toggled, this,
             [this](bool on) { settings_.iconStart = on; });
+    connect(ombrixRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
+        settings_.ombrixRename = on;
+        rebuild(true);
+    });
     connect(notRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.notRename = on;
         rebuild(true);
@@ -308,6 +328,7 @@ void MainWindow::connect_controls() {
     connect(view_, &JobTableView::candidateMenuRequested, this, &MainWindow::open_candidate_menu);
     connect(view_, &JobTableView::descriptionMenuRequested, this,
             &MainWindow::open_description_menu);
+    connect(view_, &JobTableView::ruleMenuRequested, this, &MainWindow::open_rule_menu);
     connect(view_, &JobTableView::selectAllRequested, this, &MainWindow::select_all);
     connect(view_, &JobTableView::removeRequested, this, [this] { remove_selected(true); });
     connect(view_, &JobTableView::convertRequested, this, [this] { convert_selected(true); });
@@ -620,6 +641,73 @@ void MainWindow::edit_programme_name(EntryId id) {
     if (dialog.exec() != QDialog::Accepted) return;
     if (jobs_.set_programme_name(id, cp932_from_qt(dialog.name(), kProgrammeNameMax)))
         refresh_entry(id);
+}
+
+// ---- rules -----------------------------------------------------------------
+
+// The rule popup: change the rule that names the row's programme, or make a
+// new rule for it from a template.
+void MainWindow::open_rule_menu(int row, const QPoint& global_position) {
+    const EntryId id = model_->id_at(row);
+    const FileEntry* entry = jobs_.find(id);
+    const ProgramInfo* info = entry != nullptr ? selected_candidate(*entry) : nullptr;
+    if (info == nullptr || info->startTime == 0) return;
+    const RuleList& rules = context_.rules;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ruleMenu"));
+    if (const std::optional<std::size_t> matching = first_matching_rule(rules, *info)) {
+        QAction* change = menu.addAction(QStringLiteral("Ombrixっぽいものの編集"));
+        change->setObjectName(QStringLiteral("editMatchingRule"));
+        connect(change, &QAction::triggered, this,
+                [this, row, index = *matching] { open_rule_list(index, std::nullopt, row); });
+    }
+    const std::vector<TemplateChoice> templates = template_choices(rules);
+    if (!templates.empty() && !menu.isEmpty()) menu.addSeparator();
+    for (const TemplateChoice& choice : templates) {
+        QAction* action = menu.addAction(escape_mnemonics(qt_from_cp932(choice.label)));
+        action->setObjectName(QStringLiteral("fromTemplate%1").arg(choice.rule));
+        connect(action, &QAction::triggered, this, [this, id, row, index = choice.rule] {
+            const FileEntry* chosen = jobs_.find(id);
+            const ProgramInfo* candidate =
+                chosen != nullptr ? selected_candidate(*chosen) : nullptr;
+            if (candidate == nullptr || index >= context_.rules.size()) return;
+            open_rule_list(std::nullopt, rule_from_template(context_.rules[index], *candidate),
+                           row);
+        });
+    }
+    if (menu.isEmpty()) return;
+    menu.exec(global_position);
+}
+
+// The rule list, opened plainly, on a rule to change, or on a prepared new
+// rule; the preview of its edit dialog shows the name of `preview_row` (or
+// of the first row).
+void MainWindow::open_rule_list(std::optional<std::size_t> change,
+                                std::optional<RenameRule> prepared, int preview_row) {
+    RulePreviewSource preview;
+    preview.naming = jobs_.naming();
+    if (preview_row < 0 || preview_row >= model_->rowCount()) preview_row = 0;
+    if (const FileEntry* entry = jobs_.find(model_->id_at(preview_row))) preview.entry = *entry;
+
+    RuleListDialog dialog(context_.rules, context_.sideFiles.settingsFile, exchangeFile_,
+                          context_.macroMenu, std::move(preview), this);
+    if (change) dialog.change_on_opening(*change);
+    if (prepared) dialog.add_on_opening(std::move(*prepared));
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    exchangeFile_ = dialog.exchange_file();
+    if (!accepted) return;
+    use_rules(dialog.committed());
+}
+
+void MainWindow::use_rules(RuleList rules) {
+    context_.rules = std::move(rules);
+    jobs_.set_rule_step(make_deferring_rule_step(
+        context_.rules, [this](const FileEntry& entry) { deferred_.push_back(entry.nativePath); }));
+    ScheduleService service;
+    service.baseUrl = settings_.scheduleBaseUrl;
+    workerRuleStep_ = std::make_shared<const RuleStep>(
+        make_stoppable_rule_step(context_.rules, std::move(service), compose_->stop_token()));
+    rebuild(true);
 }
 
 // ---- dialogs and settings --------------------------------------------------

@@ -109,6 +109,12 @@ class MainWindow final : public QMainWindow {
 
     void open_settings_dialog();
     void open_about_dialog();
+
+    // Rules.
+    void open_rule_menu(int row, const QPoint& global_position);
+    void open_rule_list(std::optional<std::size_t> change, std::optional<RenameRule> prepared,
+                        int preview_row);
+    void use_rules(RuleList rules);
     void update_command_states();
     void save_settings();
 
@@ -133,6 +139,8 @@ class MainWindow final : public QMainWindow {
     QCheckBox* gopRenameBox_ = nullptr;
     QCheckBox* wildRenameBox_ = nullptr;
     QCheckBox* iconStartBox_ = nullptr;
+    QCheckBox* ombrixRenameBox_ = nullptr;
+    QPushButton* ombrixButton_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* removeButton_ = nullptr;
     QAction* convertAction_ = nullptr;
@@ -148,6 +156,9 @@ class MainWindow final : public QMainWindow {
     bool autoConversionDue_ = false;
     int exitCode_ = 0;
     bool settingsSaved_ = false;
+
+    // The file the rule import and export dialogs propose.
+    std::string exchangeFile_;
 
     // The row the last candidate popup was opened for.
     EntryId popupEntry_ = 0;

@@ -164,6 +164,21 @@ class DialogsTest : public QObject {
         const std::string bytes = std::string("\xFA\x40", 2) + cp932("表") + "\x80";
         QCOMPARE(gui::cp932_from_qt(gui::qt_from_cp932(bytes)), bytes);
         QCOMPARE(gui::cp932_from_qt(QStringLiteral("表表"), 3), cp932("表"));
+        // Every double-byte character comes back as the same character; of two
+        // codes for one character, the one Windows writes comes back.
+        int characters = 0;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (lead > 0x9F && lead < 0xE0) continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F) continue;
+                const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+                const QString text = gui::qt_from_cp932(code);
+                const std::string back = gui::cp932_from_qt(text);
+                QCOMPARE(gui::qt_from_cp932(back), text);
+                if (text.size() == 1 && !text[0].isSurrogate()) ++characters;
+            }
+        }
+        QVERIFY(characters > 7000);
         QCOMPARE(gui::cp932_from_qt(QStringLiteral("😀")), std::string(" "));
     }
 

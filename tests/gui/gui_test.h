@@ -42,7 +42,7 @@ Done when_popup_opens(std::function<void(QMenu*)> act);
 
 // Runs `act` once a modal dialog of type T is open.
 template <typename T>
-Done when_dialog_opens(std::function<void(T*)> act, int timeout_ms = 5000);
+Done when_dialog_opens(std::function<void(T*)> act, int timeout_ms = 30000);
 
 // Clicks the button of a message box with that role.
 void answer(QMessageBox* box, QMessageBox::StandardButton button);

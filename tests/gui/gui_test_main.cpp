@@ -38,7 +38,7 @@ void when_popup_opens_impl(std::function<void(QMenu*)> act, int tries_left, Done
 
 Done when_popup_opens(std::function<void(QMenu*)> act) {
     Done done = std::make_shared<bool>(false);
-    when_popup_opens_impl(std::move(act), 250, done);
+    when_popup_opens_impl(std::move(act), 1500, done);
     return done;
 }
 
