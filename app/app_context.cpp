@@ -1,16 +1,24 @@
 #include "app/app_context.h"
 
+#include "platform/file_ops.h"
 #include "platform/profile_file.h"
 #include "rules/rule_engine.h"
 #include "rules/schedule_binding.h"
+
+#include <memory>
 
 namespace kalvento {
 
 AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts) {
     AppContext context;
     context.sideFiles = side_files;
+    if (const auto problem = unusable_directory(side_files.directory)) {
+        context.settingsError = "cannot read the settings directory " + side_files.directory +
+                                ": " + *problem;
+    }
     const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
-    if (!profile.load_result().ok()) context.settingsError = profile.load_result().message;
+    if (context.settingsError.empty() && !profile.load_result().ok())
+        context.settingsError = profile.load_result().message;
     context.settings = load_app_settings(profile);
     context.rules = load_rules(profile);
     load_channel_names(context.channels, side_files.channelFile);
@@ -26,10 +34,17 @@ RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
     ScheduleService service;
     service.baseUrl = context.settings.scheduleBaseUrl;
     service.log = std::move(options.scheduleLog);
-    ScheduleLookup lookup = make_schedule_lookup(std::move(service));
-    return [rules = context.rules, lookup](FileEntry& entry, ProgramInfo& candidate,
-                                           std::string& result) {
-        return apply_first_rule(rules, entry.currentName, candidate, result, lookup);
+    auto session = std::make_shared<ScheduleSession>(std::move(service));
+    ScheduleLookup lookup = make_schedule_lookup(session);
+    return [rules = context.rules, lookup, session](FileEntry& entry, ProgramInfo& candidate,
+                                                    std::string& result) {
+        const int unreachable_before = session->unreachableLookups;
+        RuleNotes notes;
+        const bool named =
+            apply_first_rule(rules, entry.currentName, candidate, result, lookup, &notes);
+        entry.scheduleUnreachable = session->unreachableLookups != unreachable_before;
+        entry.ruleWarnings = std::move(notes.warnings);
+        return named;
     };
 }
 

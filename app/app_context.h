@@ -11,7 +11,7 @@
 #include "programme/channel_names.h"
 #include "rules/macro_menu.h"
 #include "rules/rule_store.h"
-#include "ts/analysis_window.h"
+#include "programme/file_analysis.h"
 
 #include <functional>
 #include <string>
@@ -25,8 +25,9 @@ struct AppContext {
     ChannelNameMap channels;
     RuleList rules;                   // the rule store, in rule order
     std::vector<MacroEntry> macroMenu;  // loaded only for the window's edit fields
-    // Why the settings file could not be read; empty when it was read or is
-    // missing (then the defaults hold).
+    // Why the settings could not be read (the side-file directory or the
+    // settings file exists but cannot be read); empty when they were read or
+    // are missing (then the defaults hold). The front ends touch no file then.
     std::string settingsError;
 };
 

@@ -114,12 +114,12 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
 }
 
 ConversionReport JobList::convert(const std::vector<EntryId>& ids,
-                                  const ConversionOptions& options) {
+                                  const ConversionOptions& options, MoveRecorder* recorder) {
     ConversionReport report;
     for (const EntryId id : ids) {
         Job* job = find_job(id);
         if (job == nullptr) continue;
-        report.converted.push_back(ConvertedEntry{.id = id, .result = convert_entry(job->entry, options)});
+        report.converted.push_back(ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
     }
     report.moved = rebuild();
     return report;

@@ -94,7 +94,9 @@ class JobList {
     std::size_t remove(const std::vector<EntryId>& ids);
 
     // Renames the entries in the order given, then rebuilds the list.
-    ConversionReport convert(const std::vector<EntryId>& ids, const ConversionOptions& options);
+    // A recorder (the rename journal) hears of every move first.
+    ConversionReport convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
+                             MoveRecorder* recorder = nullptr);
 
   private:
     Job* find_job(EntryId id);

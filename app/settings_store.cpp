@@ -1,8 +1,10 @@
 #include "app/settings_store.h"
 
+#include "app/side_files.h"
 #include "platform/file_lock.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace kalvento {
@@ -10,6 +12,9 @@ namespace kalvento {
 SettingsUpdate update_settings_file(const std::string& path,
                                     const std::function<bool(ProfileFile&, std::string& error)>& change) {
     SettingsUpdate update;
+    // The first save of a new user makes the settings folder (~/.config/kalvento).
+    const std::string directory = std::filesystem::path(path).parent_path().string();
+    if (!directory.empty() && !create_directory_for_saving(directory, update.error)) return update;
     const auto lock = FileLock::acquire(path + std::string(kSettingsLockSuffix), update.error);
     if (!lock) return update;
     ProfileFile profile = ProfileFile::load(path);

@@ -1,5 +1,7 @@
 #include "app/side_files.h"
 
+#include "platform/process_places.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -21,10 +23,29 @@ std::string without_trailing_slashes(std::string path) {
     return path;
 }
 
-std::string current_directory() {
+std::string environment_value(std::string_view name) {
+    const char* value = std::getenv(std::string(name).c_str());
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string absolute_path(const std::string& path) {
     std::error_code ec;
-    const fs::path cwd = fs::current_path(ec);
-    return ec ? std::string(".") : cwd.string();
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+// $XDG_..._HOME when it is an absolute path, else the default under the home
+// directory; empty when there is no home either.
+std::string xdg_directory(const std::string& variable, const SideFileInputs& inputs,
+                          std::string_view default_under_home) {
+    if (!variable.empty() && variable.front() == '/') return without_trailing_slashes(variable);
+    if (inputs.home.empty()) return {};
+    return join(without_trailing_slashes(absolute_path(inputs.home)), default_under_home);
+}
+
+bool is_file(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
 }
 
 }  // namespace
@@ -38,36 +59,48 @@ SideFiles side_files_in(std::string_view directory) {
     files.macroMenuFile = join(files.directory, base + ".mnu");
     files.channelFile = join(files.directory, kChannelFileName);
     files.ruleExchangeFile = join(files.directory, kRuleExchangeFileName);
+    files.journalDirectory = files.directory;
     return files;
 }
 
-std::string executable_directory(const char* argv0) {
-    std::error_code ec;
-    // The link stays readable when the file was replaced (it then ends in
-    // " (deleted)"); only its directory is used.
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && self.is_absolute() && self.has_parent_path()) return self.parent_path().string();
+SideFileInputs current_side_file_inputs(const char* argv0) {
+    SideFileInputs inputs;
+    inputs.namedDirectory = environment_value(kSideFileDirVariable);
+    inputs.executableDirectory = executable_directory(argv0);
+    inputs.configHome = environment_value("XDG_CONFIG_HOME");
+    inputs.stateHome = environment_value("XDG_STATE_HOME");
+    inputs.home = environment_value("HOME");
+    if (inputs.home.empty()) inputs.home = account_home();
+    return inputs;
+}
 
-    if (argv0 != nullptr) {
-        const fs::path given(argv0);
-        if (given.has_parent_path()) {
-            const fs::path absolute = fs::absolute(given, ec);
-            if (!ec) return absolute.parent_path().lexically_normal().string();
-        }
+SideFiles choose_side_files(const SideFileInputs& inputs) {
+    if (!inputs.namedDirectory.empty()) return side_files_in(absolute_path(inputs.namedDirectory));
+
+    if (!inputs.executableDirectory.empty() &&
+        is_file(join(inputs.executableDirectory, std::string(kSideFileBaseName) + ".ini"))) {
+        SideFiles files = side_files_in(inputs.executableDirectory);
+        files.place = SideFilePlace::besideProgram;
+        return files;
     }
-    // Started through the search path without /proc: the current directory is
-    // the best guess left.
-    return current_directory();
+
+    // Without any home the current directory is the only writable guess.
+    std::string config = xdg_directory(inputs.configHome, inputs, ".config");
+    std::string state = xdg_directory(inputs.stateHome, inputs, ".local/state");
+    if (config.empty()) config = current_directory();
+    if (state.empty()) state = current_directory();
+    SideFiles files = side_files_in(join(config, kUserFolderName));
+    files.journalDirectory = join(state, kUserFolderName);
+    files.place = SideFilePlace::userFolders;
+    return files;
 }
 
 SideFiles locate_side_files(const char* argv0) {
-    const char* configured = std::getenv(std::string(kSideFileDirVariable).c_str());
-    if (configured != nullptr && *configured != '\0') {
-        std::error_code ec;
-        const fs::path absolute = fs::absolute(configured, ec);
-        return side_files_in(ec ? std::string(configured) : absolute.lexically_normal().string());
-    }
-    return side_files_in(executable_directory(argv0));
+    return choose_side_files(current_side_file_inputs(argv0));
+}
+
+bool create_directory_for_saving(const std::string& directory, std::string& error) {
+    return create_private_directories(directory, error);
 }
 
 }  // namespace kalvento

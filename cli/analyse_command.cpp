@@ -1,6 +1,7 @@
 #include "cli/analyse_command.h"
 
 #include "app/app_context.h"
+#include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/terminal_progress.h"
 #include "programme/file_analysis.h"
@@ -64,6 +65,10 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
 
 int run_analyse(const AnalyseOptions& options, const char* argv0) {
     const AppContext context = load_app_context(argv0);
+    if (!context.settingsError.empty()) {
+        std::cerr << "kalvento-cli: " << context.settingsError << "\n";
+        return kExitUsage;
+    }
     AnalysisWindow window = analysis_window_from(context.settings);
     if (options.startPercent >= 0) window.startPercent = options.startPercent;
     if (options.sizeMb >= 0) window.sizeMb = options.sizeMb;

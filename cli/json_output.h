@@ -3,6 +3,8 @@
 
 #include "programme/program_info.h"
 
+#include "app/json_paths.h"
+
 #include <nlohmann/json.hpp>
 
 namespace kalvento::cli {
@@ -16,5 +18,10 @@ std::string utf8_for_output(const std::string& cp932_text);
 // One JSON Lines record; invalid UTF-8 (a path given in another encoding) is
 // replaced instead of failing.
 std::string json_line(const nlohmann::ordered_json& value);
+
+// A native path for a line of text output: control characters (a line break
+// in a file name among them) are written as \xNN escapes, so every file
+// takes exactly one line.
+std::string path_for_text(const std::string& path);
 
 }  // namespace kalvento::cli

@@ -1,5 +1,7 @@
 // kalvento-cli: the headless front end for recording servers and scripts.
 #include "cli/analyse_command.h"
+#include "cli/config_command.h"
+#include "cli/history_command.h"
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
 
@@ -11,8 +13,9 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Kalvento renames recordings of Japanese digital television (ISDB transport streams)\n"
         "after the programme that was on air, read from the broadcast tables in the file.\n"
-        "Side files (kalvento.ini, ChSet3.txt) are read from $KALVENTO_DIR, else from the\n"
-        "directory of this program."};
+        "Side files (kalvento.ini, kalvento.mnu, ChSet3.txt) are read from $KALVENTO_DIR when\n"
+        "it is set, else from the directory of this program when a kalvento.ini is there,\n"
+        "else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows them."};
     app.name("kalvento-cli");
     app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION);
     app.require_subcommand(0, 1);
@@ -23,6 +26,12 @@ int main(int argc, char** argv) {
     CLI::App* rename_command = kalvento::cli::add_rename_command(app, rename);
     kalvento::cli::RulesOptions rules;
     CLI::App* rules_command = kalvento::cli::add_rules_command(app, rules);
+    kalvento::cli::ConfigOptions config;
+    CLI::App* config_command = kalvento::cli::add_config_command(app, config);
+    kalvento::cli::HistoryOptions history;
+    CLI::App* history_command = kalvento::cli::add_history_command(app, history);
+    kalvento::cli::UndoOptions undo;
+    CLI::App* undo_command = kalvento::cli::add_undo_command(app, undo);
 
     try {
         app.parse(argc, argv);
@@ -32,6 +41,9 @@ int main(int argc, char** argv) {
     if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);
     if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);
     if (rules_command->parsed()) return kalvento::cli::run_rules(rules, argv[0]);
+    if (config_command->parsed()) return kalvento::cli::run_config(config, argv[0]);
+    if (history_command->parsed()) return kalvento::cli::run_history(history, argv[0]);
+    if (undo_command->parsed()) return kalvento::cli::run_undo(undo, argv[0]);
     std::cout << app.help();
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "app/app_context.h"
 #include "app/job_list.h"
+#include "app/journal.h"
+#include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/terminal_progress.h"
 #include "naming/rename_plan.h"
@@ -15,14 +17,15 @@ namespace {
 
 // What happened to one file named on the command line.
 struct FileReport {
-    std::string path;            // as given
-    std::optional<EntryId> id;   // its job-list entry, when it has one
-    bool duplicate = false;      // named before; reported there
-    std::string status;          // JSON status word
+    std::string path;           // as given
+    std::optional<EntryId> id;  // its job-list entry, when it has one
+    bool duplicate = false;     // named before; reported there
+    std::string status;         // JSON status word
     std::string message;
     std::string newPath;  // native target: moved to, planned, or composed
     ConvertResult result;
     bool success = false;
+    bool retryLater = false;  // left for a schedule service that could not be reached
 };
 
 const char* status_word(ConvertStatus status) {
@@ -35,6 +38,8 @@ const char* status_word(ConvertStatus status) {
             return "noProgrammeData";
         case ConvertStatus::emptyName:
             return "emptyName";
+        case ConvertStatus::noNameItems:
+            return "noNameItems";
         case ConvertStatus::tooLong:
             return "tooLong";
         case ConvertStatus::unmappableName:
@@ -43,6 +48,8 @@ const char* status_word(ConvertStatus status) {
             return "noFreeName";
         case ConvertStatus::moveFailed:
             return "moveFailed";
+        case ConvertStatus::notRecorded:
+            return "notRecorded";
     }
     return "";
 }
@@ -53,7 +60,8 @@ void fill_from_result(FileReport& report, const ConvertResult& result) {
     report.message = convert_status_text(result.status);
     if (!result.message.empty()) report.message += ": " + result.message;
     report.newPath = result.toPath;
-    report.success = result.ended_with_composed_name();
+    report.success = result.ended_with_composed_name() && result.companions_moved();
+    if (!result.companions_moved()) report.message += "; a companion file was not moved";
 }
 
 // The dry run: the name each file would get, planned as the conversion
@@ -62,17 +70,18 @@ void plan_conversion(const JobList& jobs, const ConversionOptions& options,
                      std::vector<FileReport>& reports) {
     DryRunPlanner planner;
     for (FileReport& report : reports) {
-        if (!report.id || report.duplicate) continue;
-        const FileEntry& entry = *jobs.find(*report.id);
-        const RenamePlan plan = planner.plan(entry, options);
+        if (!report.id || report.duplicate || !report.status.empty()) continue;
+        const RenamePlan plan = planner.plan(*jobs.find(*report.id), options);
         ConvertResult result;
         result.fromPath = plan.from;
         result.toPath = plan.to;
+        result.companions = plan.companions;
         if (plan.blocker) {
             result.status = *plan.blocker;
             fill_from_result(report, result);
             continue;
         }
+        report.result = result;
         report.status = "wouldRename";
         report.message = "would be renamed";
         report.newPath = plan.to;
@@ -94,9 +103,9 @@ nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
 
 void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     nlohmann::ordered_json line;
-    line["path"] = report.path;
+    put_path(line, "path", report.path);
     line["newPath"] = nullptr;
-    if (!report.newPath.empty()) line["newPath"] = report.newPath;
+    if (!report.newPath.empty()) put_path(line, "newPath", report.newPath);
     line["status"] = report.status;
     line["message"] = report.message;
     line["dryRun"] = dry_run;
@@ -110,31 +119,47 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     line["companions"] = nlohmann::ordered_json::array();
     for (const CompanionMove& move : report.result.companions) {
         nlohmann::ordered_json companion;
-        companion["from"] = move.from;
-        companion["to"] = move.to;
+        put_path(companion, "from", move.from);
+        put_path(companion, "to", move.to);
         companion["moved"] = move.moved;
-        if (!move.moved) companion["message"] = move.message;
+        if (!move.moved && !dry_run) companion["message"] = move.message;
         line["companions"].push_back(companion);
     }
     line["fileTimeSet"] = report.result.timesSet;
+    line["warnings"] = nlohmann::ordered_json::array();
+    if (entry) {
+        for (const std::string& warning : entry->ruleWarnings)
+            line["warnings"].push_back(utf8_for_output(warning));
+    }
     std::cout << json_line(line) << "\n";
 }
 
 void print_text(const FileReport& report, bool dry_run) {
+    const std::string path = path_for_text(report.path);
     if (report.status == "renamed" || report.status == "wouldRename") {
-        std::cout << report.path << " -> " << report.newPath << (dry_run ? "  (dry run)" : "")
-                  << "\n";
+        std::cout << path << " -> " << path_for_text(report.newPath)
+                  << (dry_run ? "  (dry run)" : "") << "\n";
     } else if (report.status == "unchanged") {
-        std::cout << report.path << ": unchanged, name already right\n";
+        std::cout << path << ": unchanged, name already right\n";
     } else if (report.status == "duplicate") {
-        std::cout << report.path << ": named twice, handled once\n";
+        std::cout << path << ": named twice, handled once\n";
     } else {
-        std::cout << report.path << ": not renamed: " << report.message << "\n";
+        std::cout << path << ": not renamed: " << report.message << "\n";
     }
     for (const CompanionMove& move : report.result.companions) {
-        std::cout << "  " << move.from << (move.moved ? " -> " : " not moved to ") << move.to
-                  << (move.moved ? "" : ": " + move.message) << "\n";
+        const char* verb = dry_run ? " -> " : (move.moved ? " -> " : " not moved to ");
+        std::cout << "  " << path_for_text(move.from) << verb << path_for_text(move.to)
+                  << (move.moved || dry_run ? "" : ": " + move.message) << "\n";
     }
+}
+
+// Pattern trouble goes to standard error at once, naming the file and the rule.
+void warn_about_rules(const FileReport& report, const JobList& jobs) {
+    const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
+    if (entry == nullptr || report.duplicate) return;
+    for (const std::string& warning : entry->ruleWarnings)
+        std::cerr << "kalvento-cli: warning: " << path_for_text(report.path) << ": "
+                  << utf8_for_output(warning) << "\n";
 }
 
 }  // namespace
@@ -144,11 +169,16 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
         "rename",
         "Rename recordings after their programme, unattended, with the items, separators and\n"
         "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
-        "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...");
+        "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
+        "A file that already bears its name, or a numbered form of it, is left alone.");
     command->add_flag("--dry-run", options.dryRun,
                       "Compose and print the new names; touch no file");
     command->add_flag("--json", options.json,
                       "One JSON object per file and line (JSON Lines, UTF-8)");
+    command->add_flag(
+        "--allow-fallback", options.allowFallback,
+        "When a rename rule needs the schedule service and it cannot be reached, name the file\n"
+        "from the programme's own fields instead of leaving it for a later run (exit code 75)");
     command->add_flag("-v,--verbose", options.verbose,
                       "Show the schedule-service requests of rename rules and why they found nothing");
     command->add_option("FILE", options.files, "Recordings (.ts)")->required();
@@ -157,6 +187,10 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
 
 int run_rename(const RenameOptions& options, const char* argv0) {
     const AppContext context = load_app_context(argv0);
+    if (!context.settingsError.empty()) {
+        std::cerr << "kalvento-cli: " << context.settingsError << "\n";
+        return kExitUsage;
+    }
     RuleStepOptions rule_options;
     if (options.verbose) {
         rule_options.scheduleLog = [](const std::string& text) {
@@ -166,7 +200,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     JobList jobs(make_rule_step(context, std::move(rule_options)));
     jobs.set_naming(naming_settings_from(context.settings));
     const AnalysisWindow window = analysis_window_from(context.settings);
-    const ConversionOptions conversion = conversion_options_from(context.settings);
+    ConversionOptions conversion = conversion_options_from(context.settings);
+    conversion.keepNumberedName = true;
 
     std::vector<FileReport> reports;
     reports.reserve(options.files.size());
@@ -184,7 +219,7 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             reports.push_back(std::move(report));
             continue;
         }
-        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " + report.path);
+        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " + path_for_text(report.path));
         AnalysisResult analysis = analyse_recording(
             report.path, window, context.channels,
             Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
@@ -201,10 +236,19 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         const AddResult added = jobs.add_analysed(report.path, std::move(analysis));
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;
+            const FileEntry& entry = *jobs.find(added.id);
+            if (entry.scheduleUnreachable && !options.allowFallback) {
+                report.status = "scheduleUnreachable";
+                report.message =
+                    "left for a later run: its rename rule needs the schedule service, which "
+                    "could not be reached (--allow-fallback names it without)";
+                report.retryLater = true;
+            }
         } else {
             report.status = "analysisFailed";
             report.message = "the analysis failed";
         }
+        warn_about_rules(report, jobs);
         reports.push_back(std::move(report));
     }
 
@@ -213,8 +257,25 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     } else {
         std::vector<EntryId> ids;
         for (const FileReport& report : reports)
-            if (report.id && !report.duplicate) ids.push_back(*report.id);
-        const ConversionReport converted = jobs.convert(ids, conversion);
+            if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
+        // Every move goes into the rename journal first; without a journal
+        // nothing is moved.
+        std::string journal_error;
+        const auto journal = ids.empty() ? nullptr
+                                         : JournalBatch::begin(context.sideFiles.journalDirectory,
+                                                               kFrontEndCli, {}, journal_error);
+        if (!ids.empty() && !journal) {
+            std::cerr << "kalvento-cli: nothing renamed: " << journal_error << "\n";
+            for (FileReport& report : reports) {
+                if (!report.id || report.duplicate || !report.status.empty()) continue;
+                report.status = "notRecorded";
+                report.message = "not renamed: the rename journal cannot be written: " + journal_error;
+            }
+            ids.clear();
+        }
+        const ConversionReport converted = jobs.convert(ids, conversion, journal.get());
+        if (journal && !journal->finish(journal_error))
+            std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
         for (const ConvertedEntry& done : converted.converted) {
             for (FileReport& report : reports) {
                 if (report.id == done.id && !report.duplicate) fill_from_result(report, done.result);
@@ -222,17 +283,20 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         }
     }
 
-    int exit_code = 0;
+    bool any_failed = false;
+    bool any_retry = false;
     for (const FileReport& report : reports) {
         if (options.json) {
             print_json(report, jobs, options.dryRun);
         } else {
             print_text(report, options.dryRun);
         }
-        if (!report.success) exit_code = 1;
+        any_retry = any_retry || report.retryLater;
+        any_failed = any_failed || (!report.success && !report.retryLater);
     }
     std::cout.flush();
-    return exit_code;
+    if (any_retry) return kExitTryAgain;
+    return any_failed ? kExitSomeFailed : kExitDone;
 }
 
 }  // namespace kalvento::cli

@@ -15,6 +15,7 @@ struct RenameOptions {
     bool dryRun = false;
     bool json = false;
     bool verbose = false;  // schedule lookups explain themselves on standard error
+    bool allowFallback = false;  // name files whose schedule lookup failed from their own fields
     std::vector<std::string> files;
 };
 
@@ -25,13 +26,18 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    composed (null when there is none), "status": "renamed" | "wouldRename" |
 //    "unchanged" | "noProgrammeData" | "emptyName" | "tooLong" |
 //    "unmappableName" | "noFreeName" | "moveFailed" | "unreadable" |
-//    "analysisFailed" | "duplicate", "message": text, "dryRun": bool,
+//    "analysisFailed" | "duplicate" | "noNameItems" | "scheduleUnreachable" |
+//    "notRecorded",
+//    "message": text, "dryRun": bool,
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,
 //    "candidateCount": n, "companions": [{from, to, moved, message?}],
-//    "fileTimeSet": bool}
+//    "fileTimeSet": bool, "warnings": [text]}
+// A path that is not valid UTF-8 also comes as hex bytes ("pathBytes", ...).
 // Renames the files and prints one report per file. 0 when every file ended
-// with its composed name (or, with --dry-run, would), 1 otherwise.
+// with its composed name (or, with --dry-run, would); 75 when a file was left
+// for a schedule service that could not be reached; 1 otherwise; 2 when the
+// settings cannot be read.
 int run_rename(const RenameOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli

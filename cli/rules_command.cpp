@@ -1,14 +1,16 @@
 #include "cli/rules_command.h"
 
+#include "app/settings_store.h"
 #include "app/side_files.h"
+#include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "platform/file_io.h"
+#include "platform/file_ops.h"
 #include "platform/profile_file.h"
 #include "rules/rule_row_text.h"
 #include "rules/rule_store.h"
 #include "rules/rule_text_forms.h"
 
-#include <fstream>
 #include <iostream>
 #include <iterator>
 
@@ -28,37 +30,49 @@ void print_rules(const RuleList& rules) {
     }
 }
 
-int import_file(RuleStore& store, ProfileFile& profile, const std::string& path) {
+// Adds the rules of an exchange file to the settings file, under its lock,
+// to the rules as they are when the lock is held.
+int import_file(const std::string& settings_path, const std::string& path) {
     const FileRead file = read_small_file(path, kExchangeFileMaxBytes);
     if (!file.ok()) {
         std::cerr << "kalvento-cli: cannot read the rule file " << path << ": " << file.error
                   << "\n";
-        return 1;
+        return kExitSomeFailed;
     }
-    RuleList working = store.working_copy();
-    const ImportResult result = import_rules(working, file.bytes);
-    if (result.added > 0) {
-        const ProfileResult saved = store.commit(working, profile);
-        if (!saved.ok()) {
-            std::cerr << "kalvento-cli: cannot save " << profile.path() << ": " << saved.message
-                      << "\n";
-            return 1;
-        }
+    ImportResult result;
+    const SettingsUpdate update =
+        update_settings_file(settings_path, [&](ProfileFile& profile, std::string&) {
+            const RuleList current = load_rules(profile);
+            RuleList working = current;
+            result = import_rules(working, file.bytes);
+            if (result.added > 0) save_rules(profile, current, working);
+            return true;
+        });
+    if (!update.ok) {
+        std::cerr << "kalvento-cli: rules not imported: " << update.error << "\n";
+        return kExitSomeFailed;
     }
     std::cout << result.added << (result.added == 1 ? " rule" : " rules") << " added\n";
-    return 0;
+    return kExitDone;
 }
 
-int export_file(const RuleList& rules, const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const RenameRule& rule : rules) out << format_export_line(rule);
-    out.close();
-    if (!out) {
-        std::cerr << "kalvento-cli: cannot write the rule file " << path << "\n";
-        return 1;
+// Writes the exchange file through a temporary file, never onto the settings
+// file itself.
+int export_file(const RuleList& rules, const std::string& settings_path, const std::string& path) {
+    if (same_file(path, settings_path)) {
+        std::cerr << "kalvento-cli: not exported: " << path
+                  << " is the settings file; choose another file\n";
+        return kExitSomeFailed;
+    }
+    std::string bytes;
+    for (const RenameRule& rule : rules) bytes += format_export_line(rule);
+    const FileWrite written = replace_file(path, bytes);
+    if (!written.ok()) {
+        std::cerr << "kalvento-cli: cannot write the rule file: " << written.error << "\n";
+        return kExitSomeFailed;
     }
     std::cout << rules.size() << (rules.size() == 1 ? " rule" : " rules") << " exported\n";
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace
@@ -87,26 +101,28 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
 }
 
 int run_rules(const RulesOptions& options, const char* argv0) {
-    ProfileFile profile = ProfileFile::load(locate_side_files(argv0).settingsFile);
-    if (!profile.load_result().ok()) {
-        std::cerr << "kalvento-cli: cannot read " << profile.path() << ": "
-                  << profile.load_result().message << "\n";
-        return 1;
+    const SideFiles side_files = locate_side_files(argv0);
+    std::string problem;
+    if (const auto unusable = unusable_directory(side_files.directory))
+        problem = "cannot read the settings directory " + side_files.directory + ": " + *unusable;
+    const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
+    if (problem.empty() && !profile.load_result().ok()) problem = profile.load_result().message;
+    if (!problem.empty()) {
+        std::cerr << "kalvento-cli: " << problem << "\n";
+        return kExitUsage;
     }
-    RuleStore store;
-    store.load(profile);
     switch (options.action) {
         case RulesAction::list:
-            print_rules(store.rules());
-            return 0;
+            print_rules(load_rules(profile));
+            return kExitDone;
         case RulesAction::import:
-            return import_file(store, profile, options.file);
+            return import_file(side_files.settingsFile, options.file);
         case RulesAction::exportRules:
-            return export_file(store.rules(), options.file);
+            return export_file(load_rules(profile), side_files.settingsFile, options.file);
         case RulesAction::none:
             break;
     }
-    return 1;
+    return kExitUsage;
 }
 
 }  // namespace kalvento::cli

@@ -15,20 +15,40 @@ namespace {
 
 constexpr std::string_view kDefaultExtension = ".ts";
 
+// A leading dot would hide the recording from listings and from "*.ts".
+const std::string& fullwidth_dot() {
+    static const std::string dot = cp932("．");
+    return dot;
+}
+
+// True when the text holds something besides blanks (ASCII and ideographic).
+bool has_visible_text(std::string_view text) {
+    static const std::string ideographic_space = cp932("　");
+    for (std::size_t i = 0; i < text.size(); i += cp932_char_width(text, i)) {
+        if (text.substr(i, ideographic_space.size()) == ideographic_space) continue;
+        if (text[i] != ' ' && text[i] != '\t') return true;
+    }
+    return false;
+}
+
 // separator 1 + item 1 + separator 2 + ... + item 4 + separator 5, bounded by
-// the name buffer; a separator is written even beside an unused item.
+// the name buffer; a separator is written even beside an unused item. Empty
+// when no item gives visible text: separators alone are no name.
 std::string compose_items(const ProgramInfo& info, const NamingSettings& settings) {
     std::string name;
+    bool named = false;
     for (std::size_t i = 0; i < kNameSeparatorCount; ++i) {
         std::string_view separator = settings.separators[i];
         separator = separator.substr(0, cp932_fitting_length(separator, kNameSeparatorMax));
         append_cp932(name, separator, kComposedNameMax);
         if (i < kNameItemCount) {
-            if (const std::string* text = item_text(info, settings.items[i]))
+            if (const std::string* text = item_text(info, settings.items[i])) {
                 append_cp932(name, *text, kComposedNameMax);
+                named = named || has_visible_text(*text);
+            }
         }
     }
-    return name;
+    return named ? name : std::string();
 }
 
 // The extension the composed name gets, as CP932, taken from the native name so
@@ -51,16 +71,28 @@ std::optional<std::string> native_name(const std::string& name) {
     return utf8;
 }
 
+// The limit counts the whole path, measured on the absolute directory; an
+// entry made without one (tests) measures the path as it stands.
+bool path_too_long(const FileEntry& entry, std::string_view name) {
+    const std::string& directory = entry.absoluteDirectory.empty()
+                                       ? split_path(entry.sourcePath).directory
+                                       : entry.absoluteDirectory;
+    return directory.size() + name.size() > kMaxPathLength;
+}
+
 void compose_new_name(FileEntry& entry, const NamingSettings& settings, const RuleStep& rule_step) {
     const std::string directory = split_path(entry.sourcePath).directory;
     entry.tooLong = false;
     entry.nativeNewPath.clear();
+    entry.nameless = false;
+    entry.scheduleUnreachable = false;
+    entry.ruleWarnings.clear();
 
     if (settings.notRename) {
         entry.newName = entry.currentName;
         entry.newPath = entry.sourcePath;
         entry.nativeNewPath = entry.nativePath;
-        entry.tooLong = entry.newPath.size() > kMaxPathLength;
+        entry.tooLong = path_too_long(entry, entry.newName);
         return;
     }
 
@@ -72,13 +104,17 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
             std::string result;
             if (rule_step(entry, *info, result)) {
                 cut_cp932(result, kRuleResultMax);
-                name = std::move(result);
+                // A rule that gives only blanks gives no name.
+                if (has_visible_text(result)) name = std::move(result);
                 by_rule = true;
             }
             // The rule engine may have changed the entry; take the candidate again.
             info = selected_candidate(entry);
         }
-        if (!by_rule && info != nullptr) name = compose_items(*info, settings);
+        if (!by_rule && info != nullptr) {
+            name = compose_items(*info, settings);
+            entry.nameless = name.empty();
+        }
     }
     if (!name.empty()) {
         auto extension = recording_extension(entry);
@@ -89,13 +125,14 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
         std::string tail = replace_forbidden_characters(*extension);
         cut_cp932(tail, kComposedNameMax);
         std::string body = replace_forbidden_characters(name);
+        if (body.starts_with('.')) body.replace(0, 1, fullwidth_dot());
         cut_cp932(body, kComposedNameMax - tail.size());
         name = body + tail;
     }
 
     entry.newName = name;
     entry.newPath = directory + name;
-    entry.tooLong = entry.newPath.size() > kMaxPathLength;
+    entry.tooLong = path_too_long(entry, name);
     if (name.empty() || !spelt) return;
     const auto utf8 = native_name(name);
     if (!utf8) return;

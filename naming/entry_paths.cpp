@@ -1,6 +1,7 @@
 #include "naming/entry_paths.h"
 
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 
 #include <utility>
 
@@ -36,6 +37,8 @@ FileEntry make_file_entry(const std::string& native_path, std::vector<ProgramInf
     entry.nativePath = native_path;
     entry.sourcePath = cp932_for_display(native_path);
     entry.currentName = split_path(entry.sourcePath).name;
+    entry.absoluteDirectory =
+        split_path(cp932_for_display(absolute_normal_path(native_path))).directory;
     entry.candidates = std::move(candidates);
     entry.selected = 0;
     return entry;

@@ -27,6 +27,16 @@ struct FileEntry {
     // newName. Empty when newName is empty or cannot be spelt natively; the
     // conversion then leaves the file alone.
     std::string nativeNewPath;
+    // The recording's directory as an absolute, normalised path (CP932 form,
+    // with its trailing '/'): the path limit is measured on it, so a path
+    // typed relative or with "./" gets the verdict the file itself deserves.
+    std::string absoluteDirectory;
+
+    // What the last composition noticed (the command line reports it):
+    bool nameless = false;             // the items gave no text: only separators would remain
+    bool scheduleUnreachable = false;  // the naming rule needed the schedule service and
+                                       // could not reach it; the name uses the programme's own fields
+    std::vector<std::string> ruleWarnings;  // patterns that could not be used (CP932)
 };
 
 }  // namespace kalvento

@@ -5,16 +5,28 @@
 #include "naming/rename_plan.h"
 #include "platform/file_ops.h"
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
 namespace kalvento {
 namespace {
 
-// Moves the recording to the first free numbered form of its target. A form
-// that is taken by the time the move runs is passed over, never replaced.
+// Moves the recording to the first free numbered form of its target, planned
+// with its companions. A form taken by the time the move runs is passed over,
+// never replaced.
+// One move, recorded before and after when a recorder listens; nullopt
+// (with `error`) when its record could not be written and it was not made.
+std::optional<MoveResult> recorded_move(MoveRecorder* recorder, const MoveIntent& intent,
+                                        std::string& error) {
+    if (recorder != nullptr && !recorder->before_move(intent, error)) return std::nullopt;
+    MoveResult move = move_no_replace(intent.from, intent.to);
+    if (recorder != nullptr) recorder->after_move(intent, move.moved(), move.message);
+    return move;
+}
+
 ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& options,
-                             RenamePlan& plan) {
+                             RenamePlan& plan, MoveRecorder* recorder) {
     ConvertResult result;
     result.fromPath = entry.nativePath;
     result.toPath = entry.nativeNewPath;
@@ -23,10 +35,20 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
         plan = plan_rename(entry, options, path_exists, first_number);
         if (plan.blocker) {
             result.status = *plan.blocker;
+            result.toPath = *plan.blocker == ConvertStatus::alreadyNamed ? entry.nativePath
+                                                                        : entry.nativeNewPath;
             return result;
         }
         result.toPath = plan.to;
-        const MoveResult move = move_no_replace(plan.from, plan.to);
+        std::string error;
+        const auto recorded =
+            recorded_move(recorder, MoveIntent{FileRole::recording, plan.from, plan.to}, error);
+        if (!recorded) {
+            result.status = ConvertStatus::notRecorded;
+            result.message = error;
+            return result;
+        }
+        const MoveResult& move = *recorded;
         if (move.moved()) {
             result.status = ConvertStatus::moved;
             result.nameNumber = plan.nameNumber;
@@ -42,24 +64,41 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
 }
 
 // The companions planned with the recording follow it to its new name.
-std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned) {
+std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned,
+                                           MoveRecorder* recorder) {
     for (CompanionMove& move : planned) {
-        const MoveResult outcome = move_no_replace(move.from, move.to);
-        move.moved = outcome.moved();
-        move.message = outcome.message;
+        std::string error;
+        const auto outcome =
+            recorded_move(recorder, MoveIntent{FileRole::companion, move.from, move.to}, error);
+        move.moved = outcome && outcome->moved();
+        move.message = outcome ? outcome->message : error;
     }
     return planned;
 }
 
-bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options) {
-    const bool recording_dated = set_file_times(entry.nativePath, start, 0);
-    if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : list_companions(entry.nativePath)) {
+bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path,
+               std::int64_t start, int milliseconds) {
+    std::string error;
+    if (recorder != nullptr && !recorder->before_dating(role, path, error)) return false;
+    return set_file_times(path, start, milliseconds);
+}
+
+// Dates the recording and the companions that belong to it: those that moved
+// with it, or, when it stayed, those its options let follow it.
+bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options,
+               const ConvertResult& result, MoveRecorder* recorder) {
+    const bool recording_dated = date_file(recorder, FileRole::recording, entry.nativePath, start, 0);
+    std::vector<std::string> companions;
+    if (result.status == ConvertStatus::moved) {
+        for (const CompanionMove& move : result.companions)
+            if (move.moved) companions.push_back(move.to);
+    } else if (options.gopRename || options.wildRename) {
+        for (const CompanionEntry& companion : list_companions(entry.nativePath))
             if (companion_follows(companion, options))
-                set_file_times(entry.nativePath + companion.suffix, start,
-                               kCompanionTimeMilliseconds);
-        }
+                companions.push_back(entry.nativePath + companion.suffix);
     }
+    for (const std::string& path : companions)
+        date_file(recorder, FileRole::companion, path, start, kCompanionTimeMilliseconds);
     return recording_dated;
 }
 
@@ -68,8 +107,8 @@ bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptio
 std::optional<ConvertStatus> move_blocker(const FileEntry& entry) {
     if (entry.newName.empty() || entry.newPath.empty() || entry.sourcePath.empty()) {
         const ProgramInfo* info = selected_candidate(entry);
-        return info == nullptr || info->startTime == 0 ? ConvertStatus::noProgrammeData
-                                                       : ConvertStatus::emptyName;
+        if (info == nullptr || info->startTime == 0) return ConvertStatus::noProgrammeData;
+        return entry.nameless ? ConvertStatus::noNameItems : ConvertStatus::emptyName;
     }
     if (entry.tooLong) return ConvertStatus::tooLong;
     if (entry.nativeNewPath.empty() || entry.nativePath.empty())
@@ -78,6 +117,22 @@ std::optional<ConvertStatus> move_blocker(const FileEntry& entry) {
     // look alike in the entry's texts but are different files.
     if (entry.nativePath == entry.nativeNewPath) return ConvertStatus::alreadyNamed;
     return std::nullopt;
+}
+
+bool is_numbered_form(const std::string& path, const std::string& target) {
+    if (path == target) return true;
+    const SplitPath parts = split_path(target);
+    const std::string_view extension = extension_of(parts.name);
+    const std::string stem =
+        parts.directory + parts.name.substr(0, parts.name.size() - extension.size()) + "(";
+    if (!path.starts_with(stem) || !path.ends_with(std::string(")") + std::string(extension)))
+        return false;
+    const std::string_view digits = std::string_view(path).substr(
+        stem.size(), path.size() - stem.size() - extension.size() - 1);
+    if (digits.empty() || digits.size() > 2 || digits.front() == '0') return false;
+    for (const char c : digits)
+        if (c < '0' || c > '9') return false;
+    return true;
 }
 
 std::string numbered_name(const std::string& target, int n) {
@@ -90,32 +145,26 @@ std::string numbered_name(const std::string& target, int n) {
            std::string(extension);
 }
 
-ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options) {
-    ConvertResult result;
-    if (const auto blocker = move_blocker(entry)) {
-        result.status = *blocker;
-        result.fromPath = entry.nativePath;
-        result.toPath =
-            *blocker == ConvertStatus::alreadyNamed ? entry.nativePath : entry.nativeNewPath;
-    } else {
-        RenamePlan plan;
-        result = move_recording(entry, options, plan);
-        if (result.status == ConvertStatus::moved) {
-            result.companions = move_companions(std::move(plan.companions));
-            // The numbered form adds only ASCII, which CP932 and UTF-8 share.
-            entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
-            entry.currentName = split_path(entry.sourcePath).name;
-            entry.newPath = entry.sourcePath;
-            entry.newName = entry.currentName;
-            entry.nativePath = result.toPath;
-            entry.nativeNewPath = result.toPath;
-            entry.converted = true;
-        }
+ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
+                            MoveRecorder* recorder) {
+    RenamePlan plan;
+    ConvertResult result = move_recording(entry, options, plan, recorder);
+    result.fromPath = entry.nativePath;
+    if (result.status == ConvertStatus::moved) {
+        result.companions = move_companions(std::move(plan.companions), recorder);
+        // The numbered form adds only ASCII, which CP932 and UTF-8 share.
+        entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
+        entry.currentName = split_path(entry.sourcePath).name;
+        entry.newPath = entry.sourcePath;
+        entry.newName = entry.currentName;
+        entry.nativePath = result.toPath;
+        entry.nativeNewPath = result.toPath;
+        entry.converted = true;
     }
 
     const ProgramInfo* info = selected_candidate(entry);
     if (options.fileDate && info != nullptr && info->startTime != 0)
-        result.timesSet = set_times(entry, info->startTime, options);
+        result.timesSet = set_times(entry, info->startTime, options, result, recorder);
     return result;
 }
 
@@ -129,6 +178,9 @@ const char* convert_status_text(ConvertStatus status) {
             return "no programme data";
         case ConvertStatus::emptyName:
             return "the rename rule gave an empty name";
+        case ConvertStatus::noNameItems:
+            return "the chosen items give no text, the name would be made of separators only "
+                   "(choose items with kalvento-cli config or the window)";
         case ConvertStatus::tooLong:
             return "new name too long";
         case ConvertStatus::unmappableName:
@@ -137,6 +189,8 @@ const char* convert_status_text(ConvertStatus status) {
             return "the name and its numbered forms (1) to (99) are all taken";
         case ConvertStatus::moveFailed:
             return "move failed";
+        case ConvertStatus::notRecorded:
+            return "not renamed: the rename journal cannot be written";
     }
     return "";
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "naming/file_entry.h"
+#include "naming/move_recorder.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,10 @@ struct ConversionOptions {
     bool gopRename = false;   // the companion "<recording>.txt" follows the recording
     bool wildRename = false;  // every companion "<recording>.<anything>" follows it
     bool fileDate = false;    // set the last-write times to the broadcast start
+    // A recording that bears a numbered form "(n)" of its composed name
+    // already counts as named, so running again changes nothing (the command
+    // line); the window moves it on as it always has.
+    bool keepNumberedName = false;
 };
 
 enum class ConvertStatus {
@@ -32,10 +37,12 @@ enum class ConvertStatus {
     alreadyNamed,     // the recording already bore its composed name
     noProgrammeData,  // the selected candidate has no start time, so there is no name
     emptyName,        // a rule gave an empty name
+    noNameItems,      // the chosen items give no text: the name would be separators only
     tooLong,          // the new path or name is too long
     unmappableName,   // the name cannot be written as a file name here
     noFreeName,       // the name and all its numbered forms are taken
     moveFailed,       // the system refused the move (message says why)
+    notRecorded,      // the rename journal could not be written, so nothing was moved
 };
 
 struct CompanionMove {
@@ -57,6 +64,12 @@ struct ConvertResult {
     bool ended_with_composed_name() const {
         return status == ConvertStatus::moved || status == ConvertStatus::alreadyNamed;
     }
+    // Every companion that was to follow the recording did.
+    bool companions_moved() const {
+        for (const CompanionMove& move : companions)
+            if (!move.moved) return false;
+        return true;
+    }
 };
 
 // Why the entry's file is not to be moved, or nullopt when a move is due.
@@ -65,10 +78,15 @@ std::optional<ConvertStatus> move_blocker(const FileEntry& entry);
 // `target` with "(n)" before its extension; n = 0 gives the target itself.
 std::string numbered_name(const std::string& target, int n);
 
+// True when `path` is `target` or one of its numbered forms (1) to (99).
+bool is_numbered_form(const std::string& path, const std::string& target);
+
 // Converts the entry (see the header comment). On a move the entry's
 // sourcePath, currentName, nativePath and converted (= true) change; otherwise
-// the entry stays as it was.
-ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options);
+// the entry stays as it was. A recorder, when given, hears of every move and
+// every dating first and can refuse it.
+ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
+                            MoveRecorder* recorder = nullptr);
 
 // Short English description of a status, for the command line.
 const char* convert_status_text(ConvertStatus status);

@@ -29,27 +29,41 @@ RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
     plan.from = entry.nativePath;
     plan.to = entry.nativeNewPath;
     plan.blocker = move_blocker(entry);
+    if (!plan.blocker && options.keepNumberedName &&
+        is_numbered_form(entry.nativePath, entry.nativeNewPath)) {
+        plan.blocker = ConvertStatus::alreadyNamed;
+    }
     if (plan.blocker) return plan;
 
-    const auto number = first_free_number(entry.nativeNewPath, first_number,
-                                          [&](const std::string& path) { return !taken(path); });
+    std::vector<std::string> suffixes;
+    if (options.gopRename || options.wildRename) {
+        for (const CompanionEntry& companion : list_companions(plan.from))
+            if (companion_follows(companion, options)) suffixes.push_back(companion.suffix);
+    }
+    const auto number = first_free_number(
+        entry.nativeNewPath, first_number, [&](const std::string& target) {
+            if (taken(target)) return false;
+            for (const std::string& suffix : suffixes) {
+                // A companion name the recording itself leaves is free for it.
+                const std::string companion_target = target + suffix;
+                if (companion_target != plan.from && taken(companion_target)) return false;
+            }
+            return true;
+        });
     if (!number) {
         plan.blocker = ConvertStatus::noFreeName;
         return plan;
     }
     plan.nameNumber = *number;
     plan.to = numbered_name(entry.nativeNewPath, *number);
-    if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : list_companions(plan.from)) {
-            if (!companion_follows(companion, options)) continue;
-            CompanionMove move;
-            move.from = plan.from + companion.suffix;
-            move.to = plan.to + companion.suffix;
-            // The recording's own new name is never taken for a companion,
-            // even when it happens to look like one.
-            if (move.from == plan.to) continue;
-            plan.companions.push_back(std::move(move));
-        }
+    for (const std::string& suffix : suffixes) {
+        CompanionMove move;
+        move.from = plan.from + suffix;
+        move.to = plan.to + suffix;
+        // The recording's own new name is never taken for a companion, even
+        // when it happens to look like one.
+        if (move.from == plan.to) continue;
+        plan.companions.push_back(std::move(move));
     }
     return plan;
 }
@@ -64,6 +78,10 @@ RenamePlan DryRunPlanner::plan(const FileEntry& entry, const ConversionOptions& 
     if (!plan.blocker) {
         planned_.insert(plan.to);
         vacated_.insert(plan.from);
+        for (const CompanionMove& move : plan.companions) {
+            planned_.insert(move.to);
+            vacated_.insert(move.from);
+        }
     }
     return plan;
 }

@@ -36,9 +36,10 @@ struct RenamePlan {
     std::vector<CompanionMove> companions;  // from/to of each companion that follows
 };
 
-// Plans the entry's move: its blocker, or the first free numbered form of its
-// target from `first_number` on (noFreeName when none is), and the companions
-// that follow it.
+// Plans the entry's move: its blocker, or the first numbered form of its
+// target from `first_number` on for which the recording's new name and the
+// new names of all the companions that follow it are free (noFreeName when
+// there is none), and those companions.
 RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
                        const NameTaken& taken, int first_number = 0);
 

@@ -7,9 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 #include <system_error>
 
 namespace kalvento {
@@ -22,8 +23,6 @@ constexpr unsigned kRenameNoReplace = RENAME_NOREPLACE;
 constexpr unsigned kRenameNoReplace = 1u << 0;
 #endif
 
-constexpr int kMinYear = 1;
-constexpr int kMaxYear = 9999;
 constexpr long kNanosecondsPerMillisecond = 1'000'000;
 
 bool holds_nul(const std::string& path) {
@@ -58,14 +57,21 @@ bool no_replace_unsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
-bool same_file(const struct stat& a, const struct stat& b) {
+bool same_inode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+std::atomic<bool> g_force_link_moves{false};
+
 }  // namespace
+
+void force_link_moves(bool force) {
+    g_force_link_moves = force;
+}
 
 MoveResult move_no_replace(const std::string& from, const std::string& to) {
     if (holds_nul(from) || holds_nul(to)) return move_failure(EINVAL);
+    if (g_force_link_moves) return move_by_link(from, to);
     if (rename_no_replace(from.c_str(), to.c_str()) == 0) return {};
     const int error = errno;
     if (no_replace_unsupported(error)) return move_by_link(from, to);
@@ -78,16 +84,97 @@ MoveResult move_by_link(const std::string& from, const std::string& to) {
     if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) return move_failure(errno);
     if (::unlink(from.c_str()) == 0) return {};
     const int error = errno;
-    // The file now has both names. Remove the new one only while both still
-    // name the same file; if the old name has gone meanwhile, the new name is
-    // the file's only one and must stay.
     struct stat old_name {};
     struct stat new_name {};
-    if (::lstat(from.c_str(), &old_name) == 0 && ::lstat(to.c_str(), &new_name) == 0 &&
-        same_file(old_name, new_name)) {
-        ::unlink(to.c_str());
+    if (::lstat(to.c_str(), &new_name) != 0) return move_failure(error);
+    if (::lstat(from.c_str(), &old_name) == 0) {
+        // The file has both names: take the new one away again while both
+        // still name the same file.
+        if (same_inode(old_name, new_name)) ::unlink(to.c_str());
+        return move_failure(error);
     }
-    return move_failure(error);
+    // The old name went meanwhile. If the file still has another name, a
+    // racing process moved it there: that move stands and this link goes.
+    // Otherwise the new name is the file's only one and must stay.
+    if (new_name.st_nlink > 1) {
+        ::unlink(to.c_str());
+        return move_failure(error);
+    }
+    return {};
+}
+
+std::string absolute_normal_path(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+std::optional<std::string> unusable_directory(const std::string& path) {
+    if (holds_nul(path)) return std::string("invalid path");
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        return std::error_code(errno, std::generic_category()).message();
+    }
+    if (!S_ISDIR(info.st_mode)) return std::string("not a directory");
+    if (::access(path.c_str(), R_OK | X_OK) != 0)
+        return std::error_code(errno, std::generic_category()).message();
+    return std::nullopt;
+}
+
+std::optional<FileIdentity> file_identity(const std::string& path) {
+    if (holds_nul(path)) return std::nullopt;
+    struct statx info {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
+                STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    auto nanoseconds = [](const struct statx_timestamp& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    FileIdentity identity;
+    identity.device = (static_cast<std::uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    identity.inode = info.stx_ino;
+    identity.size = static_cast<std::int64_t>(info.stx_size);
+    identity.modifiedNs = nanoseconds(info.stx_mtime);
+    identity.accessedNs = nanoseconds(info.stx_atime);
+    if ((info.stx_mask & STATX_BTIME) != 0) identity.bornNs = nanoseconds(info.stx_btime);
+    identity.links = info.stx_nlink;
+    return identity;
+}
+
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns) {
+    if (holds_nul(path)) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    constexpr std::int64_t kNs = 1'000'000'000;
+    auto split = [](std::int64_t ns) {
+        struct timespec time {};
+        time.tv_sec = static_cast<time_t>(ns >= 0 ? ns / kNs : (ns - kNs + 1) / kNs);
+        time.tv_nsec = static_cast<long>(ns - static_cast<std::int64_t>(time.tv_sec) * kNs);
+        return time;
+    };
+    const struct timespec times[2] = {split(accessed_ns), split(modified_ns)};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool remove_second_name(const std::string& extra, const std::string& kept) {
+    if (holds_nul(extra) || holds_nul(kept)) return false;
+    struct stat extra_info {};
+    struct stat kept_info {};
+    if (::lstat(extra.c_str(), &extra_info) != 0 || ::lstat(kept.c_str(), &kept_info) != 0 ||
+        !same_inode(extra_info, kept_info)) {
+        return false;
+    }
+    return ::unlink(extra.c_str()) == 0;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    if (holds_nul(a) || holds_nul(b)) return false;
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           same_inode(first, second);
 }
 
 bool path_exists(const std::string& path) {
@@ -157,30 +244,6 @@ bool set_file_times(const std::string& path, std::int64_t unix_seconds, int mill
     // No symlink is followed here either: should the name be swapped for a link
     // after the check, only the link's own time changes.
     return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
-}
-
-std::optional<std::int64_t> local_time_to_unix(int year, int month, int day, int hour, int minute,
-                                               int second) {
-    if (year < kMinYear || year > kMaxYear || month < 1 || month > 12 || day < 1 || day > 31 ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
-        return std::nullopt;
-    }
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    fields.tm_wday = -1;  // mktime fills it in on success; -1 is also a valid result time
-    const std::time_t result = std::mktime(&fields);
-    if (result == static_cast<std::time_t>(-1) && fields.tm_wday == -1) return std::nullopt;
-    // mktime carries a day past the month's end into the next month; such a date does not exist.
-    if (fields.tm_year != year - 1900 || fields.tm_mon != month - 1 || fields.tm_mday != day) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(result);
 }
 
 bool write_all(int fd, std::string_view bytes) {

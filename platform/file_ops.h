@@ -44,10 +44,51 @@ MoveResult move_no_replace(const std::string& from, const std::string& to);
 
 // The fallback of move_no_replace: link(from, to), which refuses an existing
 // target, then unlink(from). When the old name cannot be removed the new link
-// is taken away again, so the file keeps exactly its old name. Directories
-// cannot be hard-linked and always fail. Public so it can be exercised on file
-// systems that do support renameat2.
+// is taken away again, so the file keeps exactly one name: its old one, or,
+// when another process moved it away meanwhile, the name that process gave it.
+// Directories cannot be hard-linked and always fail. Public so it can be
+// exercised on file systems that do support renameat2.
 MoveResult move_by_link(const std::string& from, const std::string& to);
+
+// Makes move_no_replace always take the link fallback, as on file systems
+// without RENAME_NOREPLACE (tests only).
+void force_link_moves(bool force);
+
+// The path made absolute (against the current directory) and lexically
+// normalised ("a/./b/../c" -> "a/c"); symbolic links are not resolved.
+std::string absolute_normal_path(const std::string& path);
+
+// Why an existing directory cannot be used to read files from: not a
+// directory, or no permission to list and enter it; nullopt when it can, and
+// when nothing bears the name.
+std::optional<std::string> unusable_directory(const std::string& path);
+
+// What identifies a file and what undoing a rename must restore: read
+// without following a symbolic link.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;  // last write, nanoseconds since 1970
+    std::int64_t accessedNs = 0;  // last access
+    // Creation, where the file system keeps it (0 where not): it tells a new
+    // file from an old one that happened to get the same inode number.
+    std::int64_t bornNs = 0;
+    std::uint64_t links = 0;
+};
+std::optional<FileIdentity> file_identity(const std::string& path);
+
+// Sets both times of a regular file back to recorded values (no symlink is
+// followed); false when that fails.
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns);
+
+// Removes `extra`, a second name of the file that `kept` names, only while
+// both still name the same file: what an interrupted link move leaves.
+bool remove_second_name(const std::string& extra, const std::string& kept);
+
+// True when both names are one file (same device and inode); false when
+// either cannot be examined.
+bool same_file(const std::string& a, const std::string& b);
 
 // True when anything bears the name: file, directory, or a symlink, even a
 // dangling one (so it is never chosen as a free name and overwritten). Also true
@@ -81,12 +122,6 @@ std::vector<CompanionEntry> list_companions(const std::string& recording_path);
 // followed and a directory, a device or a missing file fails. Linux offers no
 // way to set a file's creation (birth) time, so only the last-write time is set.
 bool set_file_times(const std::string& path, std::int64_t unix_seconds, int milliseconds);
-
-// Local calendar time (month 1-12) -> seconds since 1970, through mktime with the
-// daylight-saving flag left for the library to decide. nullopt for fields out of
-// range or a time the platform cannot represent.
-std::optional<std::int64_t> local_time_to_unix(int year, int month, int day, int hour, int minute,
-                                               int second);
 
 // Writes all of `bytes` to the descriptor, going on after interruptions; false
 // on any failure.

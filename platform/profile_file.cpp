@@ -159,58 +159,62 @@ ProfileFile ProfileFile::load(const std::string& path) {
 ProfileFile ProfileFile::from_bytes(std::string path, std::string_view bytes) {
     ProfileFile profile(std::move(path));
     std::size_t start = 0;
+    bool first = true;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
         const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
         if (end == std::string::npos) end = bytes.size();
         std::size_t text_end = end;
         if (text_end > start && bytes[text_end - 1] == '\r') --text_end;
-        profile.lines_.push_back(
-            parse_line(std::string(bytes.substr(start, text_end - start)), profile.lines_.empty()));
+        profile.append_line(parse_line(std::string(bytes.substr(start, text_end - start)), first));
+        first = false;
         start = next;
     }
-    profile.rebuild_section_index();
     return profile;
 }
 
-void ProfileFile::rebuild_section_index() {
-    sectionIndex_.clear();
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::section)
-            sectionIndex_.emplace(fold_name(lines_[i].name), i);
+void ProfileFile::append_line(Line line) {
+    if (line.kind == LineKind::section) {
+        blocks_.emplace_back();
+        sectionIndex_.emplace(fold_name(line.name), blocks_.size() - 1);
     }
+    Block& block = blocks_.back();
+    block.lines.push_back(std::move(line));
+    block.keysBuilt = false;
 }
 
-void ProfileFile::shift_sections(std::size_t at, std::ptrdiff_t by) {
-    for (auto& [name, header] : sectionIndex_) {
-        if (header >= at)
-            header = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(header) + by);
-    }
+ProfileFile::Block* ProfileFile::find_block(std::string_view section) {
+    return const_cast<Block*>(std::as_const(*this).find_block(section));
 }
 
-std::optional<ProfileFile::SectionRange> ProfileFile::find_section(std::string_view section) const {
+const ProfileFile::Block* ProfileFile::find_block(std::string_view section) const {
     const std::string_view wanted = trim(section);
-    if (wanted.empty()) return std::nullopt;
+    if (wanted.empty()) return nullptr;
     const auto found = sectionIndex_.find(fold_name(wanted));
-    if (found == sectionIndex_.end()) return std::nullopt;
-    const std::size_t header = found->second;
-    std::size_t end = header + 1;
-    while (end < lines_.size() && lines_[end].kind != LineKind::section) ++end;
-    return SectionRange{header, header + 1, end};
+    return found == sectionIndex_.end() ? nullptr : &blocks_[found->second];
+}
+
+std::size_t ProfileFile::find_key(const Block& block, std::string_view key) {
+    if (!block.keysBuilt) {
+        block.keys.clear();
+        for (std::size_t i = 0; i < block.lines.size(); ++i) {
+            if (block.lines[i].kind == LineKind::key)
+                block.keys.emplace(fold_name(block.lines[i].name), i);
+        }
+        block.keysBuilt = true;
+    }
+    const auto found = block.keys.find(fold_name(key));
+    return found == block.keys.end() ? std::string::npos : found->second;
 }
 
 const ProfileFile::Line* ProfileFile::find_key_line(std::string_view section,
                                                     std::string_view key) const {
     const std::string_view wanted = trim(key);
     if (wanted.empty()) return nullptr;
-    const auto range = find_section(section);
-    if (!range) return nullptr;
-    for (std::size_t i = range->begin; i < range->end; ++i) {
-        if (lines_[i].kind == LineKind::key && names_equal(lines_[i].name, wanted)) {
-            return &lines_[i];
-        }
-    }
-    return nullptr;
+    const Block* block = find_block(section);
+    if (block == nullptr) return nullptr;
+    const std::size_t at = find_key(*block, wanted);
+    return at == std::string::npos ? nullptr : &block->lines[at];
 }
 
 std::optional<std::string> ProfileFile::find_value(std::string_view section, std::string_view key,
@@ -249,17 +253,17 @@ bool ProfileFile::write_string(std::string_view section, std::string_view key,
         if (c == '\r' || c == '\n') c = ' ';
     }
 
-    const auto range = find_section(section);
-    if (!range) {
-        lines_.push_back(parse_line("[" + std::string(section) + "]", lines_.empty()));
-        sectionIndex_.emplace(fold_name(lines_.back().name), lines_.size() - 1);
-        lines_.push_back(parse_line(std::string(key) + "=" + clean, false));
+    Block* block = find_block(section);
+    if (block == nullptr) {
+        const bool empty_file = blocks_.size() == 1 && blocks_[0].lines.empty();
+        append_line(parse_line("[" + std::string(section) + "]", empty_file));
+        append_line(parse_line(std::string(key) + "=" + clean, false));
         modified_ = true;
         return true;
     }
-    for (std::size_t i = range->begin; i < range->end; ++i) {
-        Line& line = lines_[i];
-        if (line.kind != LineKind::key || !names_equal(line.name, key)) continue;
+    const std::size_t at = find_key(*block, key);
+    if (at != std::string::npos) {
+        Line& line = block->lines[at];
         std::string text;
         if (line.valuePos == std::string::npos) {
             text = std::string(trim(line.text)) + "=" + clean;
@@ -272,51 +276,49 @@ bool ProfileFile::write_string(std::string_view section, std::string_view key,
             while (keep < line.text.size() && is_profile_blank(line.text[keep])) ++keep;
             text = line.text.substr(0, keep) + clean;
         }
-        line = parse_line(std::move(text), i == 0);
-        if (line.kind != LineKind::key) rebuild_section_index();
+        line = parse_line(std::move(text), false);
         modified_ = true;
         return true;
     }
     // A new key goes after the last non-blank line of its section, so a blank
     // line that separates it from the next section stays where it is.
-    std::size_t insert_at = range->begin;
-    for (std::size_t i = range->begin; i < range->end; ++i) {
-        if (!is_blank_line(lines_[i].text)) insert_at = i + 1;
+    std::size_t insert_at = 1;
+    for (std::size_t i = 1; i < block->lines.size(); ++i) {
+        if (!is_blank_line(block->lines[i].text)) insert_at = i + 1;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert_at),
-                  parse_line(std::string(key) + "=" + clean, false));
-    if (insert_at + 1 < lines_.size()) shift_sections(insert_at, 1);
+    block->lines.insert(block->lines.begin() + static_cast<std::ptrdiff_t>(insert_at),
+                        parse_line(std::string(key) + "=" + clean, false));
+    block->keysBuilt = false;
     modified_ = true;
     return true;
 }
 
 bool ProfileFile::delete_key(std::string_view section, std::string_view key) {
     const std::string_view wanted = trim(key);
-    const auto range = find_section(section);
-    if (!range || wanted.empty()) return false;
-    std::size_t removed = 0;
-    std::size_t write = range->begin;
-    for (std::size_t i = range->begin; i < range->end; ++i) {
-        if (lines_[i].kind == LineKind::key && names_equal(lines_[i].name, wanted)) {
-            ++removed;
-            continue;
-        }
-        if (write != i) lines_[write] = std::move(lines_[i]);
-        ++write;
-    }
-    if (removed == 0) return false;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(write),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
-    shift_sections(range->end, -static_cast<std::ptrdiff_t>(removed));
+    Block* block = find_block(section);
+    if (block == nullptr || wanted.empty()) return false;
+    const std::size_t before = block->lines.size();
+    // The header (line 0) is a section line, never a key line.
+    std::erase_if(block->lines, [&](const Line& line) {
+        return line.kind == LineKind::key && names_equal(line.name, wanted);
+    });
+    if (block->lines.size() == before) return false;
+    block->keysBuilt = false;
     modified_ = true;
     return true;
 }
 
 std::string ProfileFile::serialized() const {
+    std::size_t size = 0;
+    for (const Block& block : blocks_)
+        for (const Line& line : block.lines) size += line.text.size() + kLineEnd.size();
     std::string bytes;
-    for (const Line& line : lines_) {
-        bytes += line.text;
-        bytes += kLineEnd;
+    bytes.reserve(size);
+    for (const Block& block : blocks_) {
+        for (const Line& line : block.lines) {
+            bytes += line.text;
+            bytes += kLineEnd;
+        }
     }
     return bytes;
 }

@@ -126,23 +126,29 @@ class ProfileFile {
         std::size_t valuePos = std::string::npos;  // key lines: just after '=' (npos: none)
     };
 
-    static Line parse_line(std::string text, bool first_line);
-    // [begin, end) of the lines of the first matching section, header excluded.
-    struct SectionRange {
-        std::size_t header;
-        std::size_t begin;
-        std::size_t end;
+    // A section header and the lines up to the next one; block 0 holds the
+    // lines before the first header and has none. Keeping sections apart makes
+    // adding a key or a section cost the same however large the file is.
+    struct Block {
+        std::vector<Line> lines;  // the header first (except in block 0)
+        // Case-folded key -> its first line, built when first needed and
+        // dropped whenever the block's lines change.
+        mutable std::unordered_map<std::string, std::size_t> keys;
+        mutable bool keysBuilt = false;
     };
-    std::optional<SectionRange> find_section(std::string_view section) const;
-    // Keeps the section index right after lines were inserted or removed at `at`.
-    void shift_sections(std::size_t at, std::ptrdiff_t by);
-    void rebuild_section_index();
+
+    static Line parse_line(std::string text, bool first_line);
+    void append_line(Line line);
+    // The block of the first header with this name, or nullptr.
+    Block* find_block(std::string_view section);
+    const Block* find_block(std::string_view section) const;
+    // Index in block.lines of the first line of `key`, or npos.
+    static std::size_t find_key(const Block& block, std::string_view key);
     const Line* find_key_line(std::string_view section, std::string_view key) const;
 
     std::string path_;
-    std::vector<Line> lines_;
-    // Case-folded section name -> line of its first header, so that the
-    // thousands of lookups of a large rule table do not rescan the file.
+    std::vector<Block> blocks_{1};
+    // Case-folded section name -> block of its first header.
     std::unordered_map<std::string, std::size_t> sectionIndex_;
     ProfileResult loadResult_;
     bool modified_ = false;

@@ -12,8 +12,8 @@ namespace kalvento {
 
 struct Progress {
     // (done, total), in units the work names; may be empty.
-    std::function<void(std::int64_t done, std::int64_t total)> report;
-    std::stop_token stop;  // default: never requested
+    std::function<void(std::int64_t done, std::int64_t total)> report{};
+    std::stop_token stop{};  // default: never requested
 
     void operator()(std::int64_t done, std::int64_t total) const {
         if (report) report(done, total);

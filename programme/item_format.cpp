@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <string_view>
 
 #include "platform/codepage.h"
+#include "platform/japan_time.h"
 #include "programme/genre_tables.h"
 
 namespace kalvento {
@@ -18,7 +18,7 @@ constexpr int kGenreOther = 0xF;  // "その他" as level 1, and as level 2 unde
 const char* const kWeekdayLetters[7] = {"日", "月", "火", "水", "木", "金", "土"};
 
 struct Calendar {
-    int year = 0;
+    long long year = 0;
     int month = 0;  // 1..12
     int day = 0;
     int hour = 0;
@@ -26,16 +26,15 @@ struct Calendar {
     const char* weekday = "";
 };
 
-bool break_local_time(std::int64_t seconds, Calendar& calendar) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm fields{};
-    if (localtime_r(&time, &fields) == nullptr) return false;
-    calendar.year = fields.tm_year + 1900;
-    calendar.month = fields.tm_mon + 1;
-    calendar.day = fields.tm_mday;
-    calendar.hour = fields.tm_hour;
-    calendar.minute = fields.tm_min;
-    calendar.weekday = kWeekdayLetters[(fields.tm_wday % 7 + 7) % 7];
+bool break_japan_time(std::int64_t seconds, Calendar& calendar) {
+    const auto fields = japan_calendar(seconds);
+    if (!fields) return false;
+    calendar.year = fields->year;
+    calendar.month = fields->month;
+    calendar.day = fields->day;
+    calendar.hour = fields->hour;
+    calendar.minute = fields->minute;
+    calendar.weekday = kWeekdayLetters[fields->weekday];
     return true;
 }
 
@@ -57,11 +56,11 @@ struct DateForms {
 DateForms format_dates(const Calendar& c) {
     DateForms forms;
     forms.md = format_item("%02d月%02d日(%s)", c.month, c.day, c.weekday);
-    forms.ymdj = format_item("%04d年%02d月%02d日(%s)", c.year, c.month, c.day, c.weekday);
-    forms.ymdSlash = format_item("%04d／%02d／%02d", c.year, c.month, c.day);
-    forms.iso = format_item("%04d-%02d-%02d", c.year, c.month, c.day);
-    forms.dots = format_item("%02d.%02d.%02d", c.month, c.day, c.year % 100);
-    forms.compact = format_item("%04d%02d%02d(%s)", c.year, c.month, c.day, c.weekday);
+    forms.ymdj = format_item("%04lld年%02d月%02d日(%s)", c.year, c.month, c.day, c.weekday);
+    forms.ymdSlash = format_item("%04lld／%02d／%02d", c.year, c.month, c.day);
+    forms.iso = format_item("%04lld-%02d-%02d", c.year, c.month, c.day);
+    forms.dots = format_item("%02d.%02d.%02lld", c.month, c.day, c.year % 100);
+    forms.compact = format_item("%04lld%02d%02d(%s)", c.year, c.month, c.day, c.weekday);
     return forms;
 }
 
@@ -69,7 +68,7 @@ DateForms format_dates(const Calendar& c) {
 
 void set_date_items(ProgramInfo& info) {
     Calendar now;
-    if (!break_local_time(info.startTime, now)) return;
+    if (!break_japan_time(info.startTime, now)) return;
 
     const DateForms day = format_dates(now);
     info.dateMD = day.md;
@@ -79,13 +78,13 @@ void set_date_items(ProgramInfo& info) {
     info.dateISO = day.iso;
     info.dateDots = day.dots;
     info.stamp =
-        format_item("%04d%02d%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute);
+        format_item("%04lld%02d%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute);
     info.timeColon = format_item("%02d：%02d", now.hour, now.minute);
     info.dateCompact = day.compact;
 
     Calendar previous;
     if (now.hour >= kBroadcastDayStartHour ||
-        !break_local_time(info.startTime - kSecondsPerDay, previous)) {
+        !break_japan_time(info.startTime - kSecondsPerDay, previous)) {
         info.dateMD28 = info.dateMD;
         info.timeHM28 = info.timeHM;
         info.dateYMDJ28 = info.dateYMDJ;
@@ -106,7 +105,7 @@ void set_date_items(ProgramInfo& info) {
     info.dateYMDSlash28 = eve.ymdSlash;
     info.dateISO28 = eve.iso;
     info.dateDots28 = eve.dots;
-    info.stamp28 = format_item("%04d%02d%02d%02d%02d", previous.year, previous.month, previous.day,
+    info.stamp28 = format_item("%04lld%02d%02d%02d%02d", previous.year, previous.month, previous.day,
                                late_hour, now.minute);
     info.timeColon28 = format_item("%02d：%02d", late_hour, now.minute);
     info.dateCompact28 = eve.compact;

@@ -13,7 +13,7 @@ namespace kalvento {
 // 28-hour items (hours 24 to 28).
 inline constexpr int kBroadcastDayStartHour = 5;
 
-// Fills the eighteen date and time items of `info` from its startTime (local
+// Fills the eighteen date and time items of `info` from its startTime (Japan
 // time). They stay empty when the time cannot be broken into calendar fields.
 void set_date_items(ProgramInfo& info);
 

@@ -1,10 +1,10 @@
 #include "rules/macro_dates.h"
 
 #include "platform/codepage.h"
+#include "platform/japan_time.h"
 
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <limits>
 
 namespace kalvento {
@@ -12,18 +12,17 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86'400;
 
-CalendarFields local_fields(std::int64_t time) {
+CalendarFields japan_fields(std::int64_t time) {
     CalendarFields fields;
-    const auto value = static_cast<std::time_t>(time);
-    std::tm tm{};
-    if (localtime_r(&value, &tm) == nullptr) return fields;
-    fields.year = std::int64_t{tm.tm_year} + 1900;
-    fields.month = tm.tm_mon + 1;
-    fields.day = tm.tm_mday;
-    fields.hour = tm.tm_hour;
-    fields.minute = tm.tm_min;
-    fields.second = tm.tm_sec;
-    fields.weekday = tm.tm_wday;
+    const auto calendar = japan_calendar(time);
+    if (!calendar) return fields;
+    fields.year = calendar->year;
+    fields.month = calendar->month;
+    fields.day = calendar->day;
+    fields.hour = calendar->hour;
+    fields.minute = calendar->minute;
+    fields.second = calendar->second;
+    fields.weekday = calendar->weekday;
     return fields;
 }
 
@@ -54,15 +53,15 @@ long long two_digit_year(std::int64_t year) {
 
 MacroDates compute_macro_dates(std::int64_t start_time, std::int64_t end_time) {
     MacroDates dates;
-    dates.start = local_fields(start_time);
-    dates.end = local_fields(end_time);
+    dates.start = japan_fields(start_time);
+    dates.end = japan_fields(end_time);
     dates.day28 = dates.start;
     dates.start28 = dates.start.hour;
     dates.end28 = dates.end.hour;
     if (dates.start.hour < kMacroDayStartHour) {
         const bool has_day_before =
             start_time >= std::numeric_limits<std::int64_t>::min() + kSecondsPerDay;
-        dates.day28 = has_day_before ? local_fields(start_time - kSecondsPerDay) : CalendarFields{};
+        dates.day28 = has_day_before ? japan_fields(start_time - kSecondsPerDay) : CalendarFields{};
         dates.start28 += 24;
         dates.end28 += 24;
     }

@@ -8,7 +8,7 @@
 
 namespace kalvento {
 
-// One instant broken down in local time. A time the calendar cannot hold
+// One instant broken down in Japan time. A time the calendar cannot hold
 // leaves every field 0.
 struct CalendarFields {
     std::int64_t year = 0;  // full year, e.g. 2010 (wider than int: the C library counts from 1900)

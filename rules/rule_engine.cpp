@@ -8,31 +8,43 @@
 namespace kalvento {
 namespace {
 
-bool has_match(std::string_view text, std::string_view pattern) {
-    return !regex_extract(text, pattern).empty();
+// A pattern that cannot be used matches (its error text is not empty), as it
+// always has; the note says so.
+bool has_match(std::string_view text, std::string_view pattern, const RenameRule& rule,
+               RuleNotes* notes) {
+    const CheckedExtract found = regex_extract_checked(text, pattern);
+    if (found.failed && notes != nullptr) {
+        std::string name = "\"" + rule.FindText + "\"";
+        if (!rule.FindTextCh.empty()) name += " / \"" + rule.FindTextCh + "\"";
+        notes->warnings.push_back("rule " + name + ": the pattern \"" + std::string(pattern) +
+                                  "\" could not be used and counts as a match (" + found.text +
+                                  ")");
+    }
+    return !found.text.empty();
 }
 
-bool station_matches(const ProgramInfo& candidate, const RenameRule& rule) {
-    return has_match(candidate.channelName, rule.FindTextCh) ||
-           has_match(candidate.serviceName, rule.FindTextCh);
+bool station_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleNotes* notes) {
+    return has_match(candidate.channelName, rule.FindTextCh, rule, notes) ||
+           has_match(candidate.serviceName, rule.FindTextCh, rule, notes);
 }
 
 }  // namespace
 
-bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule) {
+bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleNotes* notes) {
     switch (rule.FindType) {
         case kFindProgramme:
-            return has_match(candidate.title, rule.FindText);
+            return has_match(candidate.title, rule.FindText, rule, notes);
         case kFindStation:
-            return station_matches(candidate, rule);
+            return station_matches(candidate, rule, notes);
         default:
-            return has_match(candidate.title, rule.FindText) && station_matches(candidate, rule);
+            return has_match(candidate.title, rule.FindText, rule, notes) &&
+                   station_matches(candidate, rule, notes);
     }
 }
 
 bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
-                std::string& output, const ScheduleLookup& lookup) {
-    if (!rule_matches(candidate, rule)) return false;
+                std::string& output, const ScheduleLookup& lookup, RuleNotes* notes) {
+    if (!rule_matches(candidate, rule, notes)) return false;
 
     candidate.resultTitle.clear();
     candidate.resultNumbers.clear();
@@ -48,10 +60,11 @@ bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const Ren
 }
 
 bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view current_name,
-                      ProgramInfo& candidate, std::string& result, const ScheduleLookup& lookup) {
+                      ProgramInfo& candidate, std::string& result, const ScheduleLookup& lookup,
+                      RuleNotes* notes) {
     for (const RenameRule& rule : rules) {
         std::string expansion;
-        if (!apply_rule(current_name, candidate, rule, expansion, lookup)) continue;
+        if (!apply_rule(current_name, candidate, rule, expansion, lookup, notes)) continue;
         cut_cp932(expansion, kRuleResultLimit);
         result = std::move(expansion);
         return true;

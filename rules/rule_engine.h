@@ -16,10 +16,18 @@ namespace kalvento {
 // A rule's name is cut to this many bytes (at a character boundary).
 inline constexpr std::size_t kRuleResultLimit = 500;
 
+// What matching noticed besides its verdict: patterns that could not be used
+// (invalid, or the matcher gave up) count as a match, and each one is noted
+// here, naming the rule, so a user can mend it (code page 932 texts).
+struct RuleNotes {
+    std::vector<std::string> warnings;
+};
+
 // The pattern test alone: FindText against the title and/or FindTextCh against
 // the channel name (else the service name), as FindType says. A pattern whose
 // first match is empty does not match; a broken pattern matches everything.
-bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule);
+bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule,
+                  RuleNotes* notes = nullptr);
 
 // Applies a matching rule: empties the four result fields, runs the schedule
 // lookup when the rule has a search word and a lookup is given, prepares the
@@ -27,12 +35,13 @@ bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule);
 // `output`. Returns false, with nothing changed, when the rule does not match;
 // true otherwise, whatever the expansion produced.
 bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
-                std::string& output, const ScheduleLookup& lookup = {});
+                std::string& output, const ScheduleLookup& lookup = {},
+                RuleNotes* notes = nullptr);
 
 // Tries the rules in order; the first that matches gives `result` (replaced,
 // cut to kRuleResultLimit bytes) and true. False when none matches.
 bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view current_name,
                       ProgramInfo& candidate, std::string& result,
-                      const ScheduleLookup& lookup = {});
+                      const ScheduleLookup& lookup = {}, RuleNotes* notes = nullptr);
 
 }  // namespace kalvento

@@ -1,10 +1,10 @@
 #include "rules/rule_row_text.h"
 
 #include "platform/codepage.h"
+#include "platform/japan_time.h"
 
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <string_view>
 
 namespace kalvento {
@@ -31,15 +31,12 @@ std::string numbering_summary(const RenameRule& rule) {
     if (rule.Numbering.empty()) return {};
     const NumberingEntry& entry = rule.Numbering.front();
     std::string text;
-    const auto start = static_cast<std::time_t>(entry.StartTime);
-    std::tm local{};
     char date[64];
     // A start time too far away for the calendar shows no date rather than a wrong one.
-    if (localtime_r(&start, &local) != nullptr && local.tm_wday >= 0 && local.tm_wday < 7) {
-        std::snprintf(date, sizeof date, "%02lld/%02d/%02d(",
-                      static_cast<long long>(local.tm_year) + 1900, local.tm_mon + 1,
-                      local.tm_mday);
-        text = date + cp932(kWeekdayNames[static_cast<std::size_t>(local.tm_wday)]) + ")";
+    if (const auto day = japan_calendar(entry.StartTime)) {
+        std::snprintf(date, sizeof date, "%02lld/%02d/%02d(", static_cast<long long>(day->year),
+                      day->month, day->day);
+        text = date + cp932(kWeekdayNames[static_cast<std::size_t>(day->weekday)]) + ")";
     } else {
         text = "-/-/-(-)";
     }

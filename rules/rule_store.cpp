@@ -167,6 +167,12 @@ std::size_t insert_rule_sorted(RuleList& list, const RenameRule& rule) {
     return index;
 }
 
+void sort_rules(RuleList& list) {
+    std::stable_sort(list.begin(), list.end(), [](const RenameRule& a, const RenameRule& b) {
+        return compare_rule_order(a, b) < 0;
+    });
+}
+
 std::int32_t lowest_free_section_index(const RuleList& list) {
     std::vector<std::int32_t> used;
     used.reserve(list.size());
@@ -211,9 +217,10 @@ RuleList load_rules(const ProfileFile& profile) {
             if (last < 0) break;
             continue;
         }
-        insert_rule_sorted(
-            rules, read_rule(profile, section, n, std::move(find_text), std::move(find_text_ch)));
+        rules.push_back(read_rule(profile, section, n, std::move(find_text), std::move(find_text_ch)));
     }
+    // Inserting each rule after the equal ones before it is a stable sort.
+    sort_rules(rules);
     return rules;
 }
 

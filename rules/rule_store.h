@@ -44,6 +44,10 @@ int compare_rule_order(const RenameRule& a, const RenameRule& b);
 // (after all equal ones) and returns its index.
 std::size_t insert_rule_sorted(RuleList& list, const RenameRule& rule);
 
+// Puts the list in rule order, equal rules keeping their order: the same as
+// inserting them one by one with insert_rule_sorted.
+void sort_rules(RuleList& list);
+
 // The smallest N >= 0 that no rule of the list uses as SectionIndex.
 std::int32_t lowest_free_section_index(const RuleList& list);
 

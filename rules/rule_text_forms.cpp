@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <set>
 
 namespace kalvento {
 namespace {
@@ -177,12 +178,28 @@ std::optional<RenameRule> parse_import_line(std::string_view line) {
 
 ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
     ImportResult result;
+    // As add_new_rule does for each rule, in one pass: the lowest free
+    // sections in turn, then the rule order (a stable sort keeps each new rule
+    // behind the equal ones before it).
+    std::set<std::int32_t> used;
+    for (const RenameRule& rule : list) used.insert(rule.SectionIndex);
+    std::int32_t next_free = 0;
+    std::int32_t last_section = -1;
     for (std::string_view line : split_lines_in_pieces(file_bytes, kImportLineMax)) {
         std::optional<RenameRule> rule = parse_import_line(line);
         if (!rule) continue;
-        result.lastIndex = add_new_rule(list, std::move(*rule));
+        while (used.count(next_free) != 0) ++next_free;
+        rule->SectionIndex = next_free;
+        rule->Modified = 1;
+        used.insert(next_free);
+        last_section = next_free;
+        list.push_back(std::move(*rule));
         ++result.added;
     }
+    if (result.added == 0) return result;
+    sort_rules(list);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].SectionIndex == last_section) result.lastIndex = i;
     return result;
 }
 

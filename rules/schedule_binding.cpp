@@ -65,7 +65,10 @@ void derive_schedule_results(ScheduleSession& session, ProgramInfo& candidate,
 }
 
 ScheduleLookup make_schedule_lookup(ScheduleService service) {
-    auto session = std::make_shared<ScheduleSession>(std::move(service));
+    return make_schedule_lookup(std::make_shared<ScheduleSession>(std::move(service)));
+}
+
+ScheduleLookup make_schedule_lookup(std::shared_ptr<ScheduleSession> session) {
     return
         [session](ProgramInfo& candidate, const RenameRule& rule, std::string_view current_name) {
             schedule_lookup(*session, candidate, rule, current_name);

@@ -8,6 +8,7 @@
 #include "rules/schedule_hook.h"
 #include "schedule/schedule_query.h"
 
+#include <memory>
 #include <string_view>
 
 namespace kalvento {
@@ -27,5 +28,6 @@ void derive_schedule_results(ScheduleSession& session, ProgramInfo& candidate,
 // The hook for the rule engine: the lookup, then the derivation, over one
 // session that all calls share.
 ScheduleLookup make_schedule_lookup(ScheduleService service);
+ScheduleLookup make_schedule_lookup(std::shared_ptr<ScheduleSession> session);
 
 }  // namespace kalvento

@@ -1,9 +1,8 @@
 #include "schedule/result_page.h"
 
 #include "platform/codepage.h"
+#include "platform/japan_time.h"
 #include "text/regex_helpers.h"
-
-#include <ctime>
 
 namespace kalvento {
 namespace {
@@ -93,17 +92,7 @@ std::optional<std::int64_t> row_start_time(const ResultRow& row) {
     const auto minute = leading_number(range, colon + 1);
     if (!year || !month || !day || !hour || !minute) return std::nullopt;
 
-    std::tm broken{};
-    broken.tm_year = *year - 1900;
-    broken.tm_mon = *month - 1;
-    broken.tm_mday = *day;
-    broken.tm_hour = *hour;
-    broken.tm_min = *minute;
-    broken.tm_sec = 0;
-    broken.tm_isdst = 0;
-    const std::time_t seconds = std::mktime(&broken);
-    if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
-    return static_cast<std::int64_t>(seconds);
+    return japan_time_to_unix(*year, *month, *day, *hour, *minute, 0);
 }
 
 std::optional<std::size_t> choose_row(const std::vector<ResultRow>& rows, bool subtitle_searched,

@@ -31,7 +31,7 @@ struct ResultRow {
 std::vector<ResultRow> scrape_result_page(std::string_view page);
 
 // The row's start in seconds since 1970, its date and the start of its time
-// range read as local time (hours past 23 count into the next day); nullopt
+// range read as Japan time (hours past 23 count into the next day); nullopt
 // when the row carries no usable date or time.
 std::optional<std::int64_t> row_start_time(const ResultRow& row);
 

@@ -19,14 +19,24 @@ std::string base_address(const ScheduleSession& session) {
     return base;
 }
 
-// The page at `address`; nullopt (and why, in the log) when it could not be had.
+// The page at `address`; nullopt (and why, in the log) when it could not be
+// had, or at once when the service was found down earlier in this run.
 std::optional<std::string> fetch(ScheduleSession& session, const std::string& address) {
+    ++session.unreachableLookups;
+    if (session.serviceDown) {
+        log(session, "not asked: the service could not be reached earlier in this run");
+        return std::nullopt;
+    }
     log(session, address);
     const WaitPlan plan{session.service.waitRounds, session.service.roundLength,
                         session.service.pump};
     auto page = fetch_page(session.client, address, plan);
-    if (!page)
+    if (!page) {
         for (const std::string& diagnostic : session.client.diagnostics()) log(session, diagnostic);
+        session.serviceDown = true;
+        return page;
+    }
+    --session.unreachableLookups;
     return page;
 }
 

@@ -38,6 +38,11 @@ struct ScheduleSession {
         : service(std::move(config)), client(service.extraCaFile) {}
     ScheduleService service;
     HttpClient client;
+    // Set by the first fetch that could not be made (no connection, no
+    // answer in time): later lookups of the run fail at once instead of
+    // waiting for a service that is down.
+    bool serviceDown = false;
+    int unreachableLookups = 0;  // lookups that could not reach the service
 };
 
 // One search, its texts expanded and cleaned (code page 932).

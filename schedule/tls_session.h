@@ -5,6 +5,7 @@
 // non-blocking socket and poll step as plain HTTP, and no write can raise
 // SIGPIPE. Certificates are checked against the system's trust store (plus an
 // optional extra file of trusted certificates) and against the host name.
+// OpenSSL itself is loaded when the first context is made (openssl_api.h).
 #pragma once
 
 #include <cstddef>
@@ -17,20 +18,25 @@ struct ssl_st;
 
 namespace kalvento {
 
+struct OpenSslApi;
+
 // Settings shared by the TLS connections of one client.
 class TlsContext {
   public:
-    // Nullptr when OpenSSL cannot set up a client context or cannot read
-    // `extra_ca_file` (a PEM file; empty = system store only); `error` says why.
+    // Nullptr when libssl cannot be loaded, OpenSSL cannot set up a client
+    // context or cannot read `extra_ca_file` (a PEM file; empty = system store
+    // only); `error` says why.
     static std::unique_ptr<TlsContext> create(const std::string& extra_ca_file, std::string& error);
     ~TlsContext();
     TlsContext(const TlsContext&) = delete;
     TlsContext& operator=(const TlsContext&) = delete;
 
     ssl_ctx_st* native() const { return context_; }
+    const OpenSslApi& api() const { return api_; }
 
   private:
-    explicit TlsContext(ssl_ctx_st* context) : context_(context) {}
+    TlsContext(const OpenSslApi& api, ssl_ctx_st* context) : api_(api), context_(context) {}
+    const OpenSslApi& api_;
     ssl_ctx_st* context_;
 };
 
@@ -68,9 +74,10 @@ class TlsSession {
     const std::string& failure_text() const { return failure_; }
 
   private:
-    explicit TlsSession(ssl_st* ssl) : ssl_(ssl) {}
+    TlsSession(const OpenSslApi& api, ssl_st* ssl) : api_(api), ssl_(ssl) {}
     Status classify(int result);
 
+    const OpenSslApi& api_;
     ssl_st* ssl_;
     std::string failure_;
 };

@@ -90,9 +90,9 @@ bool regex_delete(std::string& text, std::string_view pattern) {
     }
 }
 
-std::string regex_extract(std::string_view text, std::string_view pattern) {
+CheckedExtract regex_extract_checked(std::string_view text, std::string_view pattern) {
     const auto compiled = compile_pattern(pattern);
-    if (!compiled->valid) return compiled->error;
+    if (!compiled->valid) return {compiled->error, true};
     const DecodedText& decoded = decode_limited(text);
     try {
         boost::wsmatch match;
@@ -103,10 +103,14 @@ std::string regex_extract(std::string_view text, std::string_view pattern) {
         const auto to = from + static_cast<std::size_t>(match.length(group));
         std::string result(original_bytes(text, decoded, from, to));
         limit_result(result);
-        return result;
+        return {std::move(result), false};
     } catch (const std::exception& error) {
-        return error_text(error);
+        return {error_text(error), true};
     }
+}
+
+std::string regex_extract(std::string_view text, std::string_view pattern) {
+    return regex_extract_checked(text, pattern).text;
 }
 
 bool regex_replace(std::string& text, std::string_view pattern, std::string_view replacement) {

@@ -25,6 +25,15 @@ bool regex_delete(std::string& text, std::string_view pattern);
 // library's error description when the pattern is invalid or the match fails.
 std::string regex_extract(std::string_view text, std::string_view pattern);
 
+// regex_extract, telling a failure apart from a match: `failed` is set when the
+// pattern is invalid or the matcher gave up, and `text` then holds the
+// library's description (the same text regex_extract gives back).
+struct CheckedExtract {
+    std::string text;
+    bool failed = false;
+};
+CheckedExtract regex_extract_checked(std::string_view text, std::string_view pattern);
+
 // Replaces every match, left to right, by the Perl-style format text ("$&",
 // "$1", "$$"). True when it ran (also without a match); false on a library
 // error (text unchanged).

@@ -1,11 +1,11 @@
 #include "ts/event_descriptors.h"
 
 #include "platform/codepage.h"
+#include "platform/japan_time.h"
 #include "ts/arib_text.h"
 #include "ts/byte_reader.h"
 
 #include <algorithm>
-#include <ctime>
 #include <span>
 #include <vector>
 
@@ -32,6 +32,7 @@ constexpr std::size_t kLanguageCodeSize = 3;
 constexpr std::size_t kExtendedEventHeader = 5;  // descriptor number, language, items length
 constexpr int kGenreUserDefined = 0xE;           // passed over when a proper genre follows
 
+constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kSecondsPerHour = 3600;
 constexpr std::int64_t kSecondsPerMinute = 60;
 
@@ -229,27 +230,11 @@ EventDescription describe_present_event(const ProgramEntry& program) {
 }
 
 std::int64_t broadcast_time(std::uint16_t mjd, std::uint8_t hour_bcd, std::uint8_t minute_bcd) {
-    // MJD to the calendar through the Julian day number (Fliegel and Van Flandern).
-    long l = static_cast<long>(mjd) + 2400001L + 68569L;
-    const long n = 4 * l / 146097;
-    l -= (146097 * n + 3) / 4;
-    const long i = 4000 * (l + 1) / 1461001;
-    l = l - 1461 * i / 4 + 31;
-    const long j = 80 * l / 2447;
-    const long day = l - 2447 * j / 80;
-    l = j / 11;
-    const long month = j + 2 - 12 * l;
-    const long year = 100 * (n - 49) + i + l;
-
-    std::tm fields{};
-    fields.tm_year = static_cast<int>(year - 1900);
-    fields.tm_mon = static_cast<int>(month - 1);
-    fields.tm_mday = static_cast<int>(day);
-    fields.tm_hour = bcd(hour_bcd);
-    fields.tm_min = bcd(minute_bcd);
-    fields.tm_sec = 0;
-    fields.tm_isdst = -1;
-    return static_cast<std::int64_t>(std::mktime(&fields));
+    // MJD 40587 is 1970-01-01; the clock time is Japan time.
+    constexpr std::int64_t kUnixEpochMjd = 40587;
+    return (static_cast<std::int64_t>(mjd) - kUnixEpochMjd) * kSecondsPerDay +
+           bcd(hour_bcd) * kSecondsPerHour + bcd(minute_bcd) * kSecondsPerMinute -
+           kJapanUtcOffsetSeconds;
 }
 
 }  // namespace kalvento

@@ -37,7 +37,7 @@ struct EventDescription {
 EventDescription describe_present_event(const ProgramEntry& program);
 
 // Seconds since 1970 of a broadcast date and time (16-bit MJD, hour and minute
-// in BCD), read as local time; the seconds are 0.
+// in BCD) in Japan time; the seconds are 0.
 std::int64_t broadcast_time(std::uint16_t mjd, std::uint8_t hour_bcd, std::uint8_t minute_bcd);
 
 }  // namespace kalvento

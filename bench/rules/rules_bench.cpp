@@ -16,6 +16,7 @@
 //
 // Before the benchmarks the names composed with the cache are compared with
 // those composed while compiling every pattern afresh.
+#include "platform/japan_time.h"
 #include "platform/codepage.h"
 #include "platform/file_ops.h"
 #include "rules/rule_engine.h"
@@ -37,7 +38,7 @@ constexpr int kRuleCount = 100;
 constexpr int kCandidateCount = 1000;
 
 std::int64_t local_time(int year, int month, int day, int hour, int minute) {
-    return local_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
+    return japan_date_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 std::string series_name(int series) {

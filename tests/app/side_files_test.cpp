@@ -1,7 +1,11 @@
 #include "app/side_files.h"
+#include "platform/process_places.h"
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -10,17 +14,20 @@
 namespace kalvento {
 namespace {
 
-// Sets or clears KALVENTO_DIR for one test and puts the old value back.
-struct ScopedSideFileDir {
-    explicit ScopedSideFileDir(const char* value) : old(std::getenv("KALVENTO_DIR")) {
-        if (old) saved = old;
-        value ? ::setenv("KALVENTO_DIR", value, 1) : ::unsetenv("KALVENTO_DIR");
+namespace fs = std::filesystem;
+
+// Sets or clears one environment variable for one test and puts the old value back.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
-    ~ScopedSideFileDir() {
-        old ? ::setenv("KALVENTO_DIR", saved.c_str(), 1) : ::unsetenv("KALVENTO_DIR");
-    }
-    const char* old;
-    std::string saved;
+    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 TEST(SideFiles, NamesInOneDirectory) {
@@ -30,25 +37,123 @@ TEST(SideFiles, NamesInOneDirectory) {
     EXPECT_EQ(files.macroMenuFile, "/opt/kalvento/kalvento.mnu");
     EXPECT_EQ(files.channelFile, "/opt/kalvento/ChSet3.txt");
     EXPECT_EQ(files.ruleExchangeFile, "/opt/kalvento/KalventoOmbrix.txt");
+    EXPECT_EQ(files.journalDirectory, "/opt/kalvento");
+    EXPECT_EQ(files.place, SideFilePlace::named);
     EXPECT_EQ(side_files_in("/").settingsFile, "/kalvento.ini");
 }
 
-TEST(SideFiles, EnvironmentOverridesTheExecutableDirectory) {
+// A program folder, a home and XDG folders of their own, all empty at first.
+struct Places {
     test::TempDir dir;
-    const std::string exe_dir = std::filesystem::canonical("/proc/self/exe").parent_path().string();
+    SideFileInputs inputs;
+    Places() {
+        fs::create_directories(dir.file("program"));
+        fs::create_directories(dir.file("home"));
+        inputs.executableDirectory = dir.file("program");
+        inputs.home = dir.file("home");
+    }
+};
+
+TEST(SideFiles, TheFirstRuleThatAppliesChoosesTheDirectory) {
+    Places places;
+    SideFileInputs& inputs = places.inputs;
+
+    // 3. Nothing named, nothing beside the program: the user's folders under HOME.
+    SideFiles files = choose_side_files(inputs);
+    EXPECT_EQ(files.place, SideFilePlace::userFolders);
+    EXPECT_EQ(files.settingsFile, places.dir.file("home/.config/kalvento/kalvento.ini"));
+    EXPECT_EQ(files.channelFile, places.dir.file("home/.config/kalvento/ChSet3.txt"));
+    EXPECT_EQ(files.journalDirectory, places.dir.file("home/.local/state/kalvento"));
+
+    // ... or under the XDG directories when they are absolute; relative ones
+    // are ignored, each on its own.
+    inputs.configHome = places.dir.file("xdg-config") + "/";
+    inputs.stateHome = "relative/state";
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.directory, places.dir.file("xdg-config/kalvento"));
+    EXPECT_EQ(files.journalDirectory, places.dir.file("home/.local/state/kalvento"));
+    inputs.configHome = "relative/config";
+    inputs.stateHome = places.dir.file("xdg-state");
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.directory, places.dir.file("home/.config/kalvento"));
+    EXPECT_EQ(files.journalDirectory, places.dir.file("xdg-state/kalvento"));
+    EXPECT_FALSE(fs::exists(places.dir.file("xdg-state/kalvento")));  // chosen, not created
+
+    // 2. A kalvento.ini beside the program: portable use, journal included.
+    // Anything else of that name is not a settings file.
+    fs::create_directory(places.dir.file("program/kalvento.ini"));
+    EXPECT_EQ(choose_side_files(inputs).place, SideFilePlace::userFolders);
+    fs::remove(places.dir.file("program/kalvento.ini"));
+    test::write_text(places.dir.file("program/kalvento.ini"), "[KalventoDlg]\r\n");
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.place, SideFilePlace::besideProgram);
+    EXPECT_EQ(files.settingsFile, places.dir.file("program/kalvento.ini"));
+    EXPECT_EQ(files.journalDirectory, places.dir.file("program"));
+
+    // 1. KALVENTO_DIR wins over both; a relative one is taken from here.
+    inputs.namedDirectory = places.dir.file("named") + "//";
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.place, SideFilePlace::named);
+    EXPECT_EQ(files.macroMenuFile, places.dir.file("named/kalvento.mnu"));
+    EXPECT_EQ(files.journalDirectory, places.dir.file("named"));
+    inputs.namedDirectory = "conf";
+    EXPECT_EQ(choose_side_files(inputs).directory, (fs::current_path() / "conf").string());
+}
+
+TEST(SideFiles, ReadsTheRulesFromTheEnvironment) {
+    test::TempDir dir;
+    const std::string home = dir.file("home");
+    ScopedVariable scoped_home("HOME", home.c_str());
+    ScopedVariable no_config("XDG_CONFIG_HOME", nullptr);
+    ScopedVariable state("XDG_STATE_HOME", dir.file("state").c_str());
+    {
+        ScopedVariable unnamed("KALVENTO_DIR", "");
+        const SideFiles files = locate_side_files(nullptr);
+        EXPECT_EQ(files.place, SideFilePlace::userFolders);
+        EXPECT_EQ(files.settingsFile, home + "/.config/kalvento/kalvento.ini");
+        EXPECT_EQ(files.journalDirectory, dir.file("state/kalvento"));
+        EXPECT_FALSE(fs::exists(home));
+    }
+    {
+        ScopedVariable config("XDG_CONFIG_HOME", dir.file("config").c_str());
+        ScopedVariable unnamed("KALVENTO_DIR", nullptr);
+        EXPECT_EQ(locate_side_files(nullptr).directory, dir.file("config/kalvento"));
+    }
+    {
+        ScopedVariable named("KALVENTO_DIR", dir.path().c_str());
+        const SideFiles files = locate_side_files("ignored");
+        EXPECT_EQ(files.place, SideFilePlace::named);
+        EXPECT_EQ(files.settingsFile, dir.file("kalvento.ini"));
+    }
+    {
+        // A service started without HOME still finds its account's home.
+        ScopedVariable no_home("HOME", nullptr);
+        ScopedVariable unnamed("KALVENTO_DIR", nullptr);
+        const std::string directory = locate_side_files(nullptr).directory;
+        EXPECT_TRUE(directory.starts_with("/") && directory.ends_with("/.config/kalvento"))
+            << directory;
+    }
+    const std::string exe_dir = fs::canonical("/proc/self/exe").parent_path().string();
     EXPECT_EQ(executable_directory(nullptr), exe_dir);
-    {
-        ScopedSideFileDir scoped(dir.path().c_str());
-        EXPECT_EQ(locate_side_files("ignored").settingsFile, dir.file("kalvento.ini"));
+}
+
+TEST(SideFiles, CreatesTheDirectoryPrivatelyOnSaving) {
+    test::TempDir dir;
+    const std::string directory = dir.file("home/.config/kalvento");
+    std::string error;
+    ASSERT_TRUE(create_directory_for_saving(directory + "/", error)) << error;
+    for (const std::string& made : {dir.file("home"), dir.file("home/.config"), directory}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(made.c_str(), &info), 0) << made;
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << made;
     }
-    {
-        ScopedSideFileDir scoped("");
-        EXPECT_EQ(locate_side_files(nullptr).directory, exe_dir);
-    }
-    {
-        ScopedSideFileDir scoped(nullptr);
-        EXPECT_EQ(locate_side_files(nullptr).channelFile, exe_dir + "/ChSet3.txt");
-    }
+    EXPECT_TRUE(create_directory_for_saving(directory, error)) << error;
+
+    test::write_text(dir.file("file"), "x");
+    EXPECT_FALSE(create_directory_for_saving(dir.file("file/kalvento"), error));
+    EXPECT_NE(error.find("file/kalvento"), std::string::npos) << error;
+    EXPECT_FALSE(create_directory_for_saving(dir.file("file"), error));
+    EXPECT_NE(error.find("not a directory"), std::string::npos) << error;
 }
 
 }  // namespace

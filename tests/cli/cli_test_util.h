@@ -29,7 +29,8 @@ inline std::string shell_quote(const std::string& text) {
 
 struct CliRun {
     int exitCode = -1;
-    std::string output;  // standard output only
+    std::string output;  // standard output
+    std::string errors;  // standard error
 };
 
 // A scratch directory with a settings directory "config" beside the recordings.
@@ -47,17 +48,20 @@ class CliScratch {
         for (const std::string& line : lines) out << line << "\r\n";
     }
 
-    // The shell command line that runs kalvento-cli with these arguments.
-    std::string command(const std::vector<std::string>& arguments) const {
-        std::string line = "KALVENTO_DIR=" + shell_quote(dir_.file("config")) + " " +
-                           shell_quote(KALVENTO_CLI_PATH);
+    // The shell command line that runs kalvento-cli with these arguments;
+    // `environment` ("TZ=UTC", ...) goes before it.
+    std::string command(const std::vector<std::string>& arguments,
+                        const std::string& environment = {}) const {
+        std::string line = environment + " KALVENTO_DIR=" + shell_quote(dir_.file("config")) +
+                           " " + shell_quote(KALVENTO_CLI_PATH);
         for (const std::string& argument : arguments) line += " " + shell_quote(argument);
         return line;
     }
 
-    CliRun run(const std::vector<std::string>& arguments) const {
+    CliRun run(const std::vector<std::string>& arguments, const std::string& environment = {}) const {
         CliRun result;
-        FILE* pipe = ::popen((command(arguments) + " 2>/dev/null").c_str(), "r");
+        const std::string errors = dir_.file("stderr.txt");
+        FILE* pipe = ::popen((command(arguments, environment) + " 2>" + shell_quote(errors)).c_str(), "r");
         if (pipe == nullptr) return result;
         char buffer[4096];
         std::size_t got = 0;
@@ -65,6 +69,8 @@ class CliScratch {
             result.output.append(buffer, got);
         const int status = ::pclose(pipe);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.errors = read_all(errors);
+        std::filesystem::remove(errors);
         return result;
     }
 

@@ -83,7 +83,7 @@ TEST(CliRenameRules, ScheduleServiceGivesTitleNumberAndSubtitle) {
         << request;
 }
 
-TEST(CliRenameRules, WithoutTheServiceTheCandidatesOwnFieldsAreUsed) {
+TEST(CliRenameRules, WithoutTheServiceTheFileWaitsUnlessFallbackIsAllowed) {
     std::string unreachable;
     {
         // A server that has gone away: its port now refuses connections at once.
@@ -95,7 +95,15 @@ TEST(CliRenameRules, WithoutTheServiceTheCandidatesOwnFieldsAreUsed) {
                         {"SyoboFind=@TT", "SyoboTT=1", "SyoboNB=1", "SyoboSB=1"}, unreachable);
     write_drama(scratch);
 
-    const test::CliRun run = scratch.run({"rename", "--json", scratch.file("rec.ts")});
+    // An outage is not a wrong name: the file waits for a later run (75).
+    const test::CliRun left = scratch.run({"rename", "--json", scratch.file("rec.ts")});
+    EXPECT_EQ(left.exitCode, 75) << left.output;
+    EXPECT_EQ(json::parse(left.output)["status"], "scheduleUnreachable");
+    EXPECT_TRUE(fs::exists(scratch.file("rec.ts")));
+
+    // Asked to, it is named from the candidate's own fields, as the window does.
+    const test::CliRun run =
+        scratch.run({"rename", "--json", "--allow-fallback", scratch.file("rec.ts")});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(fs::exists(scratch.file("夜のドラマ 第00話 嵐の前.ts"))) << run.output;
 }

@@ -119,13 +119,20 @@ TEST(ConvertEntry, CompanionsFollowTheRecording) {
 
         const ConvertResult result = convert_entry(entry, {.gopRename = !wild, .wildRename = wild});
         ASSERT_EQ(result.status, ConvertStatus::moved);
-        std::set<std::string> expected = {"番組.ts",  "番組.ts.txt", "番組.ts.log",
-                                          "abc.ts.d", "abc.tsx",     "abc.ts.log"};
-        expected.insert(wild ? "番組.ts.TXT" : "abc.ts.TXT");
+        // With every companion following, "番組.ts.log" belongs to another
+        // recording: this one takes the first number free for all its files.
+        const std::string name = wild ? "番組(1).ts" : "番組.ts";
+        std::set<std::string> expected = {name, name + ".txt", "番組.ts.log", "abc.ts.d", "abc.tsx"};
+        if (wild) {
+            expected.insert({name + ".log", name + ".TXT"});
+        } else {
+            expected.insert({"abc.ts.log", "abc.ts.TXT"});
+        }
         EXPECT_EQ(names_in(dir), expected) << "wild " << wild;
-        EXPECT_EQ(read_all(dir.file("番組.ts.txt")), "txt");
+        EXPECT_EQ(read_all(dir.file(name + ".txt")), "txt");
         EXPECT_EQ(read_all(dir.file("番組.ts.log")), "someone else's");
         EXPECT_EQ(result.companions.size(), wild ? 3u : 1u);
+        EXPECT_TRUE(result.companions_moved());
     }
 }
 

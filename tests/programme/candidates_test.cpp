@@ -1,3 +1,4 @@
+#include "platform/japan_time.h"
 #include "programme/candidates.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ using test::Bytes;
 using test::concat;
 
 std::int64_t local_time(int year, int month, int day, int hour, int minute) {
-    return local_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
+    return japan_date_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 Bytes short_event(std::string_view name, std::string_view text) {

@@ -1,3 +1,4 @@
+#include "platform/japan_time.h"
 #include "programme/item_format.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +11,8 @@ namespace kalvento {
 namespace {
 
 ProgramInfo dated(int year, int month, int day, int hour, int minute) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_isdst = -1;
     ProgramInfo info;
-    info.startTime = std::mktime(&fields);
+    info.startTime = japan_time_to_unix(year, month, day, hour, minute, 0);
     set_date_items(info);
     return info;
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/japan_time.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <limits>
@@ -36,10 +38,8 @@ std::int64_t walk_days(std::int64_t first, std::int64_t last, const Week& week) 
     std::int64_t count = 0;
     std::int64_t t = first;
     do {
-        const auto value = static_cast<std::time_t>(t);
-        std::tm tm{};
-        if (localtime_r(&value, &tm) != nullptr && week[static_cast<std::size_t>(tm.tm_wday)] != 0)
-            ++count;
+        const auto day = japan_calendar(t);
+        if (day && week[static_cast<std::size_t>(day->weekday)] != 0) ++count;
         t += kDay;
     } while (t <= last);
     return count;
@@ -126,41 +126,36 @@ TEST(EpisodeNumbering, ExtremeAnchorsStayFastAndWrapLikeA32BitCounter) {
               static_cast<std::int32_t>(all_steps));
 }
 
-TEST(EpisodeNumbering, FastCountEqualsTheDailyWalkAcrossOffsetChanges) {
+TEST(EpisodeNumbering, FastCountEqualsTheDailyWalkInAnyProcessZone) {
     const Week patterns[] = {{1, 0, 0, 0, 0, 0, 0},
                              {0, 0, 1, 0, 0, 0, 0},
                              {0, 0, 0, 0, 0, 0, 1},
                              {0, 1, 0, 1, 0, 1, 0},
                              {1, 1, 1, 1, 1, 1, 1}};
-    struct Range {
-        const char* zone;
-        int first_year, first_month, first_day, first_hour;
-        int last_year, last_month, last_day, last_hour;
-    };
-    // Japan's change from local mean time and its summer time of 1948-1951;
-    // daylight saving in Europe and America, anchors at and off midnight.
-    const Range ranges[] = {
-        {"Asia/Tokyo", 1885, 3, 1, 0, 1890, 6, 1, 1},
-        {"Asia/Tokyo", 1947, 12, 30, 0, 1953, 1, 1, 0},
-        {"Asia/Tokyo", 1948, 6, 1, 0, 1955, 3, 3, 23},
-        {"Asia/Tokyo", 1949, 7, 7, 23, 1951, 12, 1, 0},
-        {"Europe/Berlin", 2009, 7, 1, 0, 2016, 3, 1, 0},
-        {"Europe/Berlin", 2011, 1, 4, 0, 2014, 9, 1, 23},
-        {"America/New_York", 2012, 6, 5, 0, 2019, 12, 24, 0},
-    };
-    for (const Range& range : ranges) {
-        const ZoneScope zone(range.zone);
-        const std::int64_t first =
-            local_time(range.first_year, range.first_month, range.first_day, range.first_hour);
-        const std::int64_t last =
-            local_time(range.last_year, range.last_month, range.last_day, range.last_hour);
-        for (const Week& week : patterns) {
-            for (std::int64_t shift : {std::int64_t{0}, 3 * kDay, 10 * kDay}) {
-                EXPECT_EQ(count_flagged_days(first + shift, last, week),
-                          walk_days(first + shift, last, week))
-                    << range.zone << " " << range.first_year;
+    // Broadcast days are counted in Japan whatever the process's zone says:
+    // anchors at and off midnight, across Japan's old summer time and the
+    // daylight saving of the zones a server may run in.
+    for (const char* zone : {"UTC", "America/New_York", "Europe/Berlin", "Asia/Tokyo"}) {
+        const ZoneScope scope(zone);
+        const std::pair<std::int64_t, std::int64_t> ranges[] = {
+            {local_time(1947, 12, 30), local_time(1953, 1, 1)},
+            {local_time(2011, 1, 4, 23, 30), local_time(2014, 9, 1, 0, 30)},
+            {local_time(2012, 6, 5, 4, 0), local_time(2019, 12, 24, 3, 59)},
+        };
+        for (const auto& [first, last] : ranges) {
+            for (const Week& week : patterns) {
+                for (std::int64_t shift : {std::int64_t{0}, 3 * kDay, 10 * kDay}) {
+                    EXPECT_EQ(count_flagged_days(first + shift, last, week),
+                              walk_days(first + shift, last, week))
+                        << zone << " " << first;
+                }
             }
         }
+        // 2010-01-05 00:30 in Japan is a Tuesday, though it is still Monday in UTC.
+        EXPECT_EQ(count_flagged_days(local_time(2010, 1, 5, 0, 30), local_time(2010, 1, 5, 0, 30),
+                                     {0, 0, 1, 0, 0, 0, 0}),
+                  1)
+            << zone;
     }
 }
 

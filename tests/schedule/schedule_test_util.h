@@ -2,6 +2,7 @@
 // result-page lines as the schedule service writes them (UTF-8).
 #pragma once
 
+#include "platform/japan_time.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstdint>
@@ -10,16 +11,9 @@
 
 namespace kalvento::test {
 
-// Seconds since 1970 of a local time; hours past 23 run into the next day.
+// Seconds since 1970 of a time in Japan; hours past 23 run into the next day.
 inline std::int64_t local_seconds(int year, int month, int day, int hour, int minute) {
-    std::tm broken{};
-    broken.tm_year = year - 1900;
-    broken.tm_mon = month - 1;
-    broken.tm_mday = day;
-    broken.tm_hour = hour;
-    broken.tm_min = minute;
-    broken.tm_isdst = 0;
-    return static_cast<std::int64_t>(std::mktime(&broken));
+    return japan_time_to_unix(year, month, day, hour, minute, 0);
 }
 
 // One result line: date and time, an optional span, the title link and the

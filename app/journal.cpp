@@ -1,0 +1,135 @@
+#include "app/journal.h"
+
+#include "app/json_paths.h"
+#include "app/side_files.h"
+#include "platform/file_ops.h"
+#include "platform/process_places.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+namespace kalvento {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::int64_t now_seconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+const char* role_name(FileRole role) {
+    return role == FileRole::recording ? "recording" : "companion";
+}
+
+std::string line_of(const Json& json) {
+    return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void put_identity(Json& json, const std::string& path) {
+    if (const auto identity = file_identity(path)) {
+        json["device"] = identity->device;
+        json["inode"] = identity->inode;
+        json["size"] = identity->size;
+        json["modifiedNs"] = identity->modifiedNs;
+        json["accessedNs"] = identity->accessedNs;
+        if (identity->bornNs != 0) json["bornNs"] = identity->bornNs;
+    }
+}
+
+}  // namespace
+
+std::string journal_path(const std::string& directory) {
+    return directory + "/" + std::string(kJournalFileName);
+}
+
+std::string previous_journal_path(const std::string& directory) {
+    return directory + "/" + std::string(kPreviousJournalFileName);
+}
+
+std::string new_batch_id() {
+    const std::int64_t now = now_seconds();
+    std::random_device random;
+    char id[64];
+    std::snprintf(id, sizeof id, "%lld-%ld-%04x", static_cast<long long>(now), process_id(),
+                  static_cast<unsigned>(random() & 0xFFFF));
+    return id;
+}
+
+JournalBatch::JournalBatch(std::string directory, std::string id)
+    : log_(journal_path(directory), previous_journal_path(directory)), id_(std::move(id)) {}
+
+std::unique_ptr<JournalBatch> JournalBatch::begin(const std::string& directory,
+                                                  std::string_view front_end,
+                                                  std::string_view undo_of, std::string& error) {
+    if (!create_directory_for_saving(directory, error)) return nullptr;
+    std::unique_ptr<JournalBatch> batch(new JournalBatch(directory, new_batch_id()));
+    Json line;
+    line["type"] = "batch";
+    line["batch"] = batch->id_;
+    line["time"] = now_seconds();
+    line["frontEnd"] = std::string(front_end);
+    if (!undo_of.empty()) line["undoOf"] = std::string(undo_of);
+    put_path(line, "folder", current_directory());
+    // A batch starts a new journal when the old one has grown large, so a
+    // batch is never cut in two by rotation of its own doing.
+    if (!batch->log_.append(line_of(line), error, kJournalRotateBytes)) return nullptr;
+    return batch;
+}
+
+bool JournalBatch::write(const std::string& line, std::string& error) {
+    return log_.append(line, error);
+}
+
+bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
+    lastMove_ = ++sequence_;
+    Json line;
+    line["type"] = "move";
+    line["batch"] = id_;
+    line["seq"] = lastMove_;
+    line["role"] = role_name(intent.role);
+    // Absolute, so the batch can be taken back from any working directory.
+    put_path(line, "from", absolute_normal_path(intent.from));
+    put_path(line, "to", absolute_normal_path(intent.to));
+    put_identity(line, intent.from);
+    return write(line_of(line), error);
+}
+
+void JournalBatch::after_move(const MoveIntent&, bool moved, const std::string& message) {
+    Json line;
+    line["type"] = "moved";
+    line["batch"] = id_;
+    line["seq"] = lastMove_;
+    line["moved"] = moved;
+    if (!moved) line["message"] = message;
+    // The intent is on record already: should this line be lost, the undo
+    // looks at the disk to tell whether the move happened.
+    std::string ignored;
+    write(line_of(line), ignored);
+}
+
+bool JournalBatch::before_dating(FileRole role, const std::string& path, std::string& error) {
+    Json line;
+    line["type"] = "date";
+    line["batch"] = id_;
+    line["seq"] = ++sequence_;
+    line["role"] = role_name(role);
+    put_path(line, "path", absolute_normal_path(path));
+    put_identity(line, path);
+    return write(line_of(line), error);
+}
+
+bool JournalBatch::finish(std::string& error) {
+    Json line;
+    line["type"] = "end";
+    line["batch"] = id_;
+    line["time"] = now_seconds();
+    if (!write(line_of(line), error)) return false;
+    return log_.sync(error);
+}
+
+}  // namespace kalvento

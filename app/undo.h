@@ -1,0 +1,59 @@
+// Taking a batch of the rename journal back: every file moves back to the
+// name it had, in the reverse order of the batch, and gets back the times it
+// had before they were set. What the disk shows decides, not what the
+// journal hoped: a file is only moved back while its new name still holds
+// the very file that was moved (same device and inode), and never onto a
+// name that has been taken since. The undo is itself a journal batch, so it
+// can be taken back too.
+#pragma once
+
+#include "app/journal_reader.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvento {
+
+enum class UndoStatus {
+    movedBack,     // the file bears its old name again
+    wouldMoveBack, // dry run: it would
+    alreadyBack,   // the move never happened, or was taken back before
+    timesRestored, // its times are the ones it had before
+    newNameHoldsAnother,  // left: its new name now holds another file
+    oldNameTaken,         // left: its old name has been taken since
+    gone,                 // left: neither name holds it any more
+    failed,               // left: the system refused the move (message says why)
+    notRecorded,          // left: the journal could not be written
+};
+
+// True for the statuses that leave a file where it is.
+bool left_behind(UndoStatus status);
+
+struct UndoStep {
+    FileRole role = FileRole::recording;
+    std::string path;    // where the file is (or was expected)
+    std::string target;  // where it goes back to (the path again for times)
+    UndoStatus status = UndoStatus::alreadyBack;
+    std::string message;  // the system's reason for `failed`
+};
+
+struct UndoReport {
+    bool found = false;       // the batch is in the journal
+    std::string batch;        // the batch taken back
+    std::string undoBatch;    // the batch that records the undo (empty in a dry run)
+    std::vector<UndoStep> steps;
+    std::size_t damagedLines = 0;
+    std::string error;  // the journal could not be written: nothing was changed
+    bool complete() const;  // found, no error, nothing left behind
+};
+
+// Takes back `batch_id` of the journal in `journal_directory`, or the last
+// batch that changed anything when the id is empty. A dry run only tells.
+UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id,
+                      bool dry_run, std::string_view front_end);
+
+// The last batch of the journal that moved or dated a file, or nullptr.
+const JournalBatchRecord* last_changing_batch(const JournalContents& contents);
+
+}  // namespace kalvento

@@ -1,0 +1,208 @@
+#include "cli/history_command.h"
+
+#include "app/journal.h"
+#include "app/side_files.h"
+#include "app/undo.h"
+#include "cli/exit_codes.h"
+#include "cli/json_output.h"
+
+#include <ctime>
+#include <iostream>
+#include <map>
+
+namespace kalvento::cli {
+namespace {
+
+std::string utc_text(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm fields{};
+    char text[32] = "?";
+    if (gmtime_r(&time, &fields) != nullptr)
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &fields);
+    return text;
+}
+
+std::string folder_of(const JournalBatchRecord& batch) {
+    if (batch.moves.empty()) return batch.folder;
+    const std::string& first = batch.moves.front().from;
+    const std::size_t slash = first.rfind('/');
+    return slash == std::string::npos ? batch.folder : first.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::size_t files_moved(const JournalBatchRecord& batch) {
+    std::size_t count = 0;
+    for (const JournalMove& move : batch.moves)
+        if (move.outcome != RecordedOutcome::notMoved) ++count;
+    return count;
+}
+
+const char* status_word(UndoStatus status) {
+    switch (status) {
+        case UndoStatus::movedBack:
+            return "movedBack";
+        case UndoStatus::wouldMoveBack:
+            return "wouldMoveBack";
+        case UndoStatus::alreadyBack:
+            return "alreadyBack";
+        case UndoStatus::timesRestored:
+            return "timesRestored";
+        case UndoStatus::newNameHoldsAnother:
+            return "newNameHoldsAnother";
+        case UndoStatus::oldNameTaken:
+            return "oldNameTaken";
+        case UndoStatus::gone:
+            return "gone";
+        case UndoStatus::failed:
+            return "failed";
+        case UndoStatus::notRecorded:
+            return "notRecorded";
+    }
+    return "";
+}
+
+const char* reason_text(UndoStatus status) {
+    switch (status) {
+        case UndoStatus::newNameHoldsAnother:
+            return "its new name now holds another file";
+        case UndoStatus::oldNameTaken:
+            return "its old name has been taken since";
+        case UndoStatus::gone:
+            return "it is gone: neither name holds it";
+        case UndoStatus::failed:
+            return "the move back failed";
+        case UndoStatus::notRecorded:
+            return "the rename journal cannot be written";
+        default:
+            return "";
+    }
+}
+
+// A text, or null when it is empty.
+nlohmann::ordered_json optional_text(const std::string& text) {
+    return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
+}
+
+void warn_about_damage(std::size_t damaged) {
+    if (damaged > 0)
+        std::cerr << "kalvento-cli: warning: " << damaged
+                  << (damaged == 1 ? " damaged journal line was" : " damaged journal lines were")
+                  << " skipped\n";
+}
+
+}  // namespace
+
+CLI::App* add_history_command(CLI::App& app, HistoryOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "history", "List the recent renaming batches of the rename journal, newest first");
+    command->add_option("-n", options.count, "How many batches to list (default 10)")
+        ->check(CLI::Range(1, 1000000));
+    command->add_flag("--json", options.json, "One JSON object per batch and line");
+    return command;
+}
+
+CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "undo",
+        "Take a renaming batch back: every file returns to its old name, companions included,\n"
+        "and gets back the times it had. A file whose new name now holds another file, or\n"
+        "whose old name has been taken since, is left where it is (exit code 1).");
+    command->add_option("BATCH", options.batch, "The batch to take back (see history)");
+    command->add_flag("--last", options.last, "Take back the last batch that changed anything");
+    command->add_flag("--dry-run", options.dryRun, "Tell what would be done; touch no file");
+    command->add_flag("--json", options.json, "One JSON object per file and line");
+    return command;
+}
+
+int run_history(const HistoryOptions& options, const char* argv0) {
+    const SideFiles side_files = locate_side_files(argv0);
+    const JournalContents contents = read_journal(side_files.journalDirectory);
+    warn_about_damage(contents.damagedLines);
+    std::map<std::string, std::string> undone_by;
+    for (const JournalBatchRecord& batch : contents.batches)
+        if (!batch.undoOf.empty()) undone_by[batch.undoOf] = batch.id;
+
+    int shown = 0;
+    for (auto batch = contents.batches.rbegin();
+         batch != contents.batches.rend() && shown < options.count; ++batch, ++shown) {
+        const auto undo = undone_by.find(batch->id);
+        if (options.json) {
+            nlohmann::ordered_json line;
+            line["batch"] = batch->id;
+            line["time"] = batch->time;
+            line["frontEnd"] = batch->frontEnd;
+            line["files"] = files_moved(*batch);
+            line["dated"] = batch->datings.size();
+            put_path(line, "folder", folder_of(*batch));
+            line["complete"] = batch->ended;
+            line["undoOf"] = optional_text(batch->undoOf);
+            line["undoneBy"] = optional_text(undo == undone_by.end() ? "" : undo->second);
+            std::cout << json_line(line) << "\n";
+            continue;
+        }
+        std::cout << batch->id << "  " << utc_text(batch->time) << "  " << batch->frontEnd << "  "
+                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files") << "  "
+                  << path_for_text(folder_of(*batch));
+        if (!batch->ended) std::cout << "  (interrupted)";
+        if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
+        if (undo != undone_by.end()) std::cout << "  (undone by " << undo->second << ")";
+        std::cout << "\n";
+    }
+    return kExitDone;
+}
+
+int run_undo(const UndoOptions& options, const char* argv0) {
+    if (options.last == !options.batch.empty()) {
+        std::cerr << "kalvento-cli: undo: name a batch (see history) or give --last\n";
+        return kExitUsage;
+    }
+    const SideFiles side_files = locate_side_files(argv0);
+    const UndoReport report =
+        undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo);
+    warn_about_damage(report.damagedLines);
+    if (!report.found) {
+        std::cerr << "kalvento-cli: undo: "
+                  << (options.batch.empty() ? std::string("the journal holds no batch to take back")
+                                            : "no batch " + options.batch + " in the journal")
+                  << "\n";
+        return kExitSomeFailed;
+    }
+    if (!report.error.empty()) std::cerr << "kalvento-cli: undo: " << report.error << "\n";
+    for (const UndoStep& step : report.steps) {
+        if (options.json) {
+            nlohmann::ordered_json line;
+            line["batch"] = report.batch;
+            line["undoBatch"] = optional_text(report.undoBatch);
+            line["role"] = step.role == FileRole::recording ? "recording" : "companion";
+            put_path(line, "path", step.path);
+            put_path(line, "target", step.target);
+            line["status"] = status_word(step.status);
+            line["message"] = step.message;
+            line["dryRun"] = options.dryRun;
+            std::cout << json_line(line) << "\n";
+            continue;
+        }
+        const std::string path = path_for_text(step.path);
+        switch (step.status) {
+            case UndoStatus::movedBack:
+            case UndoStatus::wouldMoveBack:
+                std::cout << path << " -> " << path_for_text(step.target)
+                          << (options.dryRun ? "  (dry run)" : "") << "\n";
+                break;
+            case UndoStatus::alreadyBack:
+                std::cout << path << ": already under its old name\n";
+                break;
+            case UndoStatus::timesRestored:
+                std::cout << path << ": times restored" << (options.dryRun ? "  (dry run)" : "")
+                          << "\n";
+                break;
+            default:
+                std::cout << path << ": left where it is: " << reason_text(step.status)
+                          << (step.message.empty() ? "" : " (" + step.message + ")") << "\n";
+                break;
+        }
+    }
+    std::cout.flush();
+    return report.complete() ? kExitDone : kExitSomeFailed;
+}
+
+}  // namespace kalvento::cli

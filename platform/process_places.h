@@ -1,0 +1,28 @@
+// Where this process stands: its executable's directory, the account's home
+// directory, and private directories for the files it saves.
+#pragma once
+
+#include <string>
+
+namespace kalvento {
+
+// The directory of the running executable: from /proc/self/exe, else from
+// argv[0] (made absolute), else the current directory.
+std::string executable_directory(const char* argv0);
+
+// The home directory of the account that runs us, from the password database
+// (for a process started without HOME: a service, a cron job); empty when
+// there is none.
+std::string account_home();
+
+// This process's id.
+long process_id();
+
+// The current directory, or "." when it cannot be told.
+std::string current_directory();
+
+// Creates `directory` and its missing parents, private to the user (0700).
+// True when it exists afterwards; else `error` says why.
+bool create_private_directories(const std::string& directory, std::string& error);
+
+}  // namespace kalvento
