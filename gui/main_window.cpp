@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include "app/dropped_paths.h"
+#include "app/journal.h"
 #include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"
@@ -388,15 +389,39 @@ void MainWindow::convert_selected(bool ask_first) {
     if (ask_first && !ask(QStringLiteral("変換"),
                           QStringLiteral("選択されているファイルの変換を行ないますか？")))
         return;
-    run_conversion(selected_ids());
+    run_conversion(selected_ids(), false);
     view_->setFocus();
 }
 
-// Every conversion of the window goes through here. True when every file
-// ended with its composed name.
-bool MainWindow::run_conversion(const std::vector<EntryId>& ids) {
+// Every conversion of the window goes through here, each as one batch of the
+// rename journal, so it can be taken back. True when every file ended with
+// its composed name.
+bool MainWindow::run_conversion(const std::vector<EntryId>& ids, bool unattended) {
     if (busy()) return false;
-    const ConversionReport report = jobs_.convert(ids, conversion_options_from(settings_));
+    std::unique_ptr<JournalBatch> journal;
+    if (!ids.empty()) {
+        std::string error;
+        journal = JournalBatch::begin(context_.sideFiles.journalDirectory,
+                                      unattended ? kFrontEndAuto : kFrontEndWindow, {}, error);
+        if (!journal) {
+            // Without the journal nothing is renamed: a move could not be taken back.
+            const std::string text =
+                "nothing renamed: the rename journal cannot be written: " + error;
+            std::fprintf(stderr, "kalvento: %s\n", text.c_str());
+            if (!unattended) {
+                QMessageBox::warning(
+                    this, QStringLiteral("変換"),
+                    QStringLiteral("名前の変更を記録できないため、変換しませんでした。\n%1")
+                        .arg(QString::fromStdString(error)));
+            }
+            return false;
+        }
+    }
+    const ConversionReport report =
+        jobs_.convert(ids, conversion_options_from(settings_), journal.get());
+    std::string error;
+    if (journal && !journal->finish(error))
+        std::fprintf(stderr, "kalvento: warning: %s\n", error.c_str());
     bool all_named = true;
     for (const ConvertedEntry& converted : report.converted)
         all_named = all_named && converted.result.ended_with_composed_name();
@@ -525,8 +550,16 @@ void MainWindow::file_analysed(const std::string& path, const AnalysisResult& re
     if (added.outcome != AddOutcome::added) return;
     model_->append_entry(added.id);
     queue_deferred();
-    const int row = model_->row_of(added.id);
-    view_->scrollTo(model_->index(row, 0));
+    // The newest row comes into view once the results waiting now are in.
+    lastAdded_ = added.id;
+    if (!scrollPending_) {
+        scrollPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            scrollPending_ = false;
+            const int row = model_->row_of(lastAdded_);
+            if (row >= 0) view_->scrollTo(model_->index(row, 0));
+        });
+    }
 }
 
 void MainWindow::close_progress_dialog() {
@@ -587,7 +620,7 @@ void MainWindow::continue_auto_conversion() {
     if (busy()) return;
     autoConversionDue_ = false;
     select_all();
-    const bool all_named = run_conversion(selected_ids());
+    const bool all_named = run_conversion(selected_ids(), true);
     if (quitAfter_) {
         exitCode_ = all_named ? 0 : 1;
         close();

@@ -78,7 +78,7 @@ class MainWindow final : public QMainWindow {
 
     // Commands.
     void convert_selected(bool ask);
-    bool run_conversion(const std::vector<EntryId>& ids);
+    bool run_conversion(const std::vector<EntryId>& ids, bool unattended);
     void remove_selected(bool ask);
     void select_all();
     void rebuild(bool focus_list);
@@ -149,6 +149,8 @@ class MainWindow final : public QMainWindow {
 
     // The batch being analysed.
     bool batchFromCommandLine_ = false;
+    EntryId lastAdded_ = 0;
+    bool scrollPending_ = false;
     std::size_t commandLineFiles_ = 0;
     // The command line.
     bool autoConvert_ = false;

@@ -62,6 +62,10 @@ class AutoQuitTest : public QObject {
         }
         // Minimised, the window keeps the placement it had.
         QVERIFY(ini.find("WindowCX=930\r\n") != std::string::npos);
+        // The moves are in the rename journal, as a batch of an unattended run.
+        const std::string journal = read_all(settings.file("journal.jsonl"));
+        QVERIFY(journal.find("\"auto\"") != std::string::npos);
+        QVERIFY(journal.find("two.ts") != std::string::npos);
     }
 
     void aFileThatCannotBeRenamedGivesExitCodeOne() {

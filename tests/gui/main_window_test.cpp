@@ -228,6 +228,7 @@ class MainWindowTest : public QObject {
         child<QPushButton>(window_.get(), "convertButton")->click();
         QVERIFY(fs::exists(files_->file("番組Ａ.ts")));
         QVERIFY(!fs::exists(files_->file("a.ts")));
+        QVERIFY(read_all(settings_->file("journal.jsonl")).find("\"window\"") != std::string::npos);
         QCOMPARE(view().selected_rows(),
                  std::vector<int>{row_of_file(QStringLiteral("番組Ａ.ts"))});
 
