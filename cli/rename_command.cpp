@@ -287,7 +287,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             report.path, window, context.channels,
             Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
                 progress.update(done_k, total_k);
-            }});
+            },
+                     .stop = {}});
         progress.end();
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";

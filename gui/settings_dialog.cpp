@@ -1,0 +1,115 @@
+#include "gui/settings_dialog.h"
+
+#include "gui/qt_text.h"
+#include "platform/profile_file.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace kalvento::gui {
+namespace {
+
+// The edits take up to 99 characters, read like atoi.
+constexpr int kNumberFieldMax = 99;
+
+int number_of(const QLineEdit* edit) {
+    return parse_profile_integer(edit->text().toStdString());
+}
+
+QLineEdit* number_edit(int value, const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(QString::number(value), parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(kNumberFieldMax);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*")), edit));
+    return edit;
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_progress,
+                               QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("settingsDialog"));
+    setWindowTitle(QStringLiteral("設定"));
+
+    startPos_ = number_edit(read_start_pos, "readStartPosEdit", this);
+    size_ = number_edit(read_size, "readSizeEdit", this);
+    showProgress_ = new QCheckBox(QStringLiteral("解析中に進行状況を表示する(&P)"), this);
+    showProgress_->setObjectName(QStringLiteral("showProgressBox"));
+    showProgress_->setChecked(show_progress);
+
+    auto* explanation = new QLabel(
+        QStringLiteral("番組情報を検索する位置とサイズを指定します。\n"
+                       "開始位置：tsファイルサイズの何%の位置から検索を開始するか指定する。\n"
+                       "　(ファイルの先頭から行なうと前の番組情報を誤認識する場合がある)\n"
+                       "サイズ：どの位のデータを読み込むか指定する。\n"
+                       "　(大きくすると認識率は上がるが時間がかかる)"),
+        this);
+    explanation->setObjectName(QStringLiteral("explanation"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* fields = new QGridLayout;
+    auto* start_label = new QLabel(QStringLiteral("解析開始位置(%)"), this);
+    start_label->setObjectName(QStringLiteral("readStartPosLabel"));
+    start_label->setBuddy(startPos_);
+    auto* size_label = new QLabel(QStringLiteral("解析サイズ(MB)"), this);
+    size_label->setObjectName(QStringLiteral("readSizeLabel"));
+    size_label->setBuddy(size_);
+    fields->addWidget(start_label, 0, 0);
+    fields->addWidget(size_label, 0, 1);
+    fields->addWidget(startPos_, 1, 0);
+    fields->addWidget(size_, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(showProgress_);
+    layout->addWidget(explanation);
+    layout->addLayout(buttons);
+}
+
+int SettingsDialog::read_start_pos() const {
+    return number_of(startPos_);
+}
+
+int SettingsDialog::read_size() const {
+    return number_of(size_);
+}
+
+bool SettingsDialog::show_progress() const {
+    return showProgress_->isChecked();
+}
+
+void SettingsDialog::accept() {
+    const int start = read_start_pos();
+    if (start < 0 || start > 100) {
+        auto* message =
+            new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"),
+                            QStringLiteral("1～100で指定してください。"), QMessageBox::Ok, this);
+        message->setObjectName(QStringLiteral("rangeMessage"));
+        message->setAttribute(Qt::WA_DeleteOnClose);
+        message->open();
+        startPos_->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace kalvento::gui

@@ -1,0 +1,200 @@
+#include "gui/about_dialog.h"
+#include "gui/name_edit_dialog.h"
+#include "gui/progress_dialog.h"
+#include "gui/qt_text.h"
+#include "gui/row_menus.h"
+#include "gui/settings_dialog.h"
+#include "naming/entry_paths.h"
+#include "platform/codepage.h"
+#include "tests/gui/gui_test.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace kalvento::test {
+namespace {
+
+using gui::NameEditDialog;
+using gui::ProgressDialog;
+using gui::SettingsDialog;
+
+ProgramInfo programme(std::string_view name, std::string_view channel, std::int64_t start) {
+    ProgramInfo info;
+    info.eventName = info.title = cp932(name);
+    info.channelName = cp932(channel);
+    info.startTime = start;
+    return info;
+}
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    // Enters a start position and presses OK; true when the dialog took it,
+    // false when it showed the range message (which is answered).
+    static bool accepts_start(const char* text) {
+        SettingsDialog dialog(30, 50, true);
+        dialog.show();
+        QLineEdit* edit = child<QLineEdit>(&dialog, "readStartPosEdit");
+        edit->clear();
+        QTest::keyClicks(edit, QString::fromLatin1(text));
+        child<QPushButton>(&dialog, "okButton")->click();
+        auto* message = dialog.findChild<QMessageBox*>(QStringLiteral("rangeMessage"));
+        if (message == nullptr) return dialog.result() == QDialog::Accepted && !dialog.isVisible();
+        [&] {
+            QCOMPARE(message->text(), QStringLiteral("1～100で指定してください。"));
+            QCOMPARE(message->windowTitle(), QStringLiteral("設定"));
+            QVERIFY(dialog.isVisible());
+        }();
+        answer(message, QMessageBox::Ok);
+        return false;
+    }
+
+  private Q_SLOTS:
+    void settingsDialogChecksTheStartPosition() {
+        QVERIFY(accepts_start("100"));
+        QVERIFY(accepts_start("0"));
+        QVERIFY(!accepts_start("101"));
+        QVERIFY(!accepts_start("-1"));
+        QVERIFY(accepts_start("x"));  // letters cannot be typed: the field stays empty, read as 0
+
+        SettingsDialog dialog(30, 50, true);
+        QLineEdit* size = child<QLineEdit>(&dialog, "readSizeEdit");
+        size->setText(QStringLiteral("-5"));  // the size is taken as it is
+        child<QCheckBox>(&dialog, "showProgressBox")->setChecked(false);
+        dialog.accept();
+        QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+        QCOMPARE(dialog.read_start_pos(), 30);
+        QCOMPARE(dialog.read_size(), -5);
+        QVERIFY(!dialog.show_progress());
+    }
+
+    void progressDialogShowsAmountsOncePerSecondAndAsksBeforeStopping() {
+        std::int64_t now = 1000;
+        ProgressDialog dialog(nullptr, [&now] { return now; });
+        QSignalSpy stops(&dialog, &ProgressDialog::stopConfirmed);
+        dialog.show();
+        dialog.begin_file(QStringLiteral("rec.ts"));
+        QCOMPARE(child<QLabel>(&dialog, "fileName")->text(), QStringLiteral("rec.ts"));
+        dialog.report(999, 1'234'567);
+        QCOMPARE(dialog.amounts_text(), QStringLiteral("0MB/1,234MB"));
+        QCOMPARE(dialog.bar_value(), 0);
+        dialog.report(617'300, 1'234'567);  // the same second: nothing changes
+        QCOMPARE(dialog.amounts_text(), QStringLiteral("0MB/1,234MB"));
+        now = 1001;
+        dialog.report(617'300, 1'234'567);
+        QCOMPARE(dialog.amounts_text(), QStringLiteral("617MB/1,234MB"));
+        QCOMPARE(dialog.bar_value(), 50);
+        dialog.report(1'234'567, 1'234'567);  // the end fills the bar at once
+        QCOMPARE(dialog.bar_value(), 100);
+        dialog.begin_file(QStringLiteral("next.ts"));
+        QCOMPARE(dialog.amounts_text(), QString());
+        QCOMPARE(dialog.bar_value(), 0);
+
+        // 中断 asks; No goes on, Yes asks the worker to stop.
+        child<QPushButton>(&dialog, "stopButton")->click();
+        auto* question = dialog.findChild<QMessageBox*>(QStringLiteral("stopQuestion"));
+        QVERIFY(question != nullptr);
+        QCOMPARE(question->text(), QStringLiteral("ファイルの読み込みを中断しますか？"));
+        QCOMPARE(question->windowTitle(), QStringLiteral("中断"));
+        answer(question, QMessageBox::No);
+        QCOMPARE(stops.count(), 0);
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(&dialog, Qt::Key_Escape);  // Esc asks the same
+        question = dialog.findChild<QMessageBox*>(QStringLiteral("stopQuestion"));
+        QVERIFY(question != nullptr);
+        answer(question, QMessageBox::Yes);
+        QCOMPARE(stops.count(), 1);
+        QVERIFY(dialog.isVisible());  // it closes when the worker is done
+    }
+
+    void nameEditDialogPastesTheDescription() {
+        NameEditDialog dialog(QStringLiteral("番組名"), QStringLiteral("一行目\r\n二行目"));
+        dialog.show();
+        auto* edit = child<QLineEdit>(&dialog, "nameEdit");
+        QCOMPARE(edit->cursorPosition(), 3);
+        edit->setSelection(1, 1);  // "組"
+        child<QPushButton>(&dialog, "pasteDescriptionButton")->click();
+        QCOMPARE(dialog.name(), QStringLiteral("番一行目二行目名"));
+        QCOMPARE(edit->cursorPosition(), 1);
+        QVERIFY(edit->hasFocus() || !QApplication::focusWidget());
+
+        dialog.place_at_cell(QPoint(300, 200));
+        QCOMPARE(dialog.pos().x(), 286);
+        QVERIFY(dialog.pos().y() < 200 - 16);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("番組名の編集"));
+    }
+
+    void rowMenusComeFromTheEntry() {
+        FileEntry entry =
+            make_file_entry("/rec/a.ts", {programme("ニュース&天気", "局Ａ", 1712491200),
+                                          programme("ドラマ", "局Ａ", 1712494800)});
+        entry.selected = 1;
+        entry.candidates[1].eventText = cp932("一行目\r") + std::string(70, 'x');
+        entry.candidates[1].extendedText = cp932("詳細");
+        auto menu = gui::make_candidate_menu(entry, nullptr);
+        QVERIFY(menu != nullptr);
+        const QList<QAction*> actions = menu->actions();
+        QCOMPARE(actions.size(), 4);
+        QCOMPARE(actions[0]->text(), QStringLiteral("ニュース&&天気 [局Ａ](&1)"));
+        QVERIFY(!actions[0]->isChecked());
+        QVERIFY(actions[1]->isChecked());
+        QVERIFY(actions[2]->isSeparator());
+        QCOMPARE(actions[3]->text(), QStringLiteral("番組名を編集する(&E)"));
+
+        auto description = gui::make_description_menu(entry, nullptr);
+        QVERIFY(description != nullptr);
+        QStringList lines;
+        for (QAction* action : description->actions()) lines << action->text();
+        QCOMPARE(lines, (QStringList{QStringLiteral("一行目"), QString(59, QLatin1Char('x')),
+                                     QString(11, QLatin1Char('x')), QStringLiteral("詳細")}));
+
+        // A file without programme data offers neither popup.
+        const FileEntry empty =
+            make_file_entry("/rec/b.ts", {programme("データが有りません", "", 0)});
+        QVERIFY(gui::make_candidate_menu(empty, nullptr) == nullptr);
+        QVERIFY(gui::make_description_menu(empty, nullptr) == nullptr);
+    }
+
+    void textsCrossTheCodePageBoundaryLosslessly() {
+        // A CP932 extension character (0xFA 0x40) and a stray byte both come back.
+        const std::string bytes = std::string("\xFA\x40", 2) + cp932("表") + "\x80";
+        QCOMPARE(gui::cp932_from_qt(gui::qt_from_cp932(bytes)), bytes);
+        QCOMPARE(gui::cp932_from_qt(QStringLiteral("表表"), 3), cp932("表"));
+        // Every double-byte character comes back as the same character; of two
+        // codes for one character, the one Windows writes comes back.
+        int characters = 0;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (lead > 0x9F && lead < 0xE0) continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F) continue;
+                const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+                const QString text = gui::qt_from_cp932(code);
+                const std::string back = gui::cp932_from_qt(text);
+                QCOMPARE(gui::qt_from_cp932(back), text);
+                if (text.size() == 1 && !text[0].isSurrogate()) ++characters;
+            }
+        }
+        QVERIFY(characters > 7000);
+        QCOMPARE(gui::cp932_from_qt(QStringLiteral("😀")), std::string(" "));
+    }
+
+    void aboutBoxShowsItsLines() {
+        gui::AboutDialog dialog;
+        QVERIFY(child<QLabel>(&dialog, "note")
+                    ->text()
+                    .startsWith(QStringLiteral(
+                        "＋Kalvento.exeにOmbrixのファイル名置換コマンドっぽいのを\n")));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("バージョン情報"));
+    }
+};
+
+KALVENTO_GUI_TEST(DialogsTest);
+
+}  // namespace
+}  // namespace kalvento::test
+
+#include "dialogs_test.moc"

@@ -1,0 +1,399 @@
+#include "gui/main_window.h"
+#include "gui/job_table_model.h"
+#include "gui/job_table_view.h"
+#include "gui/name_edit_dialog.h"
+#include "gui/progress_dialog.h"
+#include "tests/gui/gui_test.h"
+#include "tests/gui/recordings.h"
+#include "tests/support/local_http_server.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace kalvento::test {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::JobTableModel;
+using gui::MainWindow;
+
+// Names files by programme name; the separators are empty.
+constexpr std::string_view kByProgramme =
+    "[KalventoDlg]\nFilenameSet1000=1\nFilenameSetSp1013=\"\"\nFilenameSetSp1014=\"\"\n"
+    "FilenameSetSp1015=\"\"\n";
+
+// An analysis that holds the file named `held` until the test opens the gate
+// or the window asks it to stop.
+struct Gate {
+    std::string held;
+    std::atomic<bool> open{false};
+    std::atomic<bool> reached{false};
+
+    gui::AnalysisRunner::Analyse analyse() {
+        return [this](const std::string& path, const AnalysisWindow& window,
+                      const ChannelNameMap& channels, const Progress& progress) {
+            if (fs::path(path).filename() == held) {
+                reached = true;
+                while (!open && !progress.stop_requested())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                if (!open) {
+                    AnalysisResult stopped;
+                    stopped.outcome = AnalysisOutcome::stopped;
+                    return stopped;
+                }
+            }
+            return analyse_recording(path, window, channels, progress);
+        };
+    }
+};
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    TempDir* settings_ = nullptr;
+    TempDir* files_ = nullptr;
+    std::unique_ptr<MainWindow> window_;
+
+    MainWindow& open(std::string_view ini = kByProgramme,
+                     gui::AnalysisRunner::Analyse analyse = {}) {
+        write_settings(*settings_, ini);
+        window_ = std::make_unique<MainWindow>(
+            load_app_context_from(side_files_in(settings_->path()), {.macroMenu = true}),
+            std::move(analyse));
+        window_->show();
+        window_->activateWindow();
+        activate();
+        return *window_;
+    }
+
+    JobTableModel& model() { return *window_->job_model(); }
+    gui::JobTableView& view() { return *window_->job_view(); }
+
+    void drop(const QStringList& paths) {
+        QList<QUrl> urls;
+        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at = view().viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view().viewport(), &enter);
+        QDropEvent drop_event(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view().viewport(), &drop_event);
+    }
+
+    static QString qs(const std::string& path) { return QString::fromStdString(path); }
+
+    QString new_name(int row) { return model().index(row, kColumnNewName).data().toString(); }
+    int row_of_file(const QString& name) {
+        for (int row = 0; row < model().rowCount(); ++row)
+            if (model().index(row, kColumnCurrentName).data().toString() == name) return row;
+        return -1;
+    }
+    void click_cell(int row, int column) {
+        const QRect cell = view().visualRect(model().index(row, column));
+        QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    bool settled() { return !window_->busy(); }
+    // The progress dialog took the activation; a desktop hands it back to
+    // the window when the dialog closes, the offscreen platform does not.
+    void activate() {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+    void wait_and_activate() {
+        QTRY_VERIFY(settled());
+        activate();
+    }
+
+  private Q_SLOTS:
+    void init() {
+        settings_ = new TempDir;
+        files_ = new TempDir;
+    }
+    void cleanup() {
+        window_.reset();
+        delete files_;
+        delete settings_;
+    }
+
+    void dropAddsRecordingsOnceAndNamesThem() {
+        const std::string a = write_drama(*files_, "a.ts", "朝の番組");
+        const std::string b = write_drama(*files_, "b.ts", "夜の番組", "", 2);
+        write_text(files_->file("notes.txt"), "x");
+        open();
+        drop({qs(a), qs(b)});
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 2);
+        QCOMPARE(new_name(row_of_file(QStringLiteral("a.ts"))), QStringLiteral("朝の番組.ts"));
+        QVERIFY(window_->findChild<gui::ProgressDialog*>() == nullptr ||
+                !window_->findChild<gui::ProgressDialog*>()->isVisible());
+
+        // The same file again, and the folder holding both: nothing new; the
+        // folder adds its recordings only.
+        drop({qs(a)});
+        QTRY_VERIFY(settled());
+        write_drama(*files_, "c.ts", "昼の番組", "", 3);
+        drop({qs(files_->path())});
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 3);
+        QCOMPARE(row_of_file(QStringLiteral("notes.txt")), -1);
+    }
+
+    void namingControlsRecomposeEveryRow() {
+        write_drama(*files_, "a.ts", "番組Ａ");
+        write_drama(*files_, "b.ts", "番組Ｂ", "", 2);
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+
+        auto* item2 = child<QComboBox>(window_.get(), "item2");
+        item2->setCurrentIndex(2);  // CH
+        QCOMPARE(new_name(row_of_file(QStringLiteral("b.ts"))),
+                 QStringLiteral("番組Ｂカルヴェントテレビ.ts"));
+
+        auto* separator = child<QLineEdit>(window_.get(), "separator2");
+        separator->setFocus();
+        QTest::keyClick(separator, Qt::Key_Underscore);
+        QCOMPARE(new_name(row_of_file(QStringLiteral("a.ts"))),
+                 QStringLiteral("番組Ａ_カルヴェントテレビ.ts"));
+        QTest::keyClick(separator, Qt::Key_Minus);
+        QCOMPARE(new_name(row_of_file(QStringLiteral("b.ts"))),
+                 QStringLiteral("番組Ｂ_-カルヴェントテレビ.ts"));
+        QVERIFY(separator->hasFocus());
+        QCOMPARE(window_->settings().filenameSetSp[1], std::string("_-"));
+    }
+
+    void candidatePopupChoosesAndEditsTheProgramme() {
+        write_two_programmes(*files_, "two.ts");
+        write_drama(*files_, "one.ts", "一本");
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        const int two = row_of_file(QStringLiteral("two.ts"));
+        const QString first_name = new_name(two);
+        const QString other_row_name = new_name(row_of_file(QStringLiteral("one.ts")));
+
+        const Done chosen = when_popup_opens([](QMenu* menu) {
+            QVERIFY(menu->actions()[0]->isChecked());
+            menu->findChild<QAction*>(QStringLiteral("candidate1"))->trigger();
+            menu->close();
+        });
+        click_cell(two, kColumnEventName);
+        QVERIFY(*chosen);
+        QTRY_VERIFY(new_name(two) != first_name);
+        QCOMPARE(new_name(row_of_file(QStringLiteral("one.ts"))), other_row_name);
+
+        // Left opens the same popup for the first selected row; the name edit
+        // replaces the programme name of the chosen candidate.
+        view().select_rows({two}, false);
+        const Done edit_chosen = when_popup_opens([](QMenu* menu) {
+            QVERIFY(menu->actions()[1]->isChecked());
+            menu->findChild<QAction*>(QStringLiteral("editProgrammeName"))->trigger();
+            menu->close();
+        });
+        const Done edited = when_dialog_opens<gui::NameEditDialog>([](gui::NameEditDialog* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("nameEdit"));
+            edit->setText(QStringLiteral("直した/名前"));
+            dialog->accept();
+        });
+        view().setFocus();
+        QTest::keyClick(&view(), Qt::Key_Left);
+        QVERIFY(*edit_chosen && *edited);
+        QTRY_COMPARE(new_name(two), QStringLiteral("直した／名前.ts"));
+        QCOMPARE(model().index(two, kColumnEventName).data().toString(),
+                 QStringLiteral("直した/名前"));
+    }
+
+    void convertRenamesTheSelectedFiles() {
+        write_drama(*files_, "a.ts", "番組Ａ");
+        write_drama(*files_, "b.ts", "番組Ｂ", "", 2);
+        write_drama(*files_, "c.ts", "番組Ｃ", "", 3);
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+
+        view().select_rows({row_of_file(QStringLiteral("a.ts"))}, false);
+        child<QPushButton>(window_.get(), "convertButton")->click();
+        QVERIFY(fs::exists(files_->file("番組Ａ.ts")));
+        QVERIFY(!fs::exists(files_->file("a.ts")));
+        QVERIFY(read_all(settings_->file("journal.jsonl")).find("\"window\"") != std::string::npos);
+        QCOMPARE(view().selected_rows(),
+                 std::vector<int>{row_of_file(QStringLiteral("番組Ａ.ts"))});
+
+        // Ctrl+Z asks first; No converts nothing.
+        view().select_rows({row_of_file(QStringLiteral("b.ts"))}, false);
+        const Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->text(), QStringLiteral("選択されているファイルの変換を行ないますか？"));
+            answer(box, QMessageBox::No);
+        });
+        view().setFocus();
+        QTest::keyClick(&view(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(*asked);
+        QVERIFY(fs::exists(files_->file("b.ts")));
+
+        // Enter converts without asking, also from a separator edit.
+        activate();
+        view().select_rows(
+            {row_of_file(QStringLiteral("b.ts")), row_of_file(QStringLiteral("c.ts"))}, false);
+        auto* separator = child<QLineEdit>(window_.get(), "separator1");
+        separator->setFocus();
+        QTest::keyClick(separator, Qt::Key_Return);
+        QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
+        QVERIFY(fs::exists(files_->file("番組Ｃ.ts")));
+        QCOMPARE(view().selected_rows().size(), std::size_t{2});
+    }
+
+    void removeAsksOnlyOnTheKey() {
+        for (int i = 0; i < 3; ++i)
+            write_drama(*files_, "f" + std::to_string(i) + ".ts", "番組", "", i + 1);
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+
+        view().select_rows({row_of_file(QStringLiteral("f1.ts"))}, false);
+        const Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("リストから削除"));
+            answer(box, QMessageBox::No);
+        });
+        view().setFocus();
+        QTest::keyClick(&view(), Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(*asked);
+        QCOMPARE(model().rowCount(), 3);
+        activate();
+        const Done confirmed =
+            when_dialog_opens<QMessageBox>([](QMessageBox* box) { answer(box, QMessageBox::Yes); });
+        QTest::keyClick(&view(), Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(*confirmed);
+        QCOMPARE(model().rowCount(), 2);
+        QCOMPARE(row_of_file(QStringLiteral("f1.ts")), -1);
+
+        view().select_rows({0}, false);
+        child<QPushButton>(window_.get(), "removeButton")->click();
+        QCOMPARE(model().rowCount(), 1);
+        QVERIFY(fs::exists(files_->file("f1.ts")));  // removing never touches a file
+    }
+
+    void stoppingADropKeepsTheFilesBeforeIt() {
+        Gate gate;
+        gate.held = "b.ts";
+        const std::string a = write_drama(*files_, "a.ts", "一");
+        const std::string b = write_drama(*files_, "b.ts", "二", "", 2);
+        const std::string c = write_drama(*files_, "c.ts", "三", "", 3);
+        open(kByProgramme, gate.analyse());
+        drop({qs(a), qs(b), qs(c)});
+        QTRY_VERIFY(gate.reached.load());
+        auto* progress = window_->findChild<gui::ProgressDialog*>();
+        QVERIFY(progress != nullptr);
+        QTRY_COMPARE(child<QLabel>(progress, "fileName")->text(), QStringLiteral("b.ts"));
+        QVERIFY(!child<QPushButton>(window_.get(), "convertButton")->isEnabled());
+
+        child<QPushButton>(progress, "stopButton")->click();
+        auto* question = progress->findChild<QMessageBox*>(QStringLiteral("stopQuestion"));
+        answer(question, QMessageBox::No);
+        QTest::qWait(50);
+        QVERIFY(window_->busy());
+        child<QPushButton>(progress, "stopButton")->click();
+        answer(progress->findChild<QMessageBox*>(QStringLiteral("stopQuestion")), QMessageBox::Yes);
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 1);
+        QCOMPARE(row_of_file(QStringLiteral("a.ts")), 0);
+        QVERIFY(child<QPushButton>(window_.get(), "convertButton")->isEnabled());
+    }
+
+    void withoutShowProgressNothingAsksAndDropsWait() {
+        Gate gate;
+        gate.held = "a.ts";
+        const std::string a = write_drama(*files_, "a.ts", "一");
+        const std::string b = write_drama(*files_, "b.ts", "二", "", 2);
+        open(std::string(kByProgramme) + "ShowProgress=0\n", gate.analyse());
+        drop({qs(a)});
+        QTRY_VERIFY(gate.reached.load());
+        QVERIFY(window_->findChild<gui::ProgressDialog*>() == nullptr);
+        drop({qs(b)});  // refused while the list may change
+        gate.open = true;
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 1);
+    }
+
+    void namesThatWaitForTheScheduleServiceAreComposedOnAWorker() {
+        // The service answers slowly and knows nothing: the rule then names
+        // the file from the programme's own fields.
+        LocalHttpServer server([](const std::string&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return CannedReply{http_reply("<p>none</p>", "404 Not Found")};
+        });
+        write_drama(*files_, "a.ts", "連続ドラマ");
+        write_drama(*files_, "b.ts", "ニュース", "", 2);
+        open(std::string(kByProgramme) + "ScheduleBaseUrl=" + server.base_url() +
+             "\n[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=ドラマ\n"
+             "FindType=1\nRenameText=@TT【確認】\nSyoboFind=@TT\n");
+        window_->add_dropped({qs(files_->path())});
+        QTRY_VERIFY(model().waiting(model().id_at(row_of_file(QStringLiteral("a.ts")))));
+        QVERIFY(!child<QPushButton>(window_.get(), "convertButton")->isEnabled());
+        QCOMPARE(new_name(row_of_file(QStringLiteral("b.ts"))), QStringLiteral("ニュース.ts"));
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 15000);
+        QCOMPARE(new_name(row_of_file(QStringLiteral("a.ts"))),
+                 QStringLiteral("連続ドラマ【確認】.ts"));
+        QVERIFY(!model().waiting(model().id_at(row_of_file(QStringLiteral("a.ts")))));
+        QVERIFY(server.request_count() >= 1);
+
+        // A separator change asks again; the lookup is remembered, no new request.
+        const std::size_t requests = server.request_count();
+        child<QLineEdit>(window_.get(), "separator1")->setText(QStringLiteral("x"));
+        QTRY_VERIFY(settled());
+        QCOMPARE(new_name(row_of_file(QStringLiteral("a.ts"))),
+                 QStringLiteral("連続ドラマ【確認】.ts"));
+        QCOMPARE(new_name(row_of_file(QStringLiteral("b.ts"))), QStringLiteral("xニュース.ts"));
+        QCOMPARE(server.request_count(), requests);
+    }
+
+    void headerClicksSortAndSettingsAreSavedAtClose() {
+        write_drama(*files_, "a.ts", "Ｂ番組");
+        write_drama(*files_, "b.ts", "Ａ番組", "", 2);
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        QHeaderView* header = view().horizontalHeader();
+        const QPoint column1(header->sectionViewportPosition(kColumnNewName) + 5, 5);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, column1);
+        QCOMPARE(new_name(0), QStringLiteral("Ａ番組.ts"));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, column1);
+        QCOMPARE(new_name(0), QStringLiteral("Ｂ番組.ts"));
+
+        // Changes of the window are written back; a value the command-line
+        // tool saved meanwhile stays.
+        child<QLineEdit>(window_.get(), "separator3")->setText(QStringLiteral(" "));
+        child<QComboBox>(window_.get(), "item4")->setCurrentIndex(26);
+        child<QCheckBox>(window_.get(), "fileDateBox")->setChecked(true);
+        header->resizeSection(kColumnGenre, 77);
+        window_->resize(1000, 420);
+        write_text(settings_->file("kalvento.ini"),
+                   read_all(settings_->file("kalvento.ini")) + "ReadSize=80\r\n");
+        window_->close();
+        const std::string ini = read_all(settings_->file("kalvento.ini"));
+        for (const char* line :
+             {"FilenameSetSp1014=\" \"", "FilenameSet1003=26", "FileDate=1", "GENREW=77",
+              "WindowCX=1000", "ReadSize=80", "FilenameSet1000=1"}) {
+            QVERIFY2(ini.find(line) != std::string::npos, line);
+        }
+    }
+};
+
+KALVENTO_GUI_TEST(MainWindowTest);
+
+}  // namespace
+}  // namespace kalvento::test
+
+#include "main_window_test.moc"
