@@ -1,6 +1,7 @@
 #include "app/job_list.h"
 
 #include "naming/entry_paths.h"
+#include "platform/file_ops.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -21,6 +22,19 @@ const FileEntry* JobList::find(EntryId id) const {
 std::optional<EntryId> JobList::find_path(const std::string& native_path) const {
     for (const Job& job : jobs_) {
         if (job.entry.nativePath == native_path) return job.id;
+    }
+    return std::nullopt;
+}
+
+std::optional<EntryId> JobList::follow_move(const std::string& from, const std::string& to) {
+    for (Job& job : jobs_) {
+        if (absolute_normal_path(job.entry.nativePath) != from) continue;
+        const int selected = job.entry.selected;
+        job.entry = make_file_entry(to, std::move(job.entry.candidates));
+        job.entry.selected = selected;
+        compose_entry(job.entry, naming_, ruleStep_);
+        job.entry.converted = false;
+        return job.id;
     }
     return std::nullopt;
 }

@@ -92,6 +92,11 @@ class JobList {
     // Sets the programme name of the selected candidate and composes the entry again.
     bool set_programme_name(EntryId id, std::string cp932_name);
 
+    // A recording of the list was moved by someone else (an undo): the entry
+    // whose absolute path is `from` now names the file at `to` and is
+    // composed again. Its id, or nullopt when no entry names `from`.
+    std::optional<EntryId> follow_move(const std::string& from, const std::string& to);
+
     // Removes the entries; ids not in the list are passed over. The number removed.
     std::size_t remove(const std::vector<EntryId>& ids);
 

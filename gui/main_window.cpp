@@ -2,6 +2,7 @@
 
 #include "app/dropped_paths.h"
 #include "app/journal.h"
+#include "app/undo.h"
 #include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"
@@ -262,6 +263,12 @@ void MainWindow::build_actions() {
     // The settings and the about box, which a Windows system menu would hold.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     tools->setObjectName(QStringLiteral("toolsMenu"));
+    // No shortcut: Ctrl+Z is the confirmed conversion.
+    undoAction_ = tools->addAction(QStringLiteral("最後の変換を元に戻す"));
+    undoAction_->setObjectName(QStringLiteral("undoConversionAction"));
+    undoAction_->setEnabled(false);
+    connect(undoAction_, &QAction::triggered, this, &MainWindow::undo_last_conversion);
+    tools->addSeparator();
     QAction* settings = tools->addAction(QStringLiteral("設定(&S)..."));
     settings->setObjectName(QStringLiteral("settingsAction"));
     connect(settings, &QAction::triggered, this, &MainWindow::open_settings_dialog);
@@ -360,6 +367,7 @@ void MainWindow::update_command_states() {
     convertAction_->setEnabled(free);
     askConvertAction_->setEnabled(free);
     askRemoveAction_->setEnabled(free);
+    undoAction_->setEnabled(free && !lastBatch_.empty());
     view_->set_drops_enabled(free);
     if (compose_->busy()) {
         statusBar()->showMessage(
@@ -423,10 +431,76 @@ bool MainWindow::run_conversion(const std::vector<EntryId>& ids, bool unattended
     if (journal && !journal->finish(error))
         std::fprintf(stderr, "kalvento: warning: %s\n", error.c_str());
     bool all_named = true;
-    for (const ConvertedEntry& converted : report.converted)
+    bool changed_files = false;
+    for (const ConvertedEntry& converted : report.converted) {
         all_named = all_named && converted.result.ended_with_composed_name();
+        changed_files = changed_files || converted.result.status == ConvertStatus::moved ||
+                        converted.result.timesSet;
+    }
+    // A conversion that changed nothing leaves the one before it to take back.
+    if (journal && changed_files) lastBatch_ = journal->id();
     show_composed_list(report.moved, true);
+    update_command_states();
     return all_named;
+}
+
+namespace {
+
+QString undo_reason(const UndoStep& step) {
+    switch (step.status) {
+        case UndoStatus::newNameHoldsAnother:
+            return QStringLiteral("新しい名前のファイルが別のファイルに置き換わっています");
+        case UndoStatus::oldNameTaken:
+            return QStringLiteral("元の名前が既に使われています");
+        case UndoStatus::gone:
+            return QStringLiteral("ファイルが見つかりません");
+        case UndoStatus::notRecorded:
+            return QStringLiteral("名前の変更を記録できません");
+        default:
+            return QStringLiteral("移動できませんでした: %1")
+                .arg(QString::fromLocal8Bit(step.message.c_str()));
+    }
+}
+
+}  // namespace
+
+// Takes this window's last conversion back through the rename journal, as
+// `kalvento-cli undo` does, and lets the rows follow their files.
+void MainWindow::undo_last_conversion() {
+    if (busy() || lastBatch_.empty()) return;
+    if (!ask(QStringLiteral("最後の変換を元に戻す"),
+             QStringLiteral("最後の変換で変更したファイルを元に戻しますか？")))
+        return;
+    const UndoReport report =
+        undo_batch(context_.sideFiles.journalDirectory, lastBatch_, false, kFrontEndUndo);
+    std::vector<EntryId> moved_back;
+    QStringList left;
+    for (const UndoStep& step : report.steps) {
+        if (step.status == UndoStatus::movedBack && step.role == FileRole::recording) {
+            if (const auto id = jobs_.follow_move(step.path, step.target)) moved_back.push_back(*id);
+        } else if (left_behind(step.status)) {
+            left << QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(step.path.c_str()),
+                                                 undo_reason(step));
+        }
+    }
+    // What was left can be tried again once the user has made room for it.
+    if (report.complete()) lastBatch_.clear();
+    show_composed_list(moved_back, true);
+    update_command_states();
+    if (!report.error.empty()) {
+        QMessageBox::warning(
+            this, QStringLiteral("最後の変換を元に戻す"),
+            QStringLiteral("名前の変更を記録できないため、元に戻しませんでした。\n%1")
+                .arg(QString::fromLocal8Bit(report.error.c_str())));
+    } else if (!report.found) {
+        QMessageBox::warning(this, QStringLiteral("最後の変換を元に戻す"),
+                             QStringLiteral("最後の変換の記録が見つかりません。"));
+    } else if (!left.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("最後の変換を元に戻す"),
+                             QStringLiteral("元に戻せなかったファイルがあります。\n%1")
+                                 .arg(left.join(QLatin1Char('\n'))));
+    }
+    view_->setFocus();
 }
 
 void MainWindow::remove_selected(bool ask_first) {

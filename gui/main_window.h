@@ -78,6 +78,7 @@ class MainWindow final : public QMainWindow {
 
     // Commands.
     void convert_selected(bool ask);
+    void undo_last_conversion();
     bool run_conversion(const std::vector<EntryId>& ids, bool unattended);
     void remove_selected(bool ask);
     void select_all();
@@ -146,6 +147,8 @@ class MainWindow final : public QMainWindow {
     QAction* convertAction_ = nullptr;
     QAction* askConvertAction_ = nullptr;
     QAction* askRemoveAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    std::string lastBatch_;  // the journal batch of this window's last conversion
 
     // The batch being analysed.
     bool batchFromCommandLine_ = false;

@@ -7,6 +7,7 @@
 #include "tests/gui/recordings.h"
 #include "tests/support/local_http_server.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -253,6 +254,67 @@ class MainWindowTest : public QObject {
         QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
         QVERIFY(fs::exists(files_->file("番組Ｃ.ts")));
         QCOMPARE(view().selected_rows().size(), std::size_t{2});
+    }
+
+    void undoTakesTheWindowsLastConversionBack() {
+        write_drama(*files_, "a.ts", "番組Ａ");
+        write_drama(*files_, "b.ts", "番組Ｂ", "", 2);
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        auto* undo = child<QAction>(window_.get(), "undoConversionAction");
+        QVERIFY(!undo->isEnabled());  // nothing converted yet
+
+        auto convert = [this](const char* name) {
+            view().select_rows({row_of_file(QString::fromUtf8(name))}, false);
+            child<QPushButton>(window_.get(), "convertButton")->click();
+        };
+        convert("a.ts");
+        convert("b.ts");
+        QVERIFY(undo->isEnabled());
+
+        // It asks first; No keeps everything.
+        Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("最後の変換を元に戻す"));
+            answer(box, QMessageBox::No);
+        });
+        undo->trigger();
+        QVERIFY(*asked);
+        QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
+
+        // Yes takes back only the last conversion; its row follows the file.
+        asked = when_dialog_opens<QMessageBox>(
+            [](QMessageBox* box) { answer(box, QMessageBox::Yes); });
+        undo->trigger();
+        QVERIFY(*asked);
+        QVERIFY(fs::exists(files_->file("b.ts")));
+        QVERIFY(!fs::exists(files_->file("番組Ｂ.ts")));
+        QVERIFY(fs::exists(files_->file("番組Ａ.ts")));
+        QCOMPARE(view().selected_rows(), std::vector<int>{row_of_file(QStringLiteral("b.ts"))});
+        QCOMPARE(new_name(row_of_file(QStringLiteral("b.ts"))), QStringLiteral("番組Ｂ.ts"));
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(read_all(settings_->file("journal.jsonl")).find("\"undo\"") != std::string::npos);
+
+        // A file that took the old name meanwhile is never replaced: the
+        // recording stays, the user is told, and the command stays on.
+        activate();
+        convert("b.ts");
+        write_text(files_->file("b.ts"), "another file");
+        Done warned;
+        asked = when_dialog_opens<QMessageBox>([&warned](QMessageBox* box) {
+            answer(box, QMessageBox::Yes);
+            // The warning opens once the question has closed.
+            warned = when_dialog_opens<QMessageBox>([](QMessageBox* warning) {
+                QVERIFY(warning->text().contains(QStringLiteral("元の名前が既に使われています")));
+                warning->accept();
+            });
+        });
+        undo->trigger();
+        QVERIFY(*asked);
+        QVERIFY(warned && *warned);
+        QCOMPARE(read_all(files_->file("b.ts")), std::string("another file"));
+        QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
+        QVERIFY(undo->isEnabled());
     }
 
     void removeAsksOnlyOnTheKey() {
