@@ -13,8 +13,8 @@ AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts
     AppContext context;
     context.sideFiles = side_files;
     if (const auto problem = unusable_directory(side_files.directory)) {
-        context.settingsError = "cannot read the settings directory " + side_files.directory +
-                                ": " + *problem;
+        context.settingsError =
+            "cannot read the settings directory " + side_files.directory + ": " + *problem;
     }
     const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
     if (context.settingsError.empty() && !profile.load_result().ok())

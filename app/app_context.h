@@ -9,9 +9,9 @@
 #include "naming/compose.h"
 #include "naming/rename.h"
 #include "programme/channel_names.h"
+#include "programme/file_analysis.h"
 #include "rules/macro_menu.h"
 #include "rules/rule_store.h"
-#include "programme/file_analysis.h"
 
 #include <functional>
 #include <string>
@@ -23,7 +23,7 @@ struct AppContext {
     SideFiles sideFiles;
     AppSettings settings;  // defaults when there is no settings file
     ChannelNameMap channels;
-    RuleList rules;                   // the rule store, in rule order
+    RuleList rules;                     // the rule store, in rule order
     std::vector<MacroEntry> macroMenu;  // loaded only for the window's edit fields
     // Why the settings could not be read (the side-file directory or the
     // settings file exists but cannot be read); empty when they were read or

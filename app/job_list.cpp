@@ -130,13 +130,14 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
     return before - jobs_.size();
 }
 
-ConversionReport JobList::convert(const std::vector<EntryId>& ids,
-                                  const ConversionOptions& options, MoveRecorder* recorder) {
+ConversionReport JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
+                                  MoveRecorder* recorder) {
     ConversionReport report;
     for (const EntryId id : ids) {
         Job* job = find_job(id);
         if (job == nullptr) continue;
-        report.converted.push_back(ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
+        report.converted.push_back(
+            ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
     }
     report.moved = rebuild();
     return report;

@@ -52,8 +52,8 @@ class JournalBatch final : public MoveRecorder {
     // Starts a batch in the journal of `directory` (created when missing):
     // nullptr, with `error`, when the journal cannot be written.
     static std::unique_ptr<JournalBatch> begin(const std::string& directory,
-                                               std::string_view front_end,
-                                               std::string_view undo_of, std::string& error);
+                                               std::string_view front_end, std::string_view undo_of,
+                                               std::string& error);
 
   private:
     explicit JournalBatch(std::string directory, std::string id);

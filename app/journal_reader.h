@@ -32,7 +32,8 @@ struct JournalMove {
     std::string from;
     std::string to;
     std::optional<RecordedFile> file;  // missing when the file could not be examined
-    RecordedOutcome outcome = RecordedOutcome::unknown;  // unknown: interrupted before the outcome line
+    RecordedOutcome outcome =
+        RecordedOutcome::unknown;  // unknown: interrupted before the outcome line
 };
 
 struct JournalDating {

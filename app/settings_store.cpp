@@ -9,8 +9,8 @@
 
 namespace kalvento {
 
-SettingsUpdate update_settings_file(const std::string& path,
-                                    const std::function<bool(ProfileFile&, std::string& error)>& change) {
+SettingsUpdate update_settings_file(
+    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change) {
     SettingsUpdate update;
     // The first save of a new user makes the settings folder (~/.config/kalvento).
     const std::string directory = std::filesystem::path(path).parent_path().string();
@@ -52,9 +52,9 @@ RuleList merge_rule_changes(const RuleList& current, const RuleList& base,
     });
     for (const RenameRule& rule : working_copy) {
         if (rule.Modified == 0) continue;
-        const auto same_section = std::find_if(merged.begin(), merged.end(), [&](const RenameRule& r) {
-            return r.SectionIndex == rule.SectionIndex;
-        });
+        const auto same_section =
+            std::find_if(merged.begin(), merged.end(),
+                         [&](const RenameRule& r) { return r.SectionIndex == rule.SectionIndex; });
         if (base_sections.count(rule.SectionIndex) != 0 && same_section != merged.end()) {
             replace_rule(merged, static_cast<std::size_t>(same_section - merged.begin()), rule);
         } else {
@@ -70,7 +70,8 @@ SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base
                                    const RuleList& working_copy, RuleList* committed) {
     return update_settings_file(path, [&](ProfileFile& profile, std::string&) {
         const RuleList current = load_rules(profile);
-        RuleList stored = save_rules(profile, current, merge_rule_changes(current, base, working_copy));
+        RuleList stored =
+            save_rules(profile, current, merge_rule_changes(current, base, working_copy));
         if (committed != nullptr) *committed = std::move(stored);
         return true;
     });

@@ -24,8 +24,8 @@ struct SettingsUpdate {
 // Loads the settings file at `path` under the lock, lets `change` edit it and
 // saves it when anything changed. `change` returns false to abandon the update
 // without saving (its own error message, if any, goes in `error`).
-SettingsUpdate update_settings_file(const std::string& path,
-                                    const std::function<bool(ProfileFile&, std::string& error)>& change);
+SettingsUpdate update_settings_file(
+    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change);
 
 // Commits the edits of a rule list's working copy. The copy was made from
 // `base`; under the lock the file's rules are read anew and the copy's

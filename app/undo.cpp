@@ -120,8 +120,8 @@ const JournalBatchRecord* last_changing_batch(const JournalContents& contents) {
     return nullptr;
 }
 
-UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id,
-                      bool dry_run, std::string_view front_end) {
+UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
+                      std::string_view front_end) {
     UndoReport report;
     const JournalContents contents = read_journal(journal_directory);
     report.damagedLines = contents.damagedLines;
@@ -149,7 +149,8 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
     for (const JournalMove& move : batch->moves) moves.push_back(&move);
     std::stable_sort(moves.begin(), moves.end(),
                      [](const JournalMove* a, const JournalMove* b) { return a->seq > b->seq; });
-    for (const JournalMove* move : moves) report.steps.push_back(take_back(*move, dry_run, journal.get()));
+    for (const JournalMove* move : moves)
+        report.steps.push_back(take_back(*move, dry_run, journal.get()));
     if (journal) {
         std::string error;
         if (!journal->finish(error) && report.error.empty()) report.error = error;

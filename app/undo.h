@@ -16,10 +16,10 @@
 namespace kalvento {
 
 enum class UndoStatus {
-    movedBack,     // the file bears its old name again
-    wouldMoveBack, // dry run: it would
-    alreadyBack,   // the move never happened, or was taken back before
-    timesRestored, // its times are the ones it had before
+    movedBack,            // the file bears its old name again
+    wouldMoveBack,        // dry run: it would
+    alreadyBack,          // the move never happened, or was taken back before
+    timesRestored,        // its times are the ones it had before
     newNameHoldsAnother,  // left: its new name now holds another file
     oldNameTaken,         // left: its old name has been taken since
     gone,                 // left: neither name holds it any more
@@ -39,19 +39,19 @@ struct UndoStep {
 };
 
 struct UndoReport {
-    bool found = false;       // the batch is in the journal
-    std::string batch;        // the batch taken back
-    std::string undoBatch;    // the batch that records the undo (empty in a dry run)
+    bool found = false;     // the batch is in the journal
+    std::string batch;      // the batch taken back
+    std::string undoBatch;  // the batch that records the undo (empty in a dry run)
     std::vector<UndoStep> steps;
     std::size_t damagedLines = 0;
-    std::string error;  // the journal could not be written: nothing was changed
+    std::string error;      // the journal could not be written: nothing was changed
     bool complete() const;  // found, no error, nothing left behind
 };
 
 // Takes back `batch_id` of the journal in `journal_directory`, or the last
 // batch that changed anything when the id is empty. A dry run only tells.
-UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id,
-                      bool dry_run, std::string_view front_end);
+UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
+                      std::string_view front_end);
 
 // The last batch of the journal that moved or dated a file, or nullptr.
 const JournalBatchRecord* last_changing_batch(const JournalContents& contents);

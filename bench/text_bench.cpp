@@ -11,7 +11,8 @@ using namespace kalvento;
 
 // A typical 40-character programme title and a cleaning pattern of a rule.
 const std::string& title() {
-    static const std::string text = cp932("＜新＞アニメ「魔法少女の放課後」第１２話 [字][デ] 再放送スペシャル版");
+    static const std::string text =
+        cp932("＜新＞アニメ「魔法少女の放課後」第１２話 [字][デ] 再放送スペシャル版");
     return text;
 }
 const std::string& pattern() {
@@ -26,8 +27,12 @@ void run_extract(benchmark::State& state, std::size_t capacity) {
     set_regex_cache_capacity(saved);
 }
 
-void BM_ExtractTitleCached(benchmark::State& state) { run_extract(state, 512); }
-void BM_ExtractTitleUncached(benchmark::State& state) { run_extract(state, 0); }
+void BM_ExtractTitleCached(benchmark::State& state) {
+    run_extract(state, 512);
+}
+void BM_ExtractTitleUncached(benchmark::State& state) {
+    run_extract(state, 0);
+}
 
 BENCHMARK(BM_ExtractTitleCached);
 BENCHMARK(BM_ExtractTitleUncached);

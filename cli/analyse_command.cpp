@@ -62,12 +62,17 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     CLI::App* command = app.add_subcommand(
         "analyse",
         "Analyse recordings and print the programmes that were on air, largest share first.\n"
-        "The window to read comes from the settings file (ReadStartPos, ReadSize) unless given here.");
+        "The window to read comes from the settings file (ReadStartPos, ReadSize) unless given "
+        "here.");
     command->alias("analyze");
-    command->add_flag("--json", options.json, "One JSON object per file and line (JSON Lines, UTF-8)");
-    command->add_option("--start-percent", options.startPercent, "Where reading starts, in per cent of the file size")
+    command->add_flag("--json", options.json,
+                      "One JSON object per file and line (JSON Lines, UTF-8)");
+    command
+        ->add_option("--start-percent", options.startPercent,
+                     "Where reading starts, in per cent of the file size")
         ->check(CLI::Range(0, 100));
-    command->add_option("--size-mb", options.sizeMb, "How much to read, in MB")->check(CLI::Range(1, kMaxWindowMb));
+    command->add_option("--size-mb", options.sizeMb, "How much to read, in MB")
+        ->check(CLI::Range(1, kMaxWindowMb));
     add_template_option(*command, options.templateText,
                         "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
                         "each candidate");

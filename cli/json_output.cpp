@@ -4,11 +4,15 @@
 
 namespace kalvento::cli {
 
-std::string utf8_for_output(const std::string& cp932_text) { return cp932_to_utf8_lossy(cp932_text); }
+std::string utf8_for_output(const std::string& cp932_text) {
+    return cp932_to_utf8_lossy(cp932_text);
+}
 
 nlohmann::ordered_json program_info_json(const ProgramInfo& info) {
     nlohmann::ordered_json json;
-    auto text = [&](const char* name, const std::string& value) { json[name] = utf8_for_output(value); };
+    auto text = [&](const char* name, const std::string& value) {
+        json[name] = utf8_for_output(value);
+    };
     text("eventName", info.eventName);
     text("title", info.title);
     text("eventText", info.eventText);

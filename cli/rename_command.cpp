@@ -28,7 +28,7 @@ struct FileReport {
     std::string newPath;  // native target: moved to, planned, or composed
     ConvertResult result;
     bool success = false;
-    bool retryLater = false;  // left for a schedule service that could not be reached
+    bool retryLater = false;     // left for a schedule service that could not be reached
     bool choiceMissing = false;  // the programme --pick or the ids asked for is not there
 };
 
@@ -224,8 +224,9 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
         "--allow-fallback", options.allowFallback,
         "When a rename rule needs the schedule service and it cannot be reached, name the file\n"
         "from the programme's own fields instead of leaving it for a later run (exit code 75)");
-    command->add_flag("-v,--verbose", options.verbose,
-                      "Show the schedule-service requests of rename rules and why they found nothing");
+    command->add_flag(
+        "-v,--verbose", options.verbose,
+        "Show the schedule-service requests of rename rules and why they found nothing");
     add_template_option(*command, options.templateText,
                         "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
                         "instead of the rules and items of the settings file");
@@ -282,12 +283,12 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             reports.push_back(std::move(report));
             continue;
         }
-        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " + path_for_text(report.path));
+        progress.begin("[" + std::to_string(i + 1) + "/" + total + "] " +
+                       path_for_text(report.path));
         AnalysisResult analysis = analyse_recording(
             report.path, window, context.channels,
-            Progress{.report = [&](std::int64_t done_k, std::int64_t total_k) {
-                progress.update(done_k, total_k);
-            },
+            Progress{.report = [&](std::int64_t done_k,
+                                   std::int64_t total_k) { progress.update(done_k, total_k); },
                      .stop = {}});
         progress.end();
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
@@ -337,7 +338,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             for (FileReport& report : reports) {
                 if (!report.id || report.duplicate || !report.status.empty()) continue;
                 report.status = "notRecorded";
-                report.message = "not renamed: the rename journal cannot be written: " + journal_error;
+                report.message =
+                    "not renamed: the rename journal cannot be written: " + journal_error;
             }
             ids.clear();
         }
@@ -346,7 +348,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
         for (const ConvertedEntry& done : converted.converted) {
             for (FileReport& report : reports) {
-                if (report.id == done.id && !report.duplicate) fill_from_result(report, done.result);
+                if (report.id == done.id && !report.duplicate)
+                    fill_from_result(report, done.result);
             }
         }
     }

@@ -17,7 +17,7 @@ namespace kalvento::cli {
 struct RenameOptions {
     bool dryRun = false;
     bool json = false;
-    bool verbose = false;  // schedule lookups explain themselves on standard error
+    bool verbose = false;        // schedule lookups explain themselves on standard error
     bool allowFallback = false;  // name files whose schedule lookup failed from their own fields
     bool recursive = false;      // folders: their subfolders' recordings too
     std::optional<std::string> templateText;  // --template, UTF-8: names every file instead

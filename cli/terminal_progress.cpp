@@ -26,8 +26,9 @@ void TerminalProgress::update(std::int64_t done_k, std::int64_t total_k) {
     lastDrawn_ = now;
     shown_ = true;
     const int percent = total_k > 0 ? static_cast<int>(done_k * 100 / total_k) : 0;
-    std::fprintf(stderr, "\r\033[K%s: %lld/%lld MB (%d%%)", label_.c_str(), static_cast<long long>(done_k / 1000),
-                 static_cast<long long>(total_k / 1000), percent);
+    std::fprintf(stderr, "\r\033[K%s: %lld/%lld MB (%d%%)", label_.c_str(),
+                 static_cast<long long>(done_k / 1000), static_cast<long long>(total_k / 1000),
+                 percent);
     std::fflush(stderr);
 }
 

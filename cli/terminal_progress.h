@@ -10,7 +10,7 @@
 namespace kalvento::cli {
 
 class TerminalProgress {
-public:
+  public:
     TerminalProgress();
 
     // Starts a new item; nothing is shown until it has run for half a second.
@@ -20,7 +20,7 @@ public:
     // Clears the line if one was shown.
     void end();
 
-private:
+  private:
     bool enabled_;
     bool shown_ = false;
     std::string label_;

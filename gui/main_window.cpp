@@ -2,10 +2,10 @@
 
 #include "app/dropped_paths.h"
 #include "app/journal.h"
-#include "app/undo.h"
 #include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"
+#include "app/undo.h"
 #include "app/window_rule_steps.h"
 #include "gui/about_dialog.h"
 #include "gui/compose_runner.h"
@@ -477,7 +477,8 @@ void MainWindow::undo_last_conversion() {
     QStringList left;
     for (const UndoStep& step : report.steps) {
         if (step.status == UndoStatus::movedBack && step.role == FileRole::recording) {
-            if (const auto id = jobs_.follow_move(step.path, step.target)) moved_back.push_back(*id);
+            if (const auto id = jobs_.follow_move(step.path, step.target))
+                moved_back.push_back(*id);
         } else if (left_behind(step.status)) {
             left << QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(step.path.c_str()),
                                                  undo_reason(step));

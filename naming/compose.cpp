@@ -3,8 +3,8 @@
 #include "naming/entry_paths.h"
 #include "naming/item_table.h"
 #include "platform/codepage.h"
-#include "platform/file_ops.h"
 #include "platform/cp932_text.h"
+#include "platform/file_ops.h"
 
 #include <optional>
 #include <string_view>

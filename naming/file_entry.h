@@ -21,8 +21,8 @@ struct FileEntry {
     bool tooLong = false;     // the new path is too long: conversion leaves the file alone
     int selected = 0;         // index into candidates of the programme that names the file
     std::vector<ProgramInfo> candidates;  // never empty
-    bool converted = false;   // moved by the last conversion; the next rebuild selects it again
-    std::string nativePath;   // exact native path of sourcePath
+    bool converted = false;  // moved by the last conversion; the next rebuild selects it again
+    std::string nativePath;  // exact native path of sourcePath
     // Native form of newPath: the directory of nativePath and the UTF-8 form of
     // newName. Empty when newName is empty or cannot be spelt natively; the
     // conversion then leaves the file alone.
@@ -33,9 +33,10 @@ struct FileEntry {
     std::string absoluteDirectory;
 
     // What the last composition noticed (the command line reports it):
-    bool nameless = false;             // the items gave no text: only separators would remain
-    bool scheduleUnreachable = false;  // the naming rule needed the schedule service and
-                                       // could not reach it; the name uses the programme's own fields
+    bool nameless = false;  // the items gave no text: only separators would remain
+    bool scheduleUnreachable =
+        false;  // the naming rule needed the schedule service and
+                // could not reach it; the name uses the programme's own fields
     std::vector<std::string> ruleWarnings;  // patterns that could not be used (CP932)
 };
 

@@ -36,7 +36,7 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
         if (plan.blocker) {
             result.status = *plan.blocker;
             result.toPath = *plan.blocker == ConvertStatus::alreadyNamed ? entry.nativePath
-                                                                        : entry.nativeNewPath;
+                                                                         : entry.nativeNewPath;
             return result;
         }
         result.toPath = plan.to;
@@ -76,8 +76,8 @@ std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned,
     return planned;
 }
 
-bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path,
-               std::int64_t start, int milliseconds) {
+bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path, std::int64_t start,
+               int milliseconds) {
     std::string error;
     if (recorder != nullptr && !recorder->before_dating(role, path, error)) return false;
     return set_file_times(path, start, milliseconds);
@@ -87,7 +87,8 @@ bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path,
 // with it, or, when it stayed, those its options let follow it.
 bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options,
                const ConvertResult& result, MoveRecorder* recorder) {
-    const bool recording_dated = date_file(recorder, FileRole::recording, entry.nativePath, start, 0);
+    const bool recording_dated =
+        date_file(recorder, FileRole::recording, entry.nativePath, start, 0);
     std::vector<std::string> companions;
     if (result.status == ConvertStatus::moved) {
         for (const CompanionMove& move : result.companions)

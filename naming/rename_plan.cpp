@@ -9,8 +9,9 @@ namespace {
 constexpr std::string_view kTextSuffix = ".txt";
 }  // namespace
 
-std::optional<int> first_free_number(const std::string& target, int first_number,
-                                     const std::function<bool(const std::string& candidate)>& free) {
+std::optional<int> first_free_number(
+    const std::string& target, int first_number,
+    const std::function<bool(const std::string& candidate)>& free) {
     for (int n = first_number; n <= kMaxNameNumber; ++n) {
         if (free(numbered_name(target, n))) return n;
     }
@@ -40,8 +41,8 @@ RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
         for (const CompanionEntry& companion : list_companions(plan.from))
             if (companion_follows(companion, options)) suffixes.push_back(companion.suffix);
     }
-    const auto number = first_free_number(
-        entry.nativeNewPath, first_number, [&](const std::string& target) {
+    const auto number =
+        first_free_number(entry.nativeNewPath, first_number, [&](const std::string& target) {
             if (taken(target)) return false;
             for (const std::string& suffix : suffixes) {
                 // A companion name the recording itself leaves is free for it.

@@ -21,7 +21,7 @@ bool is_cp932_trail_byte(unsigned char byte) {
 }
 
 class IconvHandle {
-public:
+  public:
     IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~IconvHandle() {
         if (ok()) iconv_close(cd_);
@@ -36,13 +36,14 @@ public:
         char* in_ptr = const_cast<char*>(in);
         char* out_ptr = out;
         size_t out_left = out_cap;
-        if (iconv(cd_, &in_ptr, &in_len, &out_ptr, &out_left) == static_cast<size_t>(-1)) return false;
+        if (iconv(cd_, &in_ptr, &in_len, &out_ptr, &out_left) == static_cast<size_t>(-1))
+            return false;
         if (in_len != 0) return false;
         out_len = out_cap - out_left;
         return true;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -68,7 +69,8 @@ struct Cp932Tables {
         };
         auto add_encoding = [&](char32_t ch) {
             if (ch > 0xFFFF || encode[ch] != kNoCode) return;
-            unsigned char in[4] = {static_cast<unsigned char>(ch), static_cast<unsigned char>(ch >> 8),
+            unsigned char in[4] = {static_cast<unsigned char>(ch),
+                                   static_cast<unsigned char>(ch >> 8),
                                    static_cast<unsigned char>(ch >> 16), 0};
             char out[8];
             size_t out_len = 0;
@@ -138,7 +140,9 @@ void append_utf8(std::string& out, char32_t ch) {
     }
 }
 
-bool is_private_carrier(char32_t ch) { return ch >= kUnassignedPairBase && ch <= 0x10FFFF; }
+bool is_private_carrier(char32_t ch) {
+    return ch >= kUnassignedPairBase && ch <= 0x10FFFF;
+}
 
 }  // namespace
 
@@ -176,7 +180,8 @@ std::optional<std::string> wide_to_cp932(std::wstring_view wide, Unmappable poli
     for (wchar_t wch : wide) {
         const auto ch = static_cast<char32_t>(wch);
         if (is_private_carrier(ch)) {
-            const char32_t value = ch >= kStrayByteBase ? ch - kStrayByteBase : ch - kUnassignedPairBase;
+            const char32_t value =
+                ch >= kStrayByteBase ? ch - kStrayByteBase : ch - kUnassignedPairBase;
             if (ch < kStrayByteBase) out += static_cast<char>(value >> 8);
             out += static_cast<char>(value & 0xFF);
             continue;

@@ -40,7 +40,8 @@ struct DecodedText {
 DecodedText decode_cp932(std::string_view cp932);
 
 // Wide -> CP932. Private code points made by cp932_to_wide turn back into their bytes.
-std::optional<std::string> wide_to_cp932(std::wstring_view wide, Unmappable policy = Unmappable::fail);
+std::optional<std::string> wide_to_cp932(std::wstring_view wide,
+                                         Unmappable policy = Unmappable::fail);
 
 // Strict UTF-8 <-> wide (no overlong forms, no surrogates); nullopt on malformed input.
 std::optional<std::wstring> utf8_to_wide(std::string_view utf8);
@@ -53,7 +54,8 @@ std::string cp932_to_utf8_lossy(std::string_view cp932);
 
 // UTF-8 -> CP932; nullopt on malformed UTF-8, or (with Unmappable::fail) on a
 // character that CP932 cannot represent.
-std::optional<std::string> utf8_to_cp932(std::string_view utf8, Unmappable policy = Unmappable::fail);
+std::optional<std::string> utf8_to_cp932(std::string_view utf8,
+                                         Unmappable policy = Unmappable::fail);
 
 // Fixed texts of the program, written in UTF-8 in the sources, as CP932. They
 // are all representable; an unrepresentable character would come out as a blank.

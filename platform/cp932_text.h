@@ -40,7 +40,6 @@ void append_cp932(std::string& target, std::string_view text, std::size_t limit)
 
 // First position at or after `from` where `needle` starts at a character
 // boundary, or npos; half of one character and half of the next never match.
-std::size_t find_at_character(std::string_view text, std::string_view needle,
-                              std::size_t from = 0);
+std::size_t find_at_character(std::string_view text, std::string_view needle, std::size_t from = 0);
 
 }  // namespace kalvento

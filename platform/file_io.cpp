@@ -71,7 +71,8 @@ long temporary_pid(std::string_view entry, std::string_view name) {
     long pid = -1;
     int attempt = -1;
     const auto first = std::from_chars(middle.data(), middle.data() + dash, pid);
-    const auto second = std::from_chars(middle.data() + dash + 1, middle.data() + middle.size(), attempt);
+    const auto second =
+        std::from_chars(middle.data() + dash + 1, middle.data() + middle.size(), attempt);
     if (first.ec != std::errc() || first.ptr != middle.data() + dash || second.ec != std::errc() ||
         second.ptr != middle.data() + middle.size()) {
         return -1;
@@ -107,7 +108,8 @@ FileRead read_small_file(const std::string& path, std::size_t max_bytes, bool tr
     FileRead result;
     const int fd = open_nonblocking(path);
     if (fd < 0) {
-        result.status = errno == ENOENT || errno == ENOTDIR ? ReadStatus::missing : ReadStatus::failed;
+        result.status =
+            errno == ENOENT || errno == ENOTDIR ? ReadStatus::missing : ReadStatus::failed;
         result.error = system_reason(errno);
         return result;
     }
@@ -154,7 +156,8 @@ FileRead read_small_file(const std::string& path, std::size_t max_bytes, bool tr
 }
 
 std::string temporary_name(const std::string& path, long pid, int attempt) {
-    return path + "." + std::to_string(pid) + "-" + std::to_string(attempt) + std::string(kTempSuffix);
+    return path + "." + std::to_string(pid) + "-" + std::to_string(attempt) +
+           std::string(kTempSuffix);
 }
 
 FileWrite replace_file(const std::string& path, std::string_view bytes) {
@@ -181,7 +184,8 @@ FileWrite replace_file(const std::string& path, std::string_view bytes) {
         temp_path = temporary_name(target, static_cast<long>(::getpid()), attempt);
         fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            return {WriteStatus::cannotCreateTemp, describe("cannot create a file in", directory, errno)};
+            return {WriteStatus::cannotCreateTemp,
+                    describe("cannot create a file in", directory, errno)};
         }
     }
     if (fd < 0) return {WriteStatus::cannotCreateTemp, "no free temporary name in " + directory};

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 namespace kalvento {
@@ -125,8 +125,8 @@ std::optional<std::string> unusable_directory(const std::string& path) {
 std::optional<FileIdentity> file_identity(const std::string& path) {
     if (holds_nul(path)) return std::nullopt;
     struct statx info {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
-                STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+                &info) != 0) {
         return std::nullopt;
     }
     auto nanoseconds = [](const struct statx_timestamp& time) {
@@ -143,7 +143,8 @@ std::optional<FileIdentity> file_identity(const std::string& path) {
     return identity;
 }
 
-bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns) {
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns,
+                        std::int64_t modified_ns) {
     if (holds_nul(path)) return false;
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;

@@ -80,7 +80,8 @@ std::optional<FileIdentity> file_identity(const std::string& path);
 
 // Sets both times of a regular file back to recorded values (no symlink is
 // followed); false when that fails.
-bool restore_file_times(const std::string& path, std::int64_t accessed_ns, std::int64_t modified_ns);
+bool restore_file_times(const std::string& path, std::int64_t accessed_ns,
+                        std::int64_t modified_ns);
 
 // Removes `extra`, a second name of the file that `kept` names, only while
 // both still name the same file: what an interrupted link move leaves.

@@ -15,7 +15,8 @@ std::string to_halfwidth(std::string_view cp932) {
         else if (ch == 0x3000)
             out += ' ';
         else
-            out.append(cp932.substr(decoded.offsets[i], decoded.offsets[i + 1] - decoded.offsets[i]));
+            out.append(
+                cp932.substr(decoded.offsets[i], decoded.offsets[i + 1] - decoded.offsets[i]));
     }
     return out;
 }

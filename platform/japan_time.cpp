@@ -77,8 +77,8 @@ std::optional<JapanCalendar> japan_calendar(std::int64_t unix_seconds) {
 
 std::int64_t japan_time_to_unix(std::int64_t year, std::int64_t month, std::int64_t day,
                                 std::int64_t hour, std::int64_t minute, std::int64_t second) {
-    return days_from_civil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 +
-           second - kJapanUtcOffsetSeconds;
+    return days_from_civil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second -
+           kJapanUtcOffsetSeconds;
 }
 
 std::optional<std::int64_t> japan_date_time_to_unix(int year, int month, int day, int hour,

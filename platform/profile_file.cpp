@@ -148,11 +148,11 @@ ProfileFile ProfileFile::load(const std::string& path) {
     ProfileFile profile(path);
     // No file is an empty profile; saving will report whether it can be made.
     if (read.status == ReadStatus::missing) return profile;
-    const std::string what = read.status == ReadStatus::tooLarge ? "settings file too large: "
-                                                                 : "cannot read ";
-    profile.loadResult_ = {ProfileError::unreadable,
-                           read.status == ReadStatus::tooLarge ? what + path
-                                                               : what + path + ": " + read.error};
+    const std::string what =
+        read.status == ReadStatus::tooLarge ? "settings file too large: " : "cannot read ";
+    profile.loadResult_ = {ProfileError::unreadable, read.status == ReadStatus::tooLarge
+                                                         ? what + path
+                                                         : what + path + ": " + read.error};
     return profile;
 }
 

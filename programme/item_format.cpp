@@ -105,8 +105,8 @@ void set_date_items(ProgramInfo& info) {
     info.dateYMDSlash28 = eve.ymdSlash;
     info.dateISO28 = eve.iso;
     info.dateDots28 = eve.dots;
-    info.stamp28 = format_item("%04lld%02d%02d%02d%02d", previous.year, previous.month, previous.day,
-                               late_hour, now.minute);
+    info.stamp28 = format_item("%04lld%02d%02d%02d%02d", previous.year, previous.month,
+                               previous.day, late_hour, now.minute);
     info.timeColon28 = format_item("%02d：%02d", late_hour, now.minute);
     info.dateCompact28 = eve.compact;
 }

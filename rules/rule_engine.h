@@ -26,8 +26,7 @@ struct RuleNotes {
 // The pattern test alone: FindText against the title and/or FindTextCh against
 // the channel name (else the service name), as FindType says. A pattern whose
 // first match is empty does not match; a broken pattern matches everything.
-bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule,
-                  RuleNotes* notes = nullptr);
+bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule, RuleNotes* notes = nullptr);
 
 // Applies a matching rule: empties the four result fields, runs the schedule
 // lookup when the rule has a search word and a lookup is given, prepares the
@@ -35,8 +34,7 @@ bool rule_matches(const ProgramInfo& candidate, const RenameRule& rule,
 // `output`. Returns false, with nothing changed, when the rule does not match;
 // true otherwise, whatever the expansion produced.
 bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
-                std::string& output, const ScheduleLookup& lookup = {},
-                RuleNotes* notes = nullptr);
+                std::string& output, const ScheduleLookup& lookup = {}, RuleNotes* notes = nullptr);
 
 // Expands a template given for one run (the command line's --template) as a
 // rule that takes every programme and has no schedule search and no

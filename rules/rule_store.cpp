@@ -217,7 +217,8 @@ RuleList load_rules(const ProfileFile& profile) {
             if (last < 0) break;
             continue;
         }
-        rules.push_back(read_rule(profile, section, n, std::move(find_text), std::move(find_text_ch)));
+        rules.push_back(
+            read_rule(profile, section, n, std::move(find_text), std::move(find_text_ch)));
     }
     // Inserting each rule after the equal ones before it is a stable sort.
     sort_rules(rules);

@@ -23,12 +23,12 @@ void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const Ren
     candidate.queryCell.clear();
     candidate.querySpan.clear();
 
-    const ScheduleAnswer answer = find_broadcast(
-        session, ScheduleQuery{.word = texts.word,
-                               .channel = texts.channel,
-                               .subtitle = texts.subtitle,
-                               .day = candidate.dateISO28,
-                               .startTime = candidate.startTime});
+    const ScheduleAnswer answer =
+        find_broadcast(session, ScheduleQuery{.word = texts.word,
+                                              .channel = texts.channel,
+                                              .subtitle = texts.subtitle,
+                                              .day = candidate.dateISO28,
+                                              .startTime = candidate.startTime});
     if (answer.status != ScheduleStatus::found) return;
     candidate.queryRow = answer.row.line;
     candidate.queryTitle = answer.row.linkText;

@@ -94,13 +94,12 @@ ScheduleAnswer find_broadcast(ScheduleSession& session, const ScheduleQuery& que
 }
 
 std::optional<std::string> find_episode_subtitles(ScheduleSession& session, std::string_view word,
-                                                  std::string_view title,
-                                                  std::string_view numbers, std::string_view day) {
+                                                  std::string_view title, std::string_view numbers,
+                                                  std::string_view day) {
     const std::string encoded = url_encode(word);
     if (encoded.empty()) return std::nullopt;
     const std::string address = base_address(session) + "/find?sd=2&kw=" + encoded +
-                                "&ch=&st=&cm=&r=3&rd=1%2F1%2F1-" + encode_search_date(day) +
-                                "&v=0";
+                                "&ch=&st=&cm=&r=3&rd=1%2F1%2F1-" + encode_search_date(day) + "&v=0";
     if (address_too_long(session, address)) return std::nullopt;
     const auto page = fetch(session, address);
     if (!page) return std::nullopt;

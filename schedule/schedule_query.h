@@ -82,8 +82,8 @@ ScheduleAnswer find_broadcast(ScheduleSession& session, const ScheduleQuery& que
 // every broadcast up to `day`. nullopt when the page could not be had or held
 // no rows.
 std::optional<std::string> find_episode_subtitles(ScheduleSession& session, std::string_view word,
-                                                  std::string_view title,
-                                                  std::string_view numbers, std::string_view day);
+                                                  std::string_view title, std::string_view numbers,
+                                                  std::string_view day);
 
 // "2010-01-05" -> "2010%2F01%2F05".
 std::string encode_search_date(std::string_view date_iso);

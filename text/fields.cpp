@@ -5,7 +5,8 @@
 
 namespace kalvento {
 
-std::vector<std::string> split_fields(std::string_view text, std::string_view separator, bool escape) {
+std::vector<std::string> split_fields(std::string_view text, std::string_view separator,
+                                      bool escape) {
     std::vector<std::string> fields;
     const std::string escaped_separator = "\\" + std::string(separator);
     auto take_field = [&](std::size_t from, std::size_t to) {
@@ -36,7 +37,8 @@ std::vector<std::string> split_fields(std::string_view text, std::string_view se
     return fields;
 }
 
-bool split_first(std::string_view text, std::string_view separator, std::string& before, std::string& after) {
+bool split_first(std::string_view text, std::string_view separator, std::string& before,
+                 std::string& after) {
     before.clear();
     after.clear();
     if (text.empty()) return false;
@@ -51,7 +53,8 @@ bool split_first(std::string_view text, std::string_view separator, std::string&
 }
 
 std::size_t skip_prefix(std::string_view text, std::size_t position, std::string_view prefix) {
-    if (position <= text.size() && text.substr(position).starts_with(prefix)) return position + prefix.size();
+    if (position <= text.size() && text.substr(position).starts_with(prefix))
+        return position + prefix.size();
     return position;
 }
 

@@ -13,12 +13,14 @@ namespace kalvento {
 // split, and within each field a backslash followed by the separator becomes
 // the separator. An empty text gives one empty field; a text ending with the
 // separator gives an empty last field.
-std::vector<std::string> split_fields(std::string_view text, std::string_view separator, bool escape);
+std::vector<std::string> split_fields(std::string_view text, std::string_view separator,
+                                      bool escape);
 
 // Splits at the first occurrence of the separator. True when it occurs; else
 // `before` is the whole text and `after` empty. An empty text gives two empty
 // parts and false.
-bool split_first(std::string_view text, std::string_view separator, std::string& before, std::string& after);
+bool split_first(std::string_view text, std::string_view separator, std::string& before,
+                 std::string& after);
 
 // The position behind `prefix` when the text at `position` begins with it,
 // else `position` itself.

@@ -29,7 +29,8 @@ std::int32_t decimal_value(std::string_view digits) {
     for (char c : digits) {
         if (c < '0' || c > '9') break;
         value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+        if (value > std::numeric_limits<std::int32_t>::max())
+            return std::numeric_limits<std::int32_t>::max();
     }
     return static_cast<std::int32_t>(value);
 }
@@ -87,7 +88,8 @@ std::size_t extract_number(std::string_view templ, std::size_t position, std::st
         target = decimal_value(ascii);
     } else if (const std::string wide = regex_extract(match, full_width_digits); !wide.empty()) {
         target = decimal_value(to_halfwidth(wide));
-    } else if (const std::string kanji = regex_extract(match, kanji_numeral_pattern()); !kanji.empty()) {
+    } else if (const std::string kanji = regex_extract(match, kanji_numeral_pattern());
+               !kanji.empty()) {
         target = parse_kanji_numeral(kanji);
     }
     return after_argument;

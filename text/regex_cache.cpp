@@ -32,10 +32,12 @@ std::string describe_compile_error(const boost::regex_error& error, const std::w
     std::string description = error.what();
     const auto cut = description.find("  The error occurred");
     if (cut != std::string::npos) description.resize(cut);
-    const auto position = std::min<std::size_t>(static_cast<std::size_t>(std::max<std::ptrdiff_t>(error.position(), 0)),
-                                                pattern.size());
-    const auto before = wide_to_cp932(std::wstring_view(pattern).substr(0, position), Unmappable::space);
-    const auto after = wide_to_cp932(std::wstring_view(pattern).substr(position), Unmappable::space);
+    const auto position = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max<std::ptrdiff_t>(error.position(), 0)), pattern.size());
+    const auto before =
+        wide_to_cp932(std::wstring_view(pattern).substr(0, position), Unmappable::space);
+    const auto after =
+        wide_to_cp932(std::wstring_view(pattern).substr(position), Unmappable::space);
     description += "  The error occurred while parsing the regular expression: '";
     description += before.value_or("") + ">>>HERE>>>" + after.value_or("") + "'.";
     return description;
@@ -58,7 +60,7 @@ std::shared_ptr<const CompiledPattern> compile_uncached(std::string_view cp932_p
 }
 
 class PatternCache {
-public:
+  public:
     std::shared_ptr<const CompiledPattern> get(std::string_view pattern_view) {
         if (capacity_ == 0) return compile_uncached(pattern_view);
         if (auto found = index_.find(pattern_view); found != index_.end()) {
@@ -78,7 +80,7 @@ public:
     }
     std::size_t capacity() const { return capacity_; }
 
-private:
+  private:
     using Entry = std::pair<std::string, std::shared_ptr<const CompiledPattern>>;
 
     void trim() {
@@ -93,7 +95,9 @@ private:
     // Looked up by string_view, so a cache hit allocates nothing.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
     };
     std::unordered_map<std::string, std::list<Entry>::iterator, Hash, std::equal_to<>> index_;
 };
@@ -109,8 +113,12 @@ std::shared_ptr<const CompiledPattern> compile_pattern(std::string_view cp932_pa
     return cache().get(cp932_pattern);
 }
 
-void set_regex_cache_capacity(std::size_t capacity) { cache().set_capacity(capacity); }
+void set_regex_cache_capacity(std::size_t capacity) {
+    cache().set_capacity(capacity);
+}
 
-std::size_t regex_cache_capacity() { return cache().capacity(); }
+std::size_t regex_cache_capacity() {
+    return cache().capacity();
+}
 
 }  // namespace kalvento

@@ -39,8 +39,8 @@ void limit_result(std::string& text) {
 }
 
 // The original bytes of wide characters [first, last) of a decoded text.
-std::string_view original_bytes(std::string_view cp932, const DecodedText& decoded, std::size_t first,
-                                std::size_t last) {
+std::string_view original_bytes(std::string_view cp932, const DecodedText& decoded,
+                                std::size_t first, std::size_t last) {
     return cp932.substr(decoded.offsets[first], decoded.offsets[last] - decoded.offsets[first]);
 }
 
@@ -70,7 +70,8 @@ bool regex_delete(std::string& text, std::string_view pattern) {
             if (!match[index].matched) return;
             const auto from = static_cast<std::size_t>(match.position(index));
             const auto length = static_cast<std::size_t>(match.length(index));
-            for (std::size_t i = from; i < from + length && i < removed.size(); ++i) removed[i] = true;
+            for (std::size_t i = from; i < from + length && i < removed.size(); ++i)
+                removed[i] = true;
         };
         if (groups == 0) {
             mark(0);
@@ -123,8 +124,8 @@ bool regex_replace(std::string& text, std::string_view pattern, std::string_view
         result.reserve(text.size());
         std::size_t copied = 0;  // wide characters already handled
         const boost::wsregex_iterator end;
-        for (boost::wsregex_iterator it(decoded.wide.begin(), decoded.wide.end(), compiled->regex); it != end;
-             ++it) {
+        for (boost::wsregex_iterator it(decoded.wide.begin(), decoded.wide.end(), compiled->regex);
+             it != end; ++it) {
             const auto& match = *it;
             const auto from = static_cast<std::size_t>(match.position());
             result.append(original_bytes(text, decoded, copied, from));

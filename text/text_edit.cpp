@@ -8,7 +8,8 @@ namespace kalvento {
 std::size_t read_quoted(std::string_view text, std::size_t position, std::string& argument) {
     if (position >= text.size() || text[position] != '\'') return position;
     const auto closing = text.find('\'', position + 1);
-    if (closing == std::string_view::npos || closing - position > kQuotedArgumentMax + 1) return position;
+    if (closing == std::string_view::npos || closing - position > kQuotedArgumentMax + 1)
+        return position;
     argument.assign(text.substr(position + 1, closing - position - 1));
     return closing + 1;
 }

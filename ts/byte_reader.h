@@ -13,7 +13,7 @@
 namespace kalvento {
 
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
@@ -67,7 +67,7 @@ public:
         return take(count < remaining() ? count : remaining());
     }
 
-private:
+  private:
     bool need(std::size_t count) {
         if (failed_ || count > bytes_.size() - position_) {
             failed_ = true;

@@ -12,7 +12,7 @@
 namespace kalvento {
 
 class FileSource final : public ByteSource {
-public:
+  public:
     // Opens the regular file at its native path; nullopt on success, else the reason.
     std::optional<std::string> open(const std::string& path) { return file_.open(path); }
 
@@ -22,7 +22,7 @@ public:
         return file_.read(buffer, length);
     }
 
-private:
+  private:
     ReadOnlyFile file_;
 };
 

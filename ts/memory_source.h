@@ -11,7 +11,7 @@
 namespace kalvento {
 
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::int64_t size() override { return static_cast<std::int64_t>(bytes_.size()); }
@@ -32,7 +32,7 @@ public:
         return count;
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
 };

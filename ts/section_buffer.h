@@ -12,7 +12,7 @@ namespace kalvento {
 inline constexpr std::size_t kMaxSectionBytes = 0x0FFF + 3;
 
 class SectionBuffer {
-public:
+  public:
     // Bytes a buffer may hold: an unfinished section is dispatched after every
     // append, so it never holds more than one section short of its last byte
     // plus one packet payload. Anything beyond is damage, not data.
@@ -37,7 +37,7 @@ public:
     std::size_t length() const { return length_; }
     std::size_t capacity() const { return capacity_; }
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> data_;
     std::size_t capacity_ = 0;
     std::size_t length_ = 0;

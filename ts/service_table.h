@@ -31,18 +31,18 @@ struct SitEvent {
 struct ServiceRecord {
     std::uint16_t serviceId = 0;
     std::uint8_t networkKind = 0;
-    std::vector<std::uint8_t> serviceName;  // raw ARIB text, at most kServiceNameMax bytes
-    std::uint8_t remoteControlKeyId = 0;    // 0 = none
-    std::vector<std::uint8_t> tsName;       // raw ARIB text, at most kTsNameMax bytes
-    std::uint16_t transportStreamId = 0;    // from the EIT header
-    std::uint16_t originalNetworkId = 0;    // from the EIT header
+    std::vector<std::uint8_t> serviceName;          // raw ARIB text, at most kServiceNameMax bytes
+    std::uint8_t remoteControlKeyId = 0;            // 0 = none
+    std::vector<std::uint8_t> tsName;               // raw ARIB text, at most kTsNameMax bytes
+    std::uint16_t transportStreamId = 0;            // from the EIT header
+    std::uint16_t originalNetworkId = 0;            // from the EIT header
     std::vector<std::uint8_t> presentEventSection;  // last EIT present section
     SitEvent sitEvent;
 };
 
 // At most 300 services, kept sorted by (networkKind, serviceId).
 class ServiceTable {
-public:
+  public:
     static constexpr int kFull = static_cast<int>(kMaxServices);
 
     ServiceTable() { records_.reserve(kMaxServices); }
@@ -62,7 +62,7 @@ public:
     const ServiceRecord& back() const { return records_.back(); }
     void clear() { records_.clear(); }
 
-private:
+  private:
     std::vector<ServiceRecord> records_;
 };
 

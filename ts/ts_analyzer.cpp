@@ -52,8 +52,8 @@ RunOutcome TsAnalyzer::run(ByteSource& source, const AnalysisWindow& window,
     return outcome;
 }
 
-RunOutcome TsAnalyzer::read_window(ByteSource& source, const WindowRange& range,
-                                   std::int64_t size, const Progress& progress) {
+RunOutcome TsAnalyzer::read_window(ByteSource& source, const WindowRange& range, std::int64_t size,
+                                   const Progress& progress) {
     const std::int64_t end = range.end;
     const std::int64_t end_k = end / kProgressUnit;
     auto go_on = [&](std::int64_t position) {

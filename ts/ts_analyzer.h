@@ -27,7 +27,7 @@ enum class RunOutcome {
 
 // Where `run` reads from: a file, or memory in tests and fuzzing.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::int64_t size() = 0;                                         // -1 when unknown
     virtual bool seek(std::int64_t offset) = 0;                              // from the start
@@ -35,7 +35,7 @@ public:
 };
 
 class TsAnalyzer {
-public:
+  public:
     TsAnalyzer();
     ~TsAnalyzer();
     TsAnalyzer(const TsAnalyzer&) = delete;
@@ -46,8 +46,7 @@ public:
     // 1000 bytes: it starts with (0, end), comes after every read and ends with
     // (end, end), also after a stop. The stop token is looked at after every
     // report.
-    RunOutcome run(ByteSource& source, const AnalysisWindow& window,
-                   const Progress& progress = {});
+    RunOutcome run(ByteSource& source, const AnalysisWindow& window, const Progress& progress = {});
 
     // Unit size chosen by the last run (188..319), 0 when none could be trusted.
     int unitSize() const { return unitSize_; }
@@ -68,7 +67,7 @@ public:
     // Bytes `run` reads at a time into its local buffer.
     static constexpr std::size_t kReadBufferBytes = 65536;
 
-private:
+  private:
     static constexpr std::size_t kPidCount = 8192;
 
     RunOutcome read_window(ByteSource& source, const WindowRange& range, std::int64_t size,

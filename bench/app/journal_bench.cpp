@@ -36,7 +36,8 @@ double convert_once(const std::string& dir, const std::vector<std::string>& reco
     jobs.set_naming(naming);
     std::vector<EntryId> ids;
     for (const std::string& path : recordings)
-        ids.push_back(jobs.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels)).id);
+        ids.push_back(
+            jobs.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels)).id);
 
     const auto start = Clock::now();
     std::string error;
@@ -85,7 +86,8 @@ int main() {
     std::filesystem::create_directories(dir);
     std::vector<std::string> recordings;
     std::vector<std::string> names;
-    for (int i = 0; i < kRecordings; ++i) names.push_back("ベンチ番組 第" + std::to_string(i) + "話");
+    for (int i = 0; i < kRecordings; ++i)
+        names.push_back("ベンチ番組 第" + std::to_string(i) + "話");
     for (int i = 0; i < kRecordings; ++i) {
         const std::string path = dir + "/rec" + std::to_string(i) + ".ts";
         test::write_small_recording(path, {.eventName = names[static_cast<std::size_t>(i)],
@@ -104,8 +106,9 @@ int main() {
     }
     const double without = median(plain);
     const double with = median(journaled);
-    std::printf("convert %d recordings with companions and FileDate: %.1f ms without the journal, "
-                "%.1f ms with it: ratio %.2f\n",
-                kRecordings, without * 1000, with * 1000, with / without);
+    std::printf(
+        "convert %d recordings with companions and FileDate: %.1f ms without the journal, "
+        "%.1f ms with it: ratio %.2f\n",
+        kRecordings, without * 1000, with * 1000, with / without);
     return 0;
 }

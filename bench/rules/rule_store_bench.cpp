@@ -52,7 +52,8 @@ ImportTimes measure_import(int count) {
     save_rules(profile, current, working);
     const std::string saved = profile.serialized();
     times.import = seconds_since(start);
-    if (static_cast<int>(result.added) != count) std::printf("only %zu of %d rules imported\n", result.added, count);
+    if (static_cast<int>(result.added) != count)
+        std::printf("only %zu of %d rules imported\n", result.added, count);
 
     const auto load_start = Clock::now();
     const RuleList loaded = load_rules(ProfileFile::from_bytes("bench.ini", saved));

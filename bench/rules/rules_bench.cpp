@@ -16,9 +16,9 @@
 //
 // Before the benchmarks the names composed with the cache are compared with
 // those composed while compiling every pattern afresh.
-#include "platform/japan_time.h"
 #include "platform/codepage.h"
 #include "platform/file_ops.h"
+#include "platform/japan_time.h"
 #include "rules/rule_engine.h"
 #include "text/regex_cache.h"
 

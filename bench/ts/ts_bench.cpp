@@ -193,7 +193,7 @@ BENCHMARK(analyse)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(6);
 // over its repetitions: on a shared machine the best run is the one least
 // disturbed by others, for both sides of the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     struct Times {
         double real = 0;
         double cpu = 0;

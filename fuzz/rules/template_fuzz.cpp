@@ -31,7 +31,8 @@ class HeaderReader {
     std::int64_t take_time() {
         const auto mode = take<std::uint8_t>();
         if (mode % 4 == 0) return take<std::int64_t>();
-        return std::int64_t{1'262'617'200} + take<std::int32_t>();  // 2010-01-05 00:00 JST plus or minus 68 years
+        return std::int64_t{1'262'617'200} +
+               take<std::int32_t>();  // 2010-01-05 00:00 JST plus or minus 68 years
     }
     std::string_view rest() const {
         return {reinterpret_cast<const char*>(data_) + used_, size_ - used_};

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "rules/search_text.h"
 #include "schedule/reply_text.h"
 #include "schedule/result_fields.h"
 #include "schedule/result_page.h"
-#include "rules/search_text.h"
 
 namespace {
 

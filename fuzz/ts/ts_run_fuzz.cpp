@@ -68,11 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A stop after many reports exercises the stop path as well.
         std::stop_source stopper;
         int calls = 0;
-        const kalvento::Progress progress{
-            .report = [&](std::int64_t, std::int64_t) {
-                if (++calls >= 1000) stopper.request_stop();
-            },
-            .stop = stopper.get_token()};
+        const kalvento::Progress progress{.report =
+                                              [&](std::int64_t, std::int64_t) {
+                                                  if (++calls >= 1000) stopper.request_stop();
+                                              },
+                                          .stop = stopper.get_token()};
         analyzer.run(source, kalvento::AnalysisWindow{.startPercent = 0}, progress);
         analyzer.clear();
     }

@@ -47,16 +47,18 @@ class CliScratch {
     // `environment` ("TZ=UTC", ...) goes before it.
     std::string command(const std::vector<std::string>& arguments,
                         const std::string& environment = {}) const {
-        std::string line = environment + " KALVENTO_DIR=" + shell_quote(dir_.file("config")) +
-                           " " + shell_quote(KALVENTO_CLI_PATH);
+        std::string line = environment + " KALVENTO_DIR=" + shell_quote(dir_.file("config")) + " " +
+                           shell_quote(KALVENTO_CLI_PATH);
         for (const std::string& argument : arguments) line += " " + shell_quote(argument);
         return line;
     }
 
-    CliRun run(const std::vector<std::string>& arguments, const std::string& environment = {}) const {
+    CliRun run(const std::vector<std::string>& arguments,
+               const std::string& environment = {}) const {
         CliRun result;
         const std::string errors = dir_.file("stderr.txt");
-        FILE* pipe = ::popen((command(arguments, environment) + " 2>" + shell_quote(errors)).c_str(), "r");
+        FILE* pipe =
+            ::popen((command(arguments, environment) + " 2>" + shell_quote(errors)).c_str(), "r");
         if (pipe == nullptr) return result;
         char buffer[4096];
         std::size_t got = 0;

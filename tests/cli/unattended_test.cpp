@@ -38,7 +38,8 @@ const std::vector<std::string> kNameAndDate = {
 const std::string kComposedName = "夜のドラマ 20240407(日).ts";
 constexpr std::int64_t kSundayNineInJapan = 1712491200;  // 2024-04-07 21:00 JST
 
-std::vector<std::string> with(std::vector<std::string> lines, const std::vector<std::string>& more) {
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
     lines.insert(lines.end(), more.begin(), more.end());
     return lines;
 }
@@ -105,7 +106,8 @@ TEST(CliUnattended, NoNameIsMadeOfSeparatorsAndUnreadableSettingsTouchNothing) {
         }
         EXPECT_TRUE(fs::exists(scratch.file("rec.ts"))) << why;
         EXPECT_EQ(names_in(scratch.path()).count("rec.ts"), 1u) << why;
-        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 2)
+        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()),
+                  2)
             << why;
     };
     fs::create_directory(settings);
@@ -195,9 +197,10 @@ TEST(CliUnattended, SpecialFilesAreRefusedAtOnce) {
 
 TEST(CliUnattended, PatternTroubleCountsAsAMatchButIsReported) {
     CliScratch scratch;
-    std::string ini = "[KalventoDlg]\r\nOmbrixRename=1\r\n[OmbrixReName]\r\nIndexNo=0\r\n"
-                      "[OmbrixReNameSet000000]\r\nFindText=^(\\S+\\s?)+第\r\nFindType=1\r\n"
-                      "RenameText=@TT 合致\r\n";
+    std::string ini =
+        "[KalventoDlg]\r\nOmbrixRename=1\r\n[OmbrixReName]\r\nIndexNo=0\r\n"
+        "[OmbrixReNameSet000000]\r\nFindText=^(\\S+\\s?)+第\r\nFindType=1\r\n"
+        "RenameText=@TT 合致\r\n";
     std::ofstream(scratch.file("config/kalvento.ini"), std::ios::binary) << *utf8_to_cp932(ini);
     // An ordinary 23-character title on which the matcher gives up.
     write_drama(scratch.file("rec.ts"), 1, "あいうえおかきくけこさしすせそたちつてとなにぬ");
@@ -255,8 +258,9 @@ TEST(CliUnattended, ASecondRunChangesNothing) {
 TEST(CliUnattended, NamesStayVisibleAndOutputStaysOneLinePerFile) {
     CliScratch scratch;
     // A separator that starts the name with a dot would hide the file.
-    scratch.write_settings({"FilenameSet1000=1", "FilenameSetSp1012=\".\"", "FilenameSetSp1013=\"\"",
-                            "FilenameSetSp1014=\"\"", "FilenameSetSp1015=\"\"", "OmbrixRename=0"});
+    scratch.write_settings({"FilenameSet1000=1", "FilenameSetSp1012=\".\"",
+                            "FilenameSetSp1013=\"\"", "FilenameSetSp1014=\"\"",
+                            "FilenameSetSp1015=\"\"", "OmbrixRename=0"});
     write_drama(scratch.file("rec.ts"));
     const std::string odd = std::string("line\nbreak") + "\xff.ts";
     write_drama(scratch.file(odd), 2, "別番組");

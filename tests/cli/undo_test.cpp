@@ -31,10 +31,11 @@ using test::lines_of;
 using test::read_all;
 
 const std::vector<std::string> kByNameWithCompanionsAndDates = {
-    "FilenameSet1000=1",      "FilenameSet1001=23",     "FilenameSetSp1012=\"\"",
-    "FilenameSetSp1013=\" \"", "FilenameSetSp1014=\"\"", "FilenameSetSp1015=\"\"",
-    "FilenameSetSp1016=\"\"", "OmbrixRename=0",         "WildRename=1",
-    "FileDate=1",
+    "FilenameSet1000=1",      "FilenameSet1001=23",
+    "FilenameSetSp1012=\"\"", "FilenameSetSp1013=\" \"",
+    "FilenameSetSp1014=\"\"", "FilenameSetSp1015=\"\"",
+    "FilenameSetSp1016=\"\"", "OmbrixRename=0",
+    "WildRename=1",           "FileDate=1",
 };
 
 // What a folder holds: name -> (content hash, last-write time in ns).
@@ -75,7 +76,8 @@ std::vector<std::string> recordings_in(const std::string& dir) {
     return paths;
 }
 
-std::vector<std::string> with_arguments(std::vector<std::string> head, const std::vector<std::string>& tail) {
+std::vector<std::string> with_arguments(std::vector<std::string> head,
+                                        const std::vector<std::string>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
 }
@@ -179,9 +181,10 @@ TEST(CliUndo, TwoProcessesAtOnceEachUndoTheirOwnBatch) {
     write_recordings(second, 20);
     const Listing first_before = listing(first);
     const Listing second_before = listing(second);
-    const std::string script =
-        scratch.command(with_arguments({"rename"}, recordings_in(first))) + " >/dev/null 2>&1 & " +
-        scratch.command(with_arguments({"rename"}, recordings_in(second))) + " >/dev/null 2>&1 & wait";
+    const std::string script = scratch.command(with_arguments({"rename"}, recordings_in(first))) +
+                               " >/dev/null 2>&1 & " +
+                               scratch.command(with_arguments({"rename"}, recordings_in(second))) +
+                               " >/dev/null 2>&1 & wait";
     ASSERT_EQ(std::system(script.c_str()), 0);
 
     const std::vector<json> history = batches(scratch);
@@ -248,7 +251,8 @@ TEST(CliUndo, DamagedJournalLinesAreSkippedWithAWarning) {
     const Listing before = listing(dir);
     ASSERT_EQ(scratch.run(with_arguments({"rename"}, recordings_in(dir))).exitCode, 0);
     {
-        std::ofstream journal(scratch.file("config/journal.jsonl"), std::ios::app | std::ios::binary);
+        std::ofstream journal(scratch.file("config/journal.jsonl"),
+                              std::ios::app | std::ios::binary);
         journal << "{\"type\":\"move\",\"batch\":\"x\",\"seq\":\"one\"}\n"
                 << "[[[[[[[[[[\n"
                 << "\xff\xfe not json at all\n"

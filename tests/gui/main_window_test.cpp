@@ -283,8 +283,8 @@ class MainWindowTest : public QObject {
         QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
 
         // Yes takes back only the last conversion; its row follows the file.
-        asked = when_dialog_opens<QMessageBox>(
-            [](QMessageBox* box) { answer(box, QMessageBox::Yes); });
+        asked =
+            when_dialog_opens<QMessageBox>([](QMessageBox* box) { answer(box, QMessageBox::Yes); });
         undo->trigger();
         QVERIFY(*asked);
         QVERIFY(fs::exists(files_->file("b.ts")));

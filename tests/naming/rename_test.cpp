@@ -122,7 +122,8 @@ TEST(ConvertEntry, CompanionsFollowTheRecording) {
         // With every companion following, "番組.ts.log" belongs to another
         // recording: this one takes the first number free for all its files.
         const std::string name = wild ? "番組(1).ts" : "番組.ts";
-        std::set<std::string> expected = {name, name + ".txt", "番組.ts.log", "abc.ts.d", "abc.tsx"};
+        std::set<std::string> expected = {name, name + ".txt", "番組.ts.log", "abc.ts.d",
+                                          "abc.tsx"};
         if (wild) {
             expected.insert({name + ".log", name + ".TXT"});
         } else {

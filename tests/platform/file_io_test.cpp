@@ -96,8 +96,8 @@ TEST(FileIo, LinkMovesRacingForOneFileLeaveItOneName) {
         std::vector<std::thread> movers;
         for (int i = 0; i < kMovers; ++i) {
             movers.emplace_back([&, i] {
-                moved[i] = move_no_replace(dir.file("rec.ts"), dir.file("to" + std::to_string(i)))
-                               .moved();
+                moved[i] =
+                    move_no_replace(dir.file("rec.ts"), dir.file("to" + std::to_string(i))).moved();
             });
         }
         for (std::thread& mover : movers) mover.join();

@@ -1,5 +1,5 @@
-#include "platform/japan_time.h"
 #include "programme/candidates.h"
+#include "platform/japan_time.h"
 
 #include <gtest/gtest.h>
 

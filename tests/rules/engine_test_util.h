@@ -1,9 +1,9 @@
 // Shared helpers of the rule-engine tests: local times and readable texts.
 #pragma once
 
-#include "platform/japan_time.h"
 #include "platform/codepage.h"
 #include "platform/file_ops.h"
+#include "platform/japan_time.h"
 
 #include <cstdint>
 #include <ctime>

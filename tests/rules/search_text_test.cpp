@@ -24,7 +24,8 @@ ProgramInfo candidate() {
     return info;
 }
 
-const std::array<std::string, kSlotsPerSource>& slot(const SearchContext& context, SlotSource source) {
+const std::array<std::string, kSlotsPerSource>& slot(const SearchContext& context,
+                                                     SlotSource source) {
     return context.slots[static_cast<std::size_t>(source)];
 }
 
@@ -38,7 +39,8 @@ TEST(SearchContext, TemplateShapesTheSearchedTitleOnly) {
     EXPECT_EQ(context.subtitle, cp932("「サブ」"));
     EXPECT_EQ(slot(context, SlotSource::title)[0], "12");
     EXPECT_EQ(slot(context, SlotSource::currentName)[1], "0042");
-    EXPECT_EQ(slot(context, SlotSource::eventText)[2], "");  // @MST came first: the subtitle holds no つづき any more
+    EXPECT_EQ(slot(context, SlotSource::eventText)[2],
+              "");  // @MST came first: the subtitle holds no つづき any more
     EXPECT_EQ(info.eventName, cp932("＜新＞番組名「サブ」ほげ"));
 
     // Order matters: @NS before @MST sees the event text, with CR written as CR LF.
@@ -58,7 +60,6 @@ TEST(SearchContext, TemplateShapesTheSearchedTitleOnly) {
     context = prepare_search_context(straddling, "@MST", "");
     EXPECT_EQ(context.title, straddling.eventName);
     EXPECT_EQ(context.subtitle, straddling.eventText);
-
 }
 
 TEST(SearchContext, SearchTextsKnowOnlyTheirOwnMacros) {
