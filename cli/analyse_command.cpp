@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
+#include "cli/recording_options.h"
 #include "cli/settings_keys.h"
 #include "cli/terminal_progress.h"
 #include "programme/candidates.h"
@@ -76,12 +77,7 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     add_template_option(*command, options.templateText,
                         "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
                         "each candidate");
-    command->add_flag("-r,--recursive", options.recursive,
-                      "In folders, take the recordings of their subfolders too");
-    command
-        ->add_option("FILE", options.files,
-                     "Recordings (.ts, .m2ts, .mts), or folders of recordings")
-        ->required();
+    add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
+#include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
 #include "naming/rename_plan.h"
 #include "platform/codepage.h"
@@ -231,12 +232,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
                         "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
                         "instead of the rules and items of the settings file");
     add_candidate_options(*command, options.choice);
-    command->add_flag("-r,--recursive", options.recursive,
-                      "In folders, take the recordings of their subfolders too");
-    command
-        ->add_option("FILE", options.files,
-                     "Recordings (.ts, .m2ts, .mts), or folders of recordings")
-        ->required();
+    add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
 

@@ -1,5 +1,7 @@
 #include "gui/name_edit_dialog.h"
 
+#include "gui/dialog_buttons.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -24,25 +26,15 @@ NameEditDialog::NameEditDialog(const QString& name, const QString& description, 
     auto* paste = new QPushButton(QStringLiteral("「内容」を貼り付け(&C)"), this);
     paste->setObjectName(QStringLiteral("pasteDescriptionButton"));
     paste->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(paste);
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    add_ok_cancel(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edit_);
     layout->addLayout(buttons);
 
     connect(paste, &QPushButton::clicked, this, &NameEditDialog::paste_description);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     edit_->setFocus();
 }
 

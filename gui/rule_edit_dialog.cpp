@@ -2,6 +2,7 @@
 
 #include "app/numbering_edit.h"
 #include "app/rule_preview.h"
+#include "gui/dialog_buttons.h"
 #include "gui/macro_menu.h"
 #include "gui/qt_text.h"
 #include "rules/rule_store.h"
@@ -188,18 +189,8 @@ RuleEditDialog::RuleEditDialog(RenameRule rule, const std::vector<MacroEntry>& m
     connect(deleteEntry_, &QPushButton::clicked, this, &RuleEditDialog::delete_entry);
     connect(navigator_, &QSpinBox::valueChanged, this, &RuleEditDialog::navigate);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &RuleEditDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    add_ok_cancel(this, buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menu_bar);

@@ -1,6 +1,7 @@
 #include "gui/rule_list_dialog.h"
 
 #include "app/settings_store.h"
+#include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 #include "gui/rule_list_model.h"
 #include "platform/file_io.h"
@@ -93,17 +94,12 @@ RuleListDialog::RuleListDialog(RuleList store, std::string settings_file, std::s
     read_widths();
     connect(view_, &QAbstractItemView::doubleClicked, this, [this] { change_rule(); });
 
-    auto* ok = button(QStringLiteral("OK"), "okButton", this);
-    ok->setDefault(true);
-    auto* cancel = button(QStringLiteral("キャンセル"), "cancelButton", this);
     auto* add = button(QStringLiteral("追加"), "addButton", this);
     auto* change = button(QStringLiteral("変更"), "changeButton", this);
     auto* remove = button(QStringLiteral("削除"), "deleteButton", this);
     auto* copy = button(QStringLiteral("コピー"), "copyButton", this);
     auto* import = button(QStringLiteral("インポート"), "importButton", this);
     auto* export_button = button(QStringLiteral("エクスポート"), "exportButton", this);
-    connect(ok, &QPushButton::clicked, this, &RuleListDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(add, &QPushButton::clicked, this, &RuleListDialog::add_rule);
     connect(change, &QPushButton::clicked, this, &RuleListDialog::change_rule);
     connect(remove, &QPushButton::clicked, this, &RuleListDialog::delete_rules);
@@ -116,9 +112,7 @@ RuleListDialog::RuleListDialog(RuleList store, std::string settings_file, std::s
     edits->addSpacing(16);
     edits->addWidget(import);
     edits->addWidget(export_button);
-    edits->addStretch(1);
-    edits->addWidget(ok);
-    edits->addWidget(cancel);
+    add_ok_cancel(this, edits);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
     layout->addLayout(edits);

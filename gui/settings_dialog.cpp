@@ -1,5 +1,6 @@
 #include "gui/settings_dialog.h"
 
+#include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 #include "platform/profile_file.h"
 
@@ -55,14 +56,6 @@ SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_prog
         this);
     explanation->setObjectName(QStringLiteral("explanation"));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &SettingsDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* fields = new QGridLayout;
     auto* start_label = new QLabel(QStringLiteral("解析開始位置(%)"), this);
     start_label->setObjectName(QStringLiteral("readStartPosLabel"));
@@ -75,9 +68,7 @@ SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_prog
     fields->addWidget(startPos_, 1, 0);
     fields->addWidget(size_, 1, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    add_ok_cancel(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(showProgress_);
