@@ -5,6 +5,7 @@
 #include "cli/json_output.h"
 #include "cli/name_template.h"
 #include "platform/directory_listing.h"
+#include "platform/file_ops.h"
 #include "platform/folder_watch.h"
 #include "platform/stop_signals.h"
 
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace kalvento::cli {
 namespace {
@@ -27,6 +29,8 @@ constexpr std::chrono::minutes kIdleWait{10};
 // The events of a rename this watch made arrive right after it; what is
 // remembered to recognise them is dropped after this long.
 constexpr std::chrono::minutes kOwnMoveMemory{1};
+// How long a handled file is known as such after lost events.
+constexpr std::chrono::hours kHandledMemory{24 * 7};
 
 // What a file looked like when last seen: a change starts its settle time anew.
 struct Stamp {
@@ -74,26 +78,18 @@ class Watcher {
                     expect(event.path);
                     break;
                 case FolderEvent::Kind::movedIn:
-                    // The second half of a rename this watch made: nothing to do.
-                    if (ownMoves_.erase(event.cookie) == 0) expect(event.path);
-                    break;
-                case FolderEvent::Kind::modified:
-                    // Written to again after it was closed: it settles anew.
-                    if (pending_.count(event.path) != 0) expect(event.path);
+                    take_arrival(event);
                     break;
                 case FolderEvent::Kind::movedOut:
-                    // Moved away (or renamed by the recorder): where it went, if
-                    // that is here, comes as a file of its own.
-                    if (renamed_.erase(event.path) != 0) ownMoves_[event.cookie] = Clock::now();
-                    pending_.erase(event.path);
+                    take_departure(event);
                     break;
                 case FolderEvent::Kind::deleted:
                     forget(event.path);
                     break;
                 case FolderEvent::Kind::overflow:
-                    // Events were lost: every recording there is looked at again;
-                    // those already named stay as they are.
-                    for (const std::string& folder : folders) expect_all_in(folder);
+                    // Events were lost: the recordings there that this watch has
+                    // not handled yet are looked at again.
+                    for (const std::string& folder : folders) expect_all_in(folder, true);
                     break;
                 case FolderEvent::Kind::folderGone:
                     std::cerr << "kalvento-cli: " << path_for_text(event.path)
@@ -103,9 +99,12 @@ class Watcher {
         }
     }
 
-    void expect_all_in(const std::string& folder) {
-        for (const RecordingArgument& found : expand_recording_arguments({folder}, false))
-            if (found.error.empty()) expect(found.path);
+    void expect_all_in(const std::string& folder, bool only_new = false) {
+        for (const RecordingArgument& found : expand_recording_arguments({folder}, false)) {
+            if (!found.error.empty()) continue;
+            if (only_new && handled_.count(identity_key(found.path)) != 0) continue;
+            expect(found.path);
+        }
     }
 
     // Renames what has settled; stops between files when asked to.
@@ -115,6 +114,10 @@ class Watcher {
                       [&](const auto& item) { return item.second + kOwnMoveMemory < now; });
         std::erase_if(ownMoves_,
                       [&](const auto& item) { return item.second + kOwnMoveMemory < now; });
+        std::erase_if(othersMoves_,
+                      [&](const auto& item) { return item.second.when + kOwnMoveMemory < now; });
+        std::erase_if(handled_,
+                      [&](const auto& item) { return item.second + kHandledMemory < now; });
         std::vector<std::string> due;
         for (const auto& [path, pending] : pending_)
             if (pending.due <= now) due.push_back(path);
@@ -149,6 +152,42 @@ class Watcher {
         Clock::time_point due;
         std::optional<Stamp> stamp;
     };
+    struct OthersMove {
+        Clock::time_point when;
+        bool wasPending = false;  // it had not settled when it was moved
+    };
+    using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
+
+    static IdentityKey identity_key(const std::string& path) {
+        const std::optional<FileIdentity> identity = file_identity(path);
+        return identity ? IdentityKey{identity->device, identity->inode} : IdentityKey{};
+    }
+
+    // A file moved away from a watched name. Where it goes, if that is a
+    // watched folder, comes as its arrival.
+    void take_departure(const FolderEvent& event) {
+        if (renamed_.erase(event.path) != 0) {
+            ownMoves_[event.cookie] = Clock::now();
+        } else if (is_recording_name(name_of(event.path))) {
+            othersMoves_[event.cookie] = OthersMove{Clock::now(), pending_.count(event.path) != 0};
+        }
+        pending_.erase(event.path);
+    }
+
+    void take_arrival(const FolderEvent& event) {
+        // The second half of a rename this watch made: nothing to do.
+        if (ownMoves_.erase(event.cookie) != 0) return;
+        const auto other = othersMoves_.find(event.cookie);
+        if (other != othersMoves_.end()) {
+            const bool was_pending = other->second.wasPending;
+            othersMoves_.erase(other);
+            // A recording renamed inside the watched folders by someone else
+            // (a person, an undo) keeps the name it was given; one renamed by
+            // its writer before it settled is still to be named.
+            if (!was_pending) return;
+        }
+        expect(event.path);
+    }
 
     void forget(const std::string& path) {
         if (pending_.erase(path) != 0)
@@ -158,12 +197,15 @@ class Watcher {
     void rename_one(const std::string& path) {
         RenameOptions rename = options_.rename;
         rename.files = {path};
+        const IdentityKey identity = identity_key(path);
         const int code = run_rename(rename, argv0_);
-        if (code == kExitDone) {
-            // Its move away from this name is ours; the name it moves to is not
-            // a new recording.
+        if (code != kExitTryAgain && code != kExitUsage) {
+            // Its move away from this name, if it moved (a companion left
+            // behind still gives 1), is ours; the name it moves to is not a
+            // new recording.
             renamed_[path] = Clock::now();
-        } else if (code == kExitTryAgain || code == kExitUsage) {
+            handled_[identity] = Clock::now();
+        } else {
             std::cerr << "kalvento-cli: " << path_for_text(path) << ": tried again in "
                       << kRetryDelay.count() << " minutes\n";
             pending_[path] = Pending{Clock::now() + kRetryDelay, stamp_of(path)};
@@ -178,6 +220,11 @@ class Watcher {
     // moves, with when they were noted.
     std::map<std::string, Clock::time_point> renamed_;
     std::map<std::uint32_t, Clock::time_point> ownMoves_;
+    // Moves of recordings by others, by cookie.
+    std::map<std::uint32_t, OthersMove> othersMoves_;
+    // The files this watch has handled, so that lost events bring back only
+    // those it has not seen.
+    std::map<IdentityKey, Clock::time_point> handled_;
 };
 
 }  // namespace
@@ -218,12 +265,13 @@ int run_watch(const WatchOptions& options, const char* argv0) {
     const std::unique_ptr<StopSignals> stop = StopSignals::install(error);
     if (!stop) {
         std::cerr << "kalvento-cli: watch: " << error << "\n";
-        return kExitUsage;
+        return kExitSomeFailed;
     }
     const std::unique_ptr<FolderWatch> watch = FolderWatch::open(error);
     if (!watch) {
+        // The system refused (too many watches, say): no usage error.
         std::cerr << "kalvento-cli: watch: " << error << "\n";
-        return kExitUsage;
+        return kExitSomeFailed;
     }
     for (const std::string& folder : options.folders) {
         if (list_directory(folder).status != ListingStatus::ok || !watch->add(folder, error)) {

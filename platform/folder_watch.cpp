@@ -12,8 +12,11 @@
 namespace kalvento {
 namespace {
 
-constexpr std::uint32_t kWatchedEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_MODIFY | IN_MOVED_FROM |
-                                         IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// No IN_MODIFY: one event per write of every recording in progress would
+// overflow the queue; a file still being written is caught by its size and
+// time when it falls due.
+constexpr std::uint32_t kWatchedEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE |
+                                         IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 // Room for many events at a time; one event is at most its header and a name.
 constexpr std::size_t kEventBufferBytes = 64 * 1024;
 
@@ -108,7 +111,7 @@ FolderWatch::Wait FolderWatch::wait(std::chrono::milliseconds timeout, int wake_
             } else if ((event.mask & IN_DELETE) != 0) {
                 kind = FolderEvent::Kind::deleted;
             } else {
-                kind = FolderEvent::Kind::modified;
+                continue;
             }
             result.events.push_back({kind, path, event.cookie});
         }

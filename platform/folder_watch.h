@@ -14,13 +14,12 @@ struct FolderEvent {
     enum class Kind {
         closedAfterWrite,  // a file opened for writing was closed
         movedIn,           // a file was moved (renamed) into the folder
-        modified,          // a file was written to
         movedOut,          // a file was moved away from this name
         deleted,           // a file was removed
         overflow,          // events were lost: look at the folders afresh
         folderGone,        // the folder itself was removed or moved; no longer watched
     };
-    Kind kind = Kind::modified;
+    Kind kind = Kind::closedAfterWrite;
     std::string path;          // folder + "/" + name; the folder alone for folderGone
     std::uint32_t cookie = 0;  // pairs movedOut with movedIn of one rename
 };

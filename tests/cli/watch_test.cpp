@@ -125,6 +125,19 @@ TEST(CliWatch, RenamesOnceSettledSurvivesVanishedFilesAndStopsOnSigterm) {
         << watch.errors();
     EXPECT_TRUE(fs::exists(in + "/.partial.ts"));
 
+    // A name someone else gives a handled recording (a person, an undo)
+    // stands; a recording renamed by its writer before it settled is named.
+    fs::rename(named, in + "/my name.ts");
+    append(in + "/writing.ts", drama, 0, drama.size());
+    fs::rename(in + "/writing.ts", in + "/done.ts");
+    ASSERT_TRUE(wait_for([&] { return lines_of(watch.output()).size() == 3; }, 8s))
+        << watch.output();
+    EXPECT_NE(watch.output().find(in + "/done.ts -> " + named), std::string::npos)
+        << watch.output();
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_TRUE(fs::exists(in + "/my name.ts"));
+    EXPECT_EQ(lines_of(watch.output()).size(), 3u) << watch.output();
+
     EXPECT_EQ(watch.stop(), 0);
     EXPECT_NE(watch.errors().find("watch ended"), std::string::npos);
 }
