@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -58,6 +59,18 @@ std::string new_batch_id() {
     std::snprintf(id, sizeof id, "%lld-%ld-%04x", static_cast<long long>(now), process_id(),
                   static_cast<unsigned>(random() & 0xFFFF));
     return id;
+}
+
+long batch_process_id(std::string_view batch_id) {
+    const std::size_t first = batch_id.find('-');
+    if (first == std::string_view::npos) return 0;
+    const std::string_view rest = batch_id.substr(first + 1);
+    long pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (error != std::errc() || end == rest.data() || end == rest.data() + rest.size() ||
+        *end != '-' || pid <= 0)
+        return 0;
+    return pid;
 }
 
 JournalBatch::JournalBatch(std::string directory, std::string id)

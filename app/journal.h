@@ -68,4 +68,7 @@ class JournalBatch final : public MoveRecorder {
 // A batch id: start time, process and a random part, unique across processes.
 std::string new_batch_id();
 
+// The process id a batch id names, or 0 when it names none.
+long batch_process_id(std::string_view batch_id);
+
 }  // namespace kalvento

@@ -2,6 +2,7 @@
 
 #include "app/journal.h"
 #include "platform/file_ops.h"
+#include "platform/process_places.h"
 
 #include <algorithm>
 #include <memory>
@@ -128,6 +129,18 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
     const JournalBatchRecord* batch = nullptr;
     if (batch_id.empty()) {
         batch = last_changing_batch(contents);
+        // A batch without its end may still be at work: taking it back now
+        // would part recordings from the companions it is about to move.
+        const long pid = batch == nullptr ? 0 : batch_process_id(batch->id);
+        if (batch != nullptr && !batch->ended && pid != process_id() && process_is_running(pid)) {
+            report.found = true;
+            report.batch = batch->id;
+            report.error = "the last batch, " + batch->id + ", is still running (process " +
+                           std::to_string(pid) +
+                           "): wait for it to end, or name the batch to take it back as far as "
+                           "it went";
+            return report;
+        }
     } else {
         for (const JournalBatchRecord& candidate : contents.batches)
             if (candidate.id == batch_id) batch = &candidate;

@@ -1,10 +1,10 @@
 #include "platform/file_io.h"
 
 #include "platform/file_ops.h"
+#include "platform/process_places.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,8 +54,7 @@ bool require_regular(int fd, struct stat& info) {
 }
 
 bool process_is_gone(long pid) {
-    if (pid <= 0) return false;
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    return pid > 0 && !process_is_running(pid);
 }
 
 // "<name>.<pid>-<attempt>.tmp" -> pid, or -1 when `entry` is not such a name.

@@ -1,6 +1,7 @@
 #include "platform/process_places.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,11 @@ namespace fs = std::filesystem;
 
 long process_id() {
     return static_cast<long>(::getpid());
+}
+
+bool process_is_running(long pid) {
+    if (pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 std::string current_directory() {

@@ -18,6 +18,10 @@ std::string account_home();
 // This process's id.
 long process_id();
 
+// Whether a process with this id runs (in this PID namespace). An id that
+// was reused by another process counts as running.
+bool process_is_running(long pid);
+
 // The current directory, or "." when it cannot be told.
 std::string current_directory();
 

@@ -1,5 +1,6 @@
 // Every rename can be taken back: the rename journal and kalvento-cli
 // history / undo, with real files, real processes and kill -9.
+#include "app/journal.h"
 #include "tests/cli/cli_test_util.h"
 #include "tests/support/small_recording.h"
 
@@ -170,6 +171,31 @@ TEST(CliUndo, NoMoveWithoutItsRecord) {
     for (const std::string& line : lines_of(run.output))
         EXPECT_EQ(json::parse(line)["status"], "notRecorded") << line;
     EXPECT_EQ(listing(dir), before);
+}
+
+TEST(CliUndo, TheLastBatchIsLeftWhileItsProcessStillRuns) {
+    CliScratch scratch;
+    const std::string dir = scratch.file("rec");
+    write_recordings(dir, 1);
+    // This test process is a renamer in the middle of its batch: the
+    // recording has moved, its companions not yet.
+    std::string error;
+    std::unique_ptr<JournalBatch> running =
+        JournalBatch::begin(scratch.file("config"), kFrontEndCli, {}, error);
+    ASSERT_TRUE(running) << error;
+    const MoveIntent move{
+        .role = FileRole::recording, .from = dir + "/rec0.ts", .to = dir + "/a.ts"};
+    ASSERT_TRUE(running->before_move(move, error)) << error;
+    fs::rename(move.from, move.to);
+    running->after_move(move, true, "");
+
+    const test::CliRun last = scratch.run({"undo", "--last"});
+    EXPECT_EQ(last.exitCode, 1);
+    EXPECT_NE(last.errors.find("is still running"), std::string::npos) << last.errors;
+    EXPECT_TRUE(fs::exists(move.to));
+    // Named, it is taken back as far as it went.
+    EXPECT_EQ(scratch.run({"undo", running->id()}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(move.from));
 }
 
 TEST(CliUndo, TwoProcessesAtOnceEachUndoTheirOwnBatch) {
