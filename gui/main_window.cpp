@@ -403,7 +403,7 @@ void MainWindow::convert_selected(bool ask_first) {
 
 // Every conversion of the window goes through here, each as one batch of the
 // rename journal, so it can be taken back. True when every file ended with
-// its composed name.
+// its composed name, its companions with it.
 bool MainWindow::run_conversion(const std::vector<EntryId>& ids, bool unattended) {
     if (busy()) return false;
     std::unique_ptr<JournalBatch> journal;
@@ -433,7 +433,9 @@ bool MainWindow::run_conversion(const std::vector<EntryId>& ids, bool unattended
     bool all_named = true;
     bool changed_files = false;
     for (const ConvertedEntry& converted : report.converted) {
-        all_named = all_named && converted.result.ended_with_composed_name();
+        // A companion left behind is a file not renamed, as in kalvento-cli.
+        all_named = all_named && converted.result.ended_with_composed_name() &&
+                    converted.result.companions_moved();
         changed_files = changed_files || converted.result.status == ConvertStatus::moved ||
                         converted.result.timesSet;
     }
