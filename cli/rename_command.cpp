@@ -11,9 +11,11 @@
 #include "cli/terminal_progress.h"
 #include "naming/rename_plan.h"
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 
 #include <algorithm>
 #include <iostream>
+#include <map>
 #include <optional>
 
 namespace kalvento::cli {
@@ -258,6 +260,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
     const std::vector<RecordingArgument> files =
         expand_recording_arguments(options.files, options.recursive);
     std::vector<FileReport> reports;
+    // "a.ts" and "./a.ts" are one file: it is handled once.
+    std::map<std::string, EntryId> by_absolute_path;
     reports.reserve(files.size());
     TerminalProgress progress;
     const std::string total = std::to_string(files.size());
@@ -270,8 +274,10 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             reports.push_back(std::move(report));
             continue;
         }
-        if (const auto existing = jobs.find_path(report.path)) {
-            report.id = existing;
+        const std::string absolute = absolute_normal_path(report.path);
+        if (const auto existing = by_absolute_path.find(absolute);
+            existing != by_absolute_path.end()) {
+            report.id = existing->second;
             report.duplicate = true;
             report.status = "duplicate";
             report.message = "named twice, handled once";
@@ -297,6 +303,7 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         const AddResult added = jobs.add_analysed(report.path, std::move(analysis), taken.index);
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;
+            by_absolute_path.emplace(absolute, added.id);
             const FileEntry& entry = *jobs.find(added.id);
             if (!taken.missing.empty()) {
                 report.status = "noSuchCandidate";

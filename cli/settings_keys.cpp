@@ -5,6 +5,7 @@
 #include "naming/item_table.h"
 #include "platform/codepage.h"
 #include "platform/halfwidth.h"
+#include "platform/profile_file.h"
 
 #include <charconv>
 
@@ -97,6 +98,12 @@ std::optional<std::string> check_address(std::string_view value, std::string& er
         rest = value.substr(8);
     } else {
         error = "the schedule address must begin with http:// or https://";
+        return std::nullopt;
+    }
+    // Longer values are cut when read back, which would be another address.
+    if (value.size() > kProfileValueMax) {
+        error =
+            "the schedule address is longer than " + std::to_string(kProfileValueMax) + " bytes";
         return std::nullopt;
     }
     const std::string_view host = rest.substr(0, rest.find_first_of("/:"));

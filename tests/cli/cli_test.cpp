@@ -94,8 +94,12 @@ TEST(CliRename, DryRunThenRenameThenNothingLeftToDo) {
     EXPECT_EQ(read_all(scratch.file(kComposedName)), a);
     EXPECT_EQ(read_all(scratch.file("夜のドラマ 20240407(日)(1).ts")), b);
 
-    const test::CliRun again = scratch.run({"rename", "--json", scratch.file(kComposedName)});
+    // The same file, named twice and spelt differently, is handled once.
+    const test::CliRun again = scratch.run(
+        {"rename", "--json", scratch.file(kComposedName), scratch.path() + "/./" + kComposedName});
     EXPECT_EQ(again.exitCode, 0);
+    ASSERT_EQ(lines_of(again.output).size(), 2u);
+    EXPECT_EQ(json::parse(lines_of(again.output)[1])["status"], "duplicate");
     const json line = json::parse(lines_of(again.output).at(0));
     EXPECT_EQ(line["status"], "unchanged");
     EXPECT_EQ(line["candidate"]["eventName"], "夜のドラマ");

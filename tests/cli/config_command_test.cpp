@@ -186,20 +186,21 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
 
     // Anything wrong, and nothing at all is written.
     const std::string now = read_all(settings);
-    for (const std::vector<std::string>& refused :
-         std::vector<std::vector<std::string>>{{"ReadSize", "70", "ReadStartPos", "101"},
-                                               {"ReadSize", "0"},
-                                               {"ReadSize", "2048"},
-                                               {"FilenameSet1002", "27"},
-                                               {"FilenameSet1002", "番組"},
-                                               {"FilenameSetSp1012", "a\tb"},
-                                               {"FilenameSetSp1012", "\xF0\x9F\x98\x80"},
-                                               {"FileDate", "yes"},
-                                               {"ScheduleBaseUrl", "ftp://host"},
-                                               {"ScheduleBaseUrl", "http://host/find?x"},
-                                               {"WindowX", "5"},
-                                               {"NoSuchKey", "1"},
-                                               {"ReadSize"}}) {
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"ReadSize", "70", "ReadStartPos", "101"},
+             {"ReadSize", "0"},
+             {"ReadSize", "2048"},
+             {"FilenameSet1002", "27"},
+             {"FilenameSet1002", "番組"},
+             {"FilenameSetSp1012", "a\tb"},
+             {"FilenameSetSp1012", "\xF0\x9F\x98\x80"},
+             {"FileDate", "yes"},
+             {"ScheduleBaseUrl", "ftp://host"},
+             {"ScheduleBaseUrl", "http://host/find?x"},
+             {"ScheduleBaseUrl", "http://host/" + std::string(1100, 'p')},
+             {"WindowX", "5"},
+             {"NoSuchKey", "1"},
+             {"ReadSize"}}) {
         std::vector<std::string> arguments = {"config", "set"};
         arguments.insert(arguments.end(), refused.begin(), refused.end());
         const CliRun run = scratch.run(arguments);
