@@ -53,6 +53,14 @@ int JobTableView::first_selected_row() const {
     return rows.empty() ? -1 : rows.front();
 }
 
+void JobTableView::scroll_to_row(int row) {
+    if (row < 0 || model() == nullptr) return;
+    // Rows inserted a moment ago are not in the scroll range until the view's
+    // delayed layout has run.
+    executeDelayedItemsLayout();
+    scrollTo(model()->index(row, 0));
+}
+
 void JobTableView::select_rows(const std::vector<int>& rows, bool keep_others) {
     if (selectionModel() == nullptr || model() == nullptr) return;
     QItemSelection selection;

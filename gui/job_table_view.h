@@ -26,6 +26,8 @@ class JobTableView final : public QTableView {
     int first_selected_row() const;
     // Selects exactly these rows (or adds them to the selection).
     void select_rows(const std::vector<int>& rows, bool keep_others);
+    // Brings a row into view, also one that was just inserted.
+    void scroll_to_row(int row);
 
     // A cell in screen coordinates.
     QRect cell_on_screen(int row, int column) const;

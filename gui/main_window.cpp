@@ -633,8 +633,7 @@ void MainWindow::file_analysed(const std::string& path, const AnalysisResult& re
         scrollPending_ = true;
         QTimer::singleShot(0, this, [this] {
             scrollPending_ = false;
-            const int row = model_->row_of(lastAdded_);
-            if (row >= 0) view_->scrollTo(model_->index(row, 0));
+            view_->scroll_to_row(model_->row_of(lastAdded_));
         });
     }
 }
