@@ -2,17 +2,12 @@
 // standard error for every mistake CLI11 finds, help on standard output.
 #include "tests/cli/cli_test_util.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 namespace kalvento::test {
 namespace {
 
 TEST(CliUsage, MistakesExitTwoWithAMessage) {
     CliScratch scratch;
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+    for (const Args& arguments : std::vector<Args>{
              {},                                                      // no command
              {"bogus"},                                               // no such command
              {"rename"},                                              // FILE missing
@@ -25,11 +20,7 @@ TEST(CliUsage, MistakesExitTwoWithAMessage) {
              {"config", "set", "ReadSize"},  // a key without its value
              {"watch"},                      // FOLDER missing
              {"help", "nope"}}) {
-        const CliRun run = scratch.run(arguments);
-        const std::string shown = arguments.empty() ? "(none)" : arguments[0];
-        EXPECT_EQ(run.exitCode, 2) << shown << ": " << run.errors;
-        EXPECT_EQ(run.errors.rfind("kalvento-cli: ", 0), 0u) << shown << ": " << run.errors;
-        EXPECT_TRUE(run.output.empty()) << shown << ": " << run.output;
+        expect_usage_error(scratch.run(arguments), arguments.empty() ? "(none)" : arguments[0]);
     }
     // The message names the command whose help explains it.
     EXPECT_NE(
