@@ -7,11 +7,11 @@
 #include "platform/profile_file.h"
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("kalvento.ini");
     AppSettings s;
     s.readStartPos = 0;
@@ -45,7 +45,7 @@ TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
 
     // The file reads as Windows wrote it: quoted separators, decimal numbers,
     // keys in the order of saving.
-    const std::string bytes = test::read_all(path);
+    const std::string bytes = read_all(path);
     EXPECT_EQ(bytes.rfind("[KalventoDlg]\r\nOLDW=10\r\nNEWW=20\r\n", 0), 0u);
     EXPECT_NE(bytes.find("WindowX=-8\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("FilenameSetSp1012=\" \"\r\nFilenameSetSp1013=\"  \"\r\n"),
@@ -55,7 +55,7 @@ TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
 }
 
 TEST(AppSettings, ForeignAndDamagedValues) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("kalvento.ini");
     std::ofstream(path, std::ios::binary)
         << "[kalventodlg]\r\n"
@@ -82,4 +82,4 @@ TEST(AppSettings, ForeignAndDamagedValues) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 RenameRule rule(std::string_view find, std::string_view templ, std::string_view station = "") {
@@ -152,4 +152,4 @@ TEST(RulePreview, PatternsOfATemplateAndTheirProblems) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 RenameRule rule(std::string_view utf8_pattern, std::string_view utf8_template,
@@ -62,7 +62,7 @@ TEST(WindowRuleSteps, EntriesWhoseRuleSearchesWaitForTheWorker) {
 
 TEST(WindowRuleSteps, AStopEndsAWaitingLookup) {
     // A server that takes the request and never answers.
-    test::LocalHttpServer server([](const std::string&) { return test::CannedReply{"", true}; });
+    LocalHttpServer server([](const std::string&) { return CannedReply{"", true}; });
     ScheduleService service;
     service.baseUrl = server.base_url();
     service.waitRounds = 300;  // 30 s if nothing stopped it
@@ -93,4 +93,4 @@ TEST(WindowRuleSteps, AStopEndsAWaitingLookup) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

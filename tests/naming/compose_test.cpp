@@ -8,11 +8,8 @@
 
 #include <string>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::entry_for;
-using test::programme;
 
 NamingSettings name_and_compact_date() {
     NamingSettings settings;
@@ -213,4 +210,4 @@ TEST(Compose, NamesCp932CannotSpell) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

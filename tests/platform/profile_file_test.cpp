@@ -15,14 +15,10 @@
 #include "platform/codepage.h"
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-using test::read_all;
-using test::TempDir;
-using test::write_text;
 
 std::size_t entry_count(const TempDir& dir) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
@@ -299,4 +295,4 @@ TEST(ProfileFile, FailedWriteLeavesOldFileWhole) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -9,12 +9,8 @@
 
 #include <chrono>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::CannedReply;
-using test::http_reply;
-using test::LocalHttpServer;
 
 WaitPlan short_plan(int rounds = 50, int round_ms = 100) {
     WaitPlan plan;
@@ -204,4 +200,4 @@ TEST(HttpFetch, RefusesWhatItCannotSendOrRunTwice) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test
