@@ -1,7 +1,5 @@
 #include "app/app_settings.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "platform/profile_file.h"
@@ -57,20 +55,13 @@ TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
 TEST(AppSettings, ForeignAndDamagedValues) {
     TempDir dir;
     const std::string path = dir.file("kalvento.ini");
-    std::ofstream(path, std::ios::binary)
-        << "[kalventodlg]\r\n"
-           "FilenameSetSp1013=  _  \r\n"  // unquoted, as an old file may hold it
-           "FilenameSetSp1014=\r\n"       // present but empty
-           "FilenameSetSp1015=\""
-        << std::string(300, 's') << "\"\r\n"
-        << "FilenameSet1000=27\r\n"
-           "FilenameSet1001=-1\r\n"
-           "FilenameSet1002=5\r\n"
-           "WindowX=\r\n"
-           "WindowY=abc\r\n"
-           "WindowCX=\"800\"\r\n"
-           "ShowProgress=2\r\n"
-           "ReadSize=\r\n";
+    // FilenameSetSp1013 unquoted, as an old file may hold it; 1014 present but empty.
+    write_text(path,
+               "[kalventodlg]\r\nFilenameSetSp1013=  _  \r\nFilenameSetSp1014=\r\n"
+               "FilenameSet1000=27\r\nFilenameSet1001=-1\r\nFilenameSet1002=5\r\nWindowX=\r\n"
+               "WindowY=abc\r\nWindowCX=\"800\"\r\nShowProgress=2\r\nReadSize=\r\n"
+               "FilenameSetSp1015=\"" +
+                   std::string(300, 's') + "\"\r\n");
     const AppSettings s = load_app_settings(ProfileFile::load(path));
     EXPECT_EQ(s.filenameSetSp[1], "_");
     EXPECT_EQ(s.filenameSetSp[2], "");
