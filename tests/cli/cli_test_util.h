@@ -156,11 +156,4 @@ inline const std::vector<std::string> kNameAndDate = {
 };
 inline const std::string kComposedName = "夜のドラマ 20240407(日).ts";
 
-// The address of a schedule service that has gone away: its port now
-// refuses connections at once.
-inline std::string unreachable_base_url() {
-    LocalHttpServer gone([](const std::string&) { return CannedReply{}; });
-    return gone.base_url();
-}
-
 }  // namespace kalvento::test

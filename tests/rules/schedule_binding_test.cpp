@@ -168,12 +168,7 @@ TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
 }
 
 TEST(ScheduleQuery, ServiceThatCannotBeReachedLeavesTheCandidatesOwnFields) {
-    std::string base;
-    {
-        LocalHttpServer gone(routes({}));
-        base = gone.base_url();
-    }
-    ScheduleService service = service_for(base);
+    ScheduleService service = service_for(unreachable_base_url());
     std::vector<std::string> logged;
     service.log = [&](const std::string& text) { logged.push_back(text); };
     ProgramInfo info = recording();
