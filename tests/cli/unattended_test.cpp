@@ -180,25 +180,6 @@ TEST(CliUnattended, CompanionsStayWithTheirRecording) {
     EXPECT_EQ(write_time(scratch.file(numbered + ".txt")), kSundayNineInJapan);
 }
 
-TEST(CliUnattended, ASecondRunChangesNothing) {
-    CliScratch scratch;
-    scratch.write_settings(kNameAndDate);
-    write_drama(scratch.file("a.ts"), 1);
-    write_drama(scratch.file("b.ts"), 2);
-    ASSERT_EQ(scratch.run({"rename", scratch.file("a.ts"), scratch.file("b.ts")}).exitCode, 0);
-    const std::set<std::string> named = names_in(scratch.path());
-    const std::string numbered = scratch.file("夜のドラマ 20240407(日)(1).ts");
-    ASSERT_TRUE(named.count("夜のドラマ 20240407(日)(1).ts"));
-    for (int round = 0; round < 2; ++round) {
-        const CliRun again =
-            scratch.run({"rename", "--json", scratch.file(kComposedName), numbered});
-        EXPECT_EQ(again.exitCode, 0);
-        for (const std::string& line : lines_of(again.output))
-            EXPECT_EQ(json::parse(line)["status"], "unchanged") << line;
-        EXPECT_EQ(names_in(scratch.path()), named);
-    }
-}
-
 TEST(CliUnattended, NamesStayVisibleAndOutputStaysOneLinePerFile) {
     CliScratch scratch;
     // A separator that starts the name with a dot would hide the file.

@@ -1,5 +1,5 @@
 // Usage errors and help: exit code 2 and a "kalvento-cli:" message on
-// standard error for every mistake CLI11 finds, help on standard output.
+// standard error for every mistake in the command line, help on standard output.
 #include "tests/cli/cli_test_util.h"
 
 namespace kalvento::test {
@@ -19,8 +19,11 @@ TEST(CliUsage, MistakesExitTwoWithAMessage) {
              {"rules", "export", "--encoding", "latin1", "x.txt"},
              {"config", "set", "ReadSize"},  // a key without its value
              {"watch"},                      // FOLDER missing
+             {"watch", scratch.file("missing")},
+             {"watch", scratch.file("config"), "--template", ""},
+             {"watch", "--settle", "-1", scratch.file("config")},
              {"help", "nope"}}) {
-        expect_usage_error(scratch.run(arguments), arguments.empty() ? "(none)" : arguments[0]);
+        expect_usage_error(scratch.run(arguments), arguments.empty() ? "(none)" : arguments.back());
     }
     // The message names the command whose help explains it.
     EXPECT_NE(

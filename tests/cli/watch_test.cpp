@@ -135,13 +135,5 @@ TEST(CliWatch, AFileLeftForTheScheduleServiceIsTriedAgainLater) {
     EXPECT_EQ(watch.stop(), 0);
 }
 
-TEST(CliWatch, RefusesWhatItCannotWatch) {
-    CliScratch scratch;
-    for (const Args& arguments : {Args{"watch", scratch.file("missing")},
-                                  Args{"watch", scratch.file("config"), "--template", ""},
-                                  Args{"watch", "--settle", "-1", scratch.file("config")}})
-        expect_usage_error(scratch.run(arguments), arguments.back());
-}
-
 }  // namespace
 }  // namespace kalvento::test
