@@ -142,7 +142,8 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
                                                  {"ScheduleBaseUrl", "ftp://host"},
                                                  {"ScheduleBaseUrl", "http://host/find?x"},
                                                  {"WindowX", "5"},
-                                                 {"NoSuchKey", "1"}})
+                                                 {"NoSuchKey", "1"},
+                                                 {"ReadSize"}})
         expect_usage_error(scratch.run(concat({"config", "set"}, refused)), refused[0]);
     EXPECT_EQ(read_all(settings), now);
 }
