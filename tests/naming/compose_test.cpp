@@ -59,10 +59,7 @@ TEST(Compose, ItemsSeparatorsAndExtension) {
 
 TEST(Compose, TrailBytesAndQuotesSurviveIntoTheFileName) {
     FileEntry entry = entry_for("/rec/rec.ts", programme("表示/時刻?\"特集\""));
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
-    compose_entry(entry, settings);
+    compose_entry(entry, by_name());
     EXPECT_EQ(entry.nativeNewPath, "/rec/表示／時刻？\"特集\".ts");
 }
 
@@ -134,9 +131,7 @@ std::string directory_of_length(std::size_t length) {
 }
 
 TEST(Compose, PathLengthLimits) {
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
+    const NamingSettings settings = by_name();
     const std::string directory = directory_of_length(40);
 
     // 40 + 213 + ".ts" = 256 CP932 bytes: allowed; one byte more is not.

@@ -19,13 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-NamingSettings by_name() {
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
-    return settings;
-}
-
 // An entry for a new file `name` in `dir` holding `content`, composed by name.
 FileEntry recording(const TempDir& dir, const std::string& name, const std::string& content,
                     std::string_view programme_name = "番組") {
