@@ -46,14 +46,15 @@ TEST(CliRules, ImportListExport) {
 TEST(CliRules, Utf8FilesInAndOut) {
     CliScratch scratch;
     const std::string settings = scratch.file("config/kalvento.ini");
-    // UTF-8 without a byte-order mark, told apart by its non-ASCII text; a
-    // character CP932 lacks refuses its line only.
+    // UTF-8 without a byte-order mark, told apart by its non-ASCII text (also
+    // when --encoding auto says so); a character CP932 lacks refuses its line only.
     const std::string utf8_lines =
         "夜のドラマ\t\t@TT 第@2nb話「@sb」\t\t\t\t0\t0\t0\t0\t0\r\n"
         "\tＢＳ\t@TT ☃ [@CH]\t\t\t\t0\t0\t0\t0\t0\r\n"
         "\tＢＳ\t@TT [@CH]\t\t\t\t0\t0\t0\t0\t1\t1704380400\t5\t0\t1\t0\t0\t0\t0\t1\r\n";
     write_text(scratch.file("utf8.txt"), utf8_lines);
-    const CliRun imported = scratch.run({"rules", "import", scratch.file("utf8.txt")});
+    const CliRun imported =
+        scratch.run({"rules", "import", "--encoding", "auto", scratch.file("utf8.txt")});
     EXPECT_EQ(imported.exitCode, 0);
     EXPECT_EQ(imported.errors, "kalvento-cli: " + scratch.file("utf8.txt") +
                                    ": line 2: the character '☃' (U+2603) has no CP932 "

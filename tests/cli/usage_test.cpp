@@ -17,8 +17,9 @@ TEST(CliUsage, MistakesExitTwoWithAMessage) {
              {"rename", "--pick", "1", "--service-id", "2", "x.ts"},  // excluded together
              {"rules"},                                               // subcommand missing
              {"rules", "export", "--encoding", "latin1", "x.txt"},
-             {"config", "set", "ReadSize"},  // a key without its value
-             {"watch"},                      // FOLDER missing
+             {"rules", "export", "--encoding", "auto", "x.txt"},  // only import guesses
+             {"config", "set", "ReadSize"},                       // a key without its value
+             {"watch"},                                           // FOLDER missing
              {"watch", scratch.file("missing")},
              {"watch", scratch.file("config"), "--template", ""},
              {"watch", "--settle", "-1", scratch.file("config")},

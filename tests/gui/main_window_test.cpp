@@ -151,6 +151,7 @@ class MainWindowTest : public QObject {
         drop({qs(a), qs(b)});
         QTRY_VERIFY(settled());
         QCOMPARE(model().rowCount(), 2);
+        QCOMPARE(view().currentIndex().row(), 0);  // the first row is current after a drop
         QCOMPARE(new_name_of("a.ts"), QStringLiteral("朝の番組.ts"));
         QVERIFY(window_->findChild<gui::ProgressDialog*>() == nullptr ||
                 !window_->findChild<gui::ProgressDialog*>()->isVisible());
