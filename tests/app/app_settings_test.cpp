@@ -1,17 +1,15 @@
 #include "app/app_settings.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "platform/profile_file.h"
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("kalvento.ini");
     AppSettings s;
     s.readStartPos = 0;
@@ -45,7 +43,7 @@ TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
 
     // The file reads as Windows wrote it: quoted separators, decimal numbers,
     // keys in the order of saving.
-    const std::string bytes = test::read_all(path);
+    const std::string bytes = read_all(path);
     EXPECT_EQ(bytes.rfind("[KalventoDlg]\r\nOLDW=10\r\nNEWW=20\r\n", 0), 0u);
     EXPECT_NE(bytes.find("WindowX=-8\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("FilenameSetSp1012=\" \"\r\nFilenameSetSp1013=\"  \"\r\n"),
@@ -55,22 +53,15 @@ TEST(AppSettings, RoundTripKeepsBlanksOfSeparators) {
 }
 
 TEST(AppSettings, ForeignAndDamagedValues) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("kalvento.ini");
-    std::ofstream(path, std::ios::binary)
-        << "[kalventodlg]\r\n"
-           "FilenameSetSp1013=  _  \r\n"  // unquoted, as an old file may hold it
-           "FilenameSetSp1014=\r\n"       // present but empty
-           "FilenameSetSp1015=\""
-        << std::string(300, 's') << "\"\r\n"
-        << "FilenameSet1000=27\r\n"
-           "FilenameSet1001=-1\r\n"
-           "FilenameSet1002=5\r\n"
-           "WindowX=\r\n"
-           "WindowY=abc\r\n"
-           "WindowCX=\"800\"\r\n"
-           "ShowProgress=2\r\n"
-           "ReadSize=\r\n";
+    // FilenameSetSp1013 unquoted, as an old file may hold it; 1014 present but empty.
+    write_text(path,
+               "[kalventodlg]\r\nFilenameSetSp1013=  _  \r\nFilenameSetSp1014=\r\n"
+               "FilenameSet1000=27\r\nFilenameSet1001=-1\r\nFilenameSet1002=5\r\nWindowX=\r\n"
+               "WindowY=abc\r\nWindowCX=\"800\"\r\nShowProgress=2\r\nReadSize=\r\n"
+               "FilenameSetSp1015=\"" +
+                   std::string(300, 's') + "\"\r\n");
     const AppSettings s = load_app_settings(ProfileFile::load(path));
     EXPECT_EQ(s.filenameSetSp[1], "_");
     EXPECT_EQ(s.filenameSetSp[2], "");
@@ -82,4 +73,4 @@ TEST(AppSettings, ForeignAndDamagedValues) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 using Tokens = std::vector<std::string>;
@@ -47,4 +47,4 @@ TEST(CommandLine, SwitchesInAnyCaseAndPosition) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -27,14 +27,14 @@ NamingSettings by_name() {
 }
 
 // A file without packets: its entry gets the no-data candidate.
-std::string noise_file(const test::TempDir& dir, const std::string& name) {
+std::string noise_file(const TempDir& dir, const std::string& name) {
     std::ofstream(dir.file(name), std::ios::binary) << "not a recording " << name;
     return dir.file(name);
 }
 
-std::string drama(const test::TempDir& dir, const std::string& name, std::string_view title,
+std::string drama(const TempDir& dir, const std::string& name, std::string_view title,
                   std::uint32_t seed = 1) {
-    EXPECT_TRUE(test::write_small_recording(dir.file(name), {.eventName = title, .seed = seed}));
+    EXPECT_TRUE(write_small_recording(dir.file(name), {.eventName = title, .seed = seed}));
     return dir.file(name);
 }
 
@@ -48,7 +48,7 @@ struct Jobs {
     }
     std::string current_name(EntryId id) const { return list.find(id)->currentName; }
 
-    test::TempDir dir;
+    TempDir dir;
     ChannelNameMap channels;
     JobList list;
 };
@@ -152,4 +152,4 @@ TEST(JobList, ConversionReportsExactlyTheMovedEntries) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

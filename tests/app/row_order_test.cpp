@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 Job job(EntryId id, std::string current, std::string utf8_programme) {
@@ -78,4 +78,4 @@ TEST(RowOrder, LastColumnIsTheOrderOfAdditionNewestFirstAtStart) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -1,19 +1,25 @@
 // The logic behind the rule dialogs and the rule popup of the window: the
 // rule that names a row, templates, the cleaned programme name, the edits of
-// numbering entries and the live preview.
+// numbering entries, the live preview, and the rule steps of the window's
+// naming, which leave schedule lookups to a worker or stop them.
 #include "app/numbering_edit.h"
 #include "app/rule_preview.h"
 #include "app/rule_shortcuts.h"
+#include "app/window_rule_steps.h"
 #include "naming/entry_paths.h"
 #include "platform/codepage.h"
+#include "tests/support/local_http_server.h"
 #include "text/pattern_check.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <stop_token>
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 RenameRule rule(std::string_view find, std::string_view templ, std::string_view station = "") {
@@ -31,7 +37,14 @@ ProgramInfo programme(std::string_view name, std::string_view channel = "カル�
     info.channelName = cp932(channel);
     info.startTime = 1712491200;  // Sunday 2024-04-07 21:00 in Japan
     info.dateMD = cp932("04月07日(日)");
+    info.dateISO28 = "2024-04-07";
     return info;
+}
+
+// The rule, asking the schedule service for the programme's title.
+RenameRule searching(RenameRule rule) {
+    rule.SyoboFind = "@TT";
+    return rule;
 }
 
 std::string u8(const std::string& cp932_text) {
@@ -135,9 +148,7 @@ TEST(RulePreview, NameOfTheRowOrWhyNot) {
     EXPECT_EQ(preview.field, PatternField::renameText);
     EXPECT_EQ(preview.pattern, "[");
 
-    RenameRule searching = rule("ドラマ", "@TT");
-    searching.SyoboFind = "@TT";
-    preview = preview_rule(searching, &entry, naming);
+    preview = preview_rule(searching(rule("ドラマ", "@TT")), &entry, naming);
     EXPECT_EQ(preview.kind, PreviewKind::name);
     EXPECT_TRUE(preview.withoutSchedule);
 }
@@ -151,5 +162,65 @@ TEST(RulePreview, PatternsOfATemplateAndTheirProblems) {
     EXPECT_TRUE(pattern_problem("(a*)*b", std::string(1000, 'a')));
 }
 
+TEST(WindowRuleSteps, EntriesWhoseRuleSearchesWaitForTheWorker) {
+    // "[字]" would be cut from the programme name by the second rule's @C.
+    const RuleList rules = {rule("ニュース", "@TT 定時"),
+                            searching(rule("ドラマ", "@C'\\[字\\]'@TT"))};
+    std::vector<std::string> deferred;
+    const RuleStep step = make_deferring_rule_step(
+        rules, [&](const FileEntry& e) { deferred.push_back(e.nativePath); });
+
+    FileEntry news = make_file_entry("/rec/a.ts", {programme("ニュース")});
+    std::string result = "old";
+    EXPECT_TRUE(step(news, news.candidates[0], result));
+    EXPECT_EQ(result, cp932("ニュース 定時"));
+    EXPECT_TRUE(deferred.empty());
+
+    FileEntry drama = make_file_entry("/rec/a.ts", {programme("ドラマ[字]")});
+    result = "old";
+    EXPECT_TRUE(step(drama, drama.candidates[0], result));
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(deferred, (std::vector<std::string>{"/rec/a.ts"}));
+    EXPECT_EQ(drama.candidates[0].eventName, cp932("ドラマ[字]"));  // untouched
+
+    FileEntry other = make_file_entry("/rec/a.ts", {programme("映画")});
+    EXPECT_FALSE(step(other, other.candidates[0], result));
+    EXPECT_TRUE(rule_needs_schedule(rules, drama.candidates[0]));
+    EXPECT_FALSE(rule_needs_schedule(rules, news.candidates[0]));
+    EXPECT_FALSE(rule_needs_schedule(rules, other.candidates[0]));
+}
+
+TEST(WindowRuleSteps, AStopEndsAWaitingLookup) {
+    // A server that takes the request and never answers.
+    LocalHttpServer server([](const std::string&) { return CannedReply{"", true}; });
+    ScheduleService service;
+    service.baseUrl = server.base_url();
+    service.waitRounds = 300;  // 30 s if nothing stopped it
+    std::stop_source stopper;
+    const RuleStep step =
+        make_stoppable_rule_step({searching(rule("ドラマ", "@TT!"))}, service, stopper.get_token());
+
+    FileEntry drama = make_file_entry("/rec/a.ts", {programme("ドラマ")});
+    auto composed = std::async(std::launch::async, [&] {
+        std::string result;
+        step(drama, drama.candidates[0], result);
+        return result;
+    });
+    for (int i = 0; i < 200 && server.request_count() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(server.request_count(), 1u);
+    const auto asked = std::chrono::steady_clock::now();
+    stopper.request_stop();
+    ASSERT_EQ(composed.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_EQ(composed.get(), cp932("ドラマ!"));
+
+    // Once stopped, no lookup starts.
+    FileEntry again = make_file_entry("/rec/a.ts", {programme("ドラマ 第2話")});
+    std::string result;
+    EXPECT_TRUE(step(again, again.candidates[0], result));
+    EXPECT_EQ(server.request_count(), 1u);
+}
+
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

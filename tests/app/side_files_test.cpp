@@ -11,7 +11,7 @@
 
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -30,21 +30,9 @@ class ScopedVariable {
     std::optional<std::string> old_;
 };
 
-TEST(SideFiles, NamesInOneDirectory) {
-    const SideFiles files = side_files_in("/opt/kalvento/");
-    EXPECT_EQ(files.directory, "/opt/kalvento");
-    EXPECT_EQ(files.settingsFile, "/opt/kalvento/kalvento.ini");
-    EXPECT_EQ(files.macroMenuFile, "/opt/kalvento/kalvento.mnu");
-    EXPECT_EQ(files.channelFile, "/opt/kalvento/ChSet3.txt");
-    EXPECT_EQ(files.ruleExchangeFile, "/opt/kalvento/KalventoOmbrix.txt");
-    EXPECT_EQ(files.journalDirectory, "/opt/kalvento");
-    EXPECT_EQ(files.place, SideFilePlace::named);
-    EXPECT_EQ(side_files_in("/").settingsFile, "/kalvento.ini");
-}
-
 // A program folder, a home and XDG folders of their own, all empty at first.
 struct Places {
-    test::TempDir dir;
+    TempDir dir;
     SideFileInputs inputs;
     Places() {
         fs::create_directories(dir.file("program"));
@@ -84,7 +72,7 @@ TEST(SideFiles, TheFirstRuleThatAppliesChoosesTheDirectory) {
     fs::create_directory(places.dir.file("program/kalvento.ini"));
     EXPECT_EQ(choose_side_files(inputs).place, SideFilePlace::userFolders);
     fs::remove(places.dir.file("program/kalvento.ini"));
-    test::write_text(places.dir.file("program/kalvento.ini"), "[KalventoDlg]\r\n");
+    write_text(places.dir.file("program/kalvento.ini"), "[KalventoDlg]\r\n");
     files = choose_side_files(inputs);
     EXPECT_EQ(files.place, SideFilePlace::besideProgram);
     EXPECT_EQ(files.settingsFile, places.dir.file("program/kalvento.ini"));
@@ -98,10 +86,12 @@ TEST(SideFiles, TheFirstRuleThatAppliesChoosesTheDirectory) {
     EXPECT_EQ(files.journalDirectory, places.dir.file("named"));
     inputs.namedDirectory = "conf";
     EXPECT_EQ(choose_side_files(inputs).directory, (fs::current_path() / "conf").string());
+    inputs.namedDirectory = "/";
+    EXPECT_EQ(choose_side_files(inputs).settingsFile, "/kalvento.ini");
 }
 
 TEST(SideFiles, ReadsTheRulesFromTheEnvironment) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string home = dir.file("home");
     ScopedVariable scoped_home("HOME", home.c_str());
     ScopedVariable no_config("XDG_CONFIG_HOME", nullptr);
@@ -138,7 +128,7 @@ TEST(SideFiles, ReadsTheRulesFromTheEnvironment) {
 }
 
 TEST(SideFiles, CreatesTheDirectoryPrivatelyOnSaving) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string directory = dir.file("home/.config/kalvento");
     std::string error;
     ASSERT_TRUE(create_directory_for_saving(directory + "/", error)) << error;
@@ -149,7 +139,7 @@ TEST(SideFiles, CreatesTheDirectoryPrivatelyOnSaving) {
     }
     EXPECT_TRUE(create_directory_for_saving(directory, error)) << error;
 
-    test::write_text(dir.file("file"), "x");
+    write_text(dir.file("file"), "x");
     EXPECT_FALSE(create_directory_for_saving(dir.file("file/kalvento"), error));
     EXPECT_NE(error.find("file/kalvento"), std::string::npos) << error;
     EXPECT_FALSE(create_directory_for_saving(dir.file("file"), error));
@@ -157,4 +147,4 @@ TEST(SideFiles, CreatesTheDirectoryPrivatelyOnSaving) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

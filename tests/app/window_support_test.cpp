@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 std::vector<std::size_t> sizes(const std::vector<std::string>& lines) {
@@ -50,11 +50,11 @@ TEST(DescriptionLines, MenuShowsDescriptionThenExtendedText) {
 }
 
 TEST(DroppedPaths, FolderGivesItsRecordingsSortedByName) {
-    test::TempDir dir;
+    TempDir dir;
     std::filesystem::create_directories(dir.file("in/sub"));
     for (const char* name :
          {"in/b.ts", "in/A.M2TS", "in/c.mts", "in/d.txt", "in/sub/e.ts", "in/.ts", "loose.txt"}) {
-        test::write_text(dir.file(name), "x");
+        write_text(dir.file(name), "x");
     }
     std::filesystem::create_directories(dir.file("in/folder.ts"));
     const std::vector<std::string> paths =
@@ -97,4 +97,4 @@ TEST(SettingsMerge, OnlyTheWindowsOwnChangesReplaceTheFilesValues) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -1,50 +1,21 @@
 // kalvento-cli rename and analyse with a name template, a chosen programme
 // and folders on the command line.
-#include "platform/codepage.h"
 #include "tests/cli/cli_test_util.h"
 #include "tests/support/recording_builder.h"
 #include "tests/support/sample_recordings.h"
-#include "tests/support/small_recording.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
-#include <filesystem>
-#include <set>
-#include <string>
-#include <vector>
-
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
-namespace fs = std::filesystem;
-using nlohmann::json;
-using test::CliScratch;
-using test::lines_of;
-using test::read_all;
-
 const std::string kTemplate = "@TT 第@2nb話「@sb」 [@CH] @mm月@dd日(@wk)";
-
-std::set<std::string> names_in(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir))
-        if (item.is_regular_file()) names.insert(item.path().filename().string());
-    return names;
-}
-
-std::vector<json> json_lines(const test::CliRun& run) {
-    std::vector<json> lines;
-    for (const std::string& line : lines_of(run.output)) lines.push_back(json::parse(line));
-    return lines;
-}
 
 // Two services on air: 1024 "ニュース７　[字]" (event 6657, the larger share)
 // and 1025 "みんなの体操" (event 6913); small enough for a quick test.
 void write_two_services(const std::string& path) {
-    test::RecordingPlan plan = test::sample_terrestrial_two_services();
+    RecordingPlan plan = sample_terrestrial_two_services();
     plan.packets = 3000;
     plan.tableInterval = 100;
-    ASSERT_TRUE(test::write_file(path, test::build_recording(plan)));
+    ASSERT_TRUE(write_file(path, build_recording(plan)));
 }
 
 TEST(CliTemplate, NamesEveryFileWhateverTheRulesAndItems) {
@@ -52,27 +23,26 @@ TEST(CliTemplate, NamesEveryFileWhateverTheRulesAndItems) {
     // A rule that would name the file otherwise, and rules switched off: the
     // template is in charge either way.
     for (const char* rules_on : {"OmbrixRename=1", "OmbrixRename=0"}) {
-        std::ofstream(scratch.file("config/kalvento.ini"), std::ios::binary)
-            << cp932(std::string("[KalventoDlg]\r\n") + rules_on +
-                     "\r\nFilenameSet1000=1\r\n[OmbrixReName]\r\nIndexNo=0\r\n"
-                     "[OmbrixReNameSet000000]\r\nFindText=夜\r\nFindType=1\r\nRenameText=rule\r\n");
+        scratch.write_ini(std::string("[KalventoDlg]\n") + rules_on +
+                          "\nFilenameSet1000=1\n[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]"
+                          "\nFindText=夜\nFindType=1\nRenameText=rule\n");
         // 01:30 on Monday belongs to Sunday's broadcast day in @mm, @dd and @wk.
-        ASSERT_TRUE(test::write_small_recording(scratch.file("rec.ts"),
-                                                {.eventName = "夜のドラマ/特別編",
-                                                 .description = "　嵐の前　",
-                                                 .start = test::mjd_time(2024, 4, 8, 1, 30)}));
+        ASSERT_TRUE(
+            write_small_recording(scratch.file("rec.ts"), {.eventName = "夜のドラマ/特別編",
+                                                           .description = "　嵐の前　",
+                                                           .start = mjd_time(2024, 4, 8, 1, 30)}));
         const std::string expected =
             "夜のドラマ／特別編 第00話「嵐の前」 [カルヴェントテレビ] 04月07日(日).ts";
 
-        const test::CliRun analysed =
+        const CliRun analysed =
             scratch.run({"analyse", "--json", "--template", kTemplate, scratch.file("rec.ts")});
         ASSERT_EQ(analysed.exitCode, 0) << analysed.errors;
-        const json line = json::parse(lines_of(analysed.output).at(0));
+        const json line = only_line(analysed);
         EXPECT_EQ(line["candidates"][0]["newName"], expected) << rules_on;
         EXPECT_EQ(line["candidates"][0]["eventName"], "夜のドラマ/特別編");
         EXPECT_TRUE(line["error"].is_null());
 
-        const test::CliRun renamed =
+        const CliRun renamed =
             scratch.run({"rename", "--template", kTemplate, scratch.file("rec.ts")});
         EXPECT_EQ(renamed.exitCode, 0) << renamed.output << renamed.errors;
         EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{expected}) << rules_on;
@@ -82,12 +52,11 @@ TEST(CliTemplate, NamesEveryFileWhateverTheRulesAndItems) {
 
 TEST(CliTemplate, RefusesWhatCannotMakeAName) {
     CliScratch scratch;
-    ASSERT_TRUE(test::write_small_recording(scratch.file("rec.ts"), {.eventName = "夜のドラマ"}));
+    ASSERT_TRUE(write_small_recording(scratch.file("rec.ts"), {.eventName = "夜のドラマ"}));
     for (const std::string& bad :
          {std::string("@TT \xF0\x9F\x98\x80"), std::string("@TT \xFF"), std::string()}) {
         for (const char* command : {"rename", "analyse"}) {
-            const test::CliRun run =
-                scratch.run({command, "--template", bad, scratch.file("rec.ts")});
+            const CliRun run = scratch.run({command, "--template", bad, scratch.file("rec.ts")});
             EXPECT_EQ(run.exitCode, 2) << command << " " << bad;
             EXPECT_TRUE(run.output.empty()) << run.output;
             EXPECT_EQ(run.errors.rfind("kalvento-cli: --template: ", 0), 0u) << run.errors;
@@ -102,14 +71,12 @@ TEST(CliTemplate, RefusesWhatCannotMakeAName) {
 TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
     CliScratch scratch;
     write_two_services(scratch.file("rec.ts"));
-    const auto dry = [&](std::vector<std::string> choice) {
-        std::vector<std::string> arguments = {"rename", "--dry-run", "--json", "--template", "@TT"};
-        arguments.insert(arguments.end(), choice.begin(), choice.end());
-        arguments.push_back(scratch.file("rec.ts"));
-        return scratch.run(arguments);
+    const auto dry = [&](const Args& choice) {
+        return scratch.run(concat({"rename", "--dry-run", "--json", "--template", "@TT"},
+                                  concat(choice, {scratch.file("rec.ts")})));
     };
-    const auto status_and_name = [&](const test::CliRun& run) {
-        const json line = json::parse(lines_of(run.output).at(0));
+    const auto status_and_name = [&](const CliRun& run) {
+        const json line = only_line(run);
         return line["status"].get<std::string>() + " " + line.value("newName", json("")).dump();
     };
     EXPECT_EQ(status_and_name(dry({})), "wouldRename \"ニュース７　[字].ts\"");
@@ -120,15 +87,12 @@ TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
               "wouldRename \"ニュース７　[字].ts\"");
 
     // No such programme: the file stays, says why, and counts as not renamed.
-    for (const std::vector<std::string>& missing :
-         {std::vector<std::string>{"--pick", "3"},
-          std::vector<std::string>{"--service-id", "1024", "--event-id", "6913"}}) {
-        std::vector<std::string> arguments = {"rename", "--json", "--template", "@TT"};
-        arguments.insert(arguments.end(), missing.begin(), missing.end());
-        arguments.push_back(scratch.file("rec.ts"));
-        const test::CliRun run = scratch.run(arguments);
+    for (const Args& missing :
+         {Args{"--pick", "3"}, Args{"--service-id", "1024", "--event-id", "6913"}}) {
+        const CliRun run = scratch.run(concat({"rename", "--json", "--template", "@TT"},
+                                              concat(missing, {scratch.file("rec.ts")})));
         EXPECT_EQ(run.exitCode, 1) << missing[0];
-        const json line = json::parse(lines_of(run.output).at(0));
+        const json line = only_line(run);
         EXPECT_EQ(line["status"], "noSuchCandidate");
         EXPECT_EQ(line["candidateCount"], 2);
         EXPECT_TRUE(line["candidate"].is_null());
@@ -142,7 +106,7 @@ TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
 
     // --pick and the ids exclude each other; the real run takes the choice.
     EXPECT_EQ(dry({"--pick", "1", "--event-id", "6657"}).exitCode, 2);
-    const test::CliRun real =
+    const CliRun real =
         scratch.run({"rename", "--template", "@TT", "--pick", "2", scratch.file("rec.ts")});
     EXPECT_EQ(real.exitCode, 0) << real.output;
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"みんなの体操.ts"});
@@ -153,23 +117,22 @@ TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     fs::create_directories(scratch.file("in/sub/.hidden"));
     for (const char* name :
          {"in/b.M2TS", "in/a.ts", "in/c.mts", "in/sub/d.ts", "in/sub/.hidden/e.ts", "in/.f.ts"}) {
-        ASSERT_TRUE(test::write_small_recording(scratch.file(name), {.eventName = "夜のドラマ"}));
+        ASSERT_TRUE(write_small_recording(scratch.file(name), {.eventName = "夜のドラマ"}));
     }
-    test::write_text(scratch.file("in/notes.txt"), "not a recording");
+    write_text(scratch.file("in/notes.txt"), "not a recording");
     fs::create_symlink(scratch.file("in/a.ts"), scratch.file("in/link.ts"));
     fs::create_directory_symlink(scratch.file("in/sub"), scratch.file("in/z-link"));
 
-    const auto paths = [&](const test::CliRun& run) {
+    const auto paths = [&](const CliRun& run) {
         std::vector<std::string> found;
         for (const json& line : json_lines(run)) found.push_back(line["path"]);
         return found;
     };
     const std::string in = scratch.file("in");
-    const test::CliRun flat = scratch.run({"analyse", "--json", in + "/"});
+    const CliRun flat = scratch.run({"analyse", "--json", in + "/"});
     EXPECT_EQ(flat.exitCode, 0) << flat.errors;
     EXPECT_EQ(paths(flat), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts"}));
-    const test::CliRun deep =
-        scratch.run({"analyse", "--json", "-r", in, scratch.file("in/notes.txt")});
+    const CliRun deep = scratch.run({"analyse", "--json", "-r", in, scratch.file("in/notes.txt")});
     EXPECT_EQ(paths(deep), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts",
                                                      in + "/sub/d.ts", in + "/notes.txt"}));
     // A file named directly is analysed whatever its name; one without
@@ -183,7 +146,7 @@ TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     EXPECT_EQ(missing["error"].get<std::string>().rfind("cannot read: ", 0), 0u) << missing;
     EXPECT_EQ(missing["candidates"].size(), 1u);
 
-    const test::CliRun renamed = scratch.run({"rename", "--template", "@TT", in});
+    const CliRun renamed = scratch.run({"rename", "--template", "@TT", in});
     EXPECT_EQ(renamed.exitCode, 0) << renamed.output;
     EXPECT_EQ(names_in(in), (std::set<std::string>{"夜のドラマ.ts", "夜のドラマ.M2TS",
                                                    "夜のドラマ.mts", ".f.ts", "notes.txt"}));
@@ -191,4 +154,4 @@ TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -2,42 +2,22 @@
 // history / undo, with real files, real processes and kill -9.
 #include "app/journal.h"
 #include "tests/cli/cli_test_util.h"
-#include "tests/support/small_recording.h"
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
-namespace fs = std::filesystem;
-using nlohmann::json;
-using test::CliScratch;
-using test::lines_of;
-using test::read_all;
-
-const std::vector<std::string> kByNameWithCompanionsAndDates = {
-    "FilenameSet1000=1",      "FilenameSet1001=23",
-    "FilenameSetSp1012=\"\"", "FilenameSetSp1013=\" \"",
-    "FilenameSetSp1014=\"\"", "FilenameSetSp1015=\"\"",
-    "FilenameSetSp1016=\"\"", "OmbrixRename=0",
-    "WildRename=1",           "FileDate=1",
-};
+const std::vector<std::string> kByNameWithCompanionsAndDates =
+    concat(kNameAndDate, {"WildRename=1", "FileDate=1"});
 
 // What a folder holds: name -> (content hash, last-write time in ns).
 using Listing = std::map<std::string, std::pair<std::size_t, std::int64_t>>;
@@ -62,7 +42,7 @@ void write_recordings(const std::string& dir, int count, int programmes = 3) {
     static const char* names[] = {"朝の番組", "昼の番組", "夜の番組"};
     for (int i = 0; i < count; ++i) {
         const std::string path = dir + "/rec" + std::to_string(i) + ".ts";
-        ASSERT_TRUE(test::write_small_recording(
+        ASSERT_TRUE(write_small_recording(
             path, {.eventName = names[i % programmes], .seed = static_cast<std::uint32_t>(i + 1)}));
         std::ofstream(path + ".txt") << "text of " << i;
         std::ofstream(path + ".log") << "log of " << i;
@@ -77,17 +57,8 @@ std::vector<std::string> recordings_in(const std::string& dir) {
     return paths;
 }
 
-std::vector<std::string> with_arguments(std::vector<std::string> head,
-                                        const std::vector<std::string>& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-}
-
 std::vector<json> batches(const CliScratch& scratch) {
-    std::vector<json> result;
-    for (const std::string& line : lines_of(scratch.run({"history", "--json", "-n", "100"}).output))
-        result.push_back(json::parse(line));
-    return result;
+    return json_lines(scratch.run({"history", "--json", "-n", "100"}));
 }
 
 TEST(CliUndo, RenameThenUndoGivesBackNamesContentsAndTimes) {
@@ -97,7 +68,7 @@ TEST(CliUndo, RenameThenUndoGivesBackNamesContentsAndTimes) {
     write_recordings(dir, 6);
     const Listing before = listing(dir);
 
-    const test::CliRun renamed = scratch.run(with_arguments({"rename"}, recordings_in(dir)));
+    const CliRun renamed = scratch.run(concat({"rename"}, recordings_in(dir)));
     ASSERT_EQ(renamed.exitCode, 0) << renamed.output << renamed.errors;
     ASSERT_NE(listing(dir), before);
 
@@ -110,7 +81,7 @@ TEST(CliUndo, RenameThenUndoGivesBackNamesContentsAndTimes) {
 
     // From another working directory, by its id.
     const std::string id = history[0]["batch"];
-    const test::CliRun undone = scratch.run({"undo", id}, "cd / &&");
+    const CliRun undone = scratch.run({"undo", id}, "cd / &&");
     EXPECT_EQ(undone.exitCode, 0) << undone.output << undone.errors;
     EXPECT_EQ(listing(dir), before);
 
@@ -130,7 +101,7 @@ TEST(CliUndo, LeavesReplacedFilesAndTakenNamesAndTouchesNothingElse) {
     scratch.write_settings(kByNameWithCompanionsAndDates);
     const std::string dir = scratch.file("rec");
     write_recordings(dir, 3);
-    ASSERT_EQ(scratch.run(with_arguments({"rename"}, recordings_in(dir))).exitCode, 0);
+    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
     const std::vector<std::string> renamed = recordings_in(dir);
     ASSERT_EQ(renamed.size(), 3u);
 
@@ -140,11 +111,11 @@ TEST(CliUndo, LeavesReplacedFilesAndTakenNamesAndTouchesNothingElse) {
     std::ofstream(dir + "/rec1.ts") << "a newcomer";
     const Listing before = listing(dir);
 
-    const test::CliRun dry = scratch.run({"undo", "--last", "--dry-run", "--json"});
+    const CliRun dry = scratch.run({"undo", "--last", "--dry-run", "--json"});
     EXPECT_EQ(dry.exitCode, 1);
     EXPECT_EQ(listing(dir), before);
 
-    const test::CliRun undone = scratch.run({"undo", "--last", "--json"});
+    const CliRun undone = scratch.run({"undo", "--last", "--json"});
     EXPECT_EQ(undone.exitCode, 1);
     std::map<std::string, int> statuses;
     for (const std::string& line : lines_of(undone.output)) ++statuses[json::parse(line)["status"]];
@@ -166,7 +137,7 @@ TEST(CliUndo, NoMoveWithoutItsRecord) {
     const Listing before = listing(dir);
     // Something that cannot be appended to stands where the journal goes.
     fs::create_directory(scratch.file("config/journal.jsonl"));
-    const test::CliRun run = scratch.run(with_arguments({"rename", "--json"}, recordings_in(dir)));
+    const CliRun run = scratch.run(concat({"rename", "--json"}, recordings_in(dir)));
     EXPECT_EQ(run.exitCode, 1);
     for (const std::string& line : lines_of(run.output))
         EXPECT_EQ(json::parse(line)["status"], "notRecorded") << line;
@@ -189,7 +160,7 @@ TEST(CliUndo, TheLastBatchIsLeftWhileItsProcessStillRuns) {
     fs::rename(move.from, move.to);
     running->after_move(move, true, "");
 
-    const test::CliRun last = scratch.run({"undo", "--last"});
+    const CliRun last = scratch.run({"undo", "--last"});
     EXPECT_EQ(last.exitCode, 1);
     EXPECT_NE(last.errors.find("is still running"), std::string::npos) << last.errors;
     EXPECT_TRUE(fs::exists(move.to));
@@ -207,10 +178,9 @@ TEST(CliUndo, TwoProcessesAtOnceEachUndoTheirOwnBatch) {
     write_recordings(second, 20);
     const Listing first_before = listing(first);
     const Listing second_before = listing(second);
-    const std::string script = scratch.command(with_arguments({"rename"}, recordings_in(first))) +
-                               " >/dev/null 2>&1 & " +
-                               scratch.command(with_arguments({"rename"}, recordings_in(second))) +
-                               " >/dev/null 2>&1 & wait";
+    const std::string script =
+        scratch.command(concat({"rename"}, recordings_in(first))) + " >/dev/null 2>&1 & " +
+        scratch.command(concat({"rename"}, recordings_in(second))) + " >/dev/null 2>&1 & wait";
     ASSERT_EQ(std::system(script.c_str()), 0);
 
     const std::vector<json> history = batches(scratch);
@@ -232,7 +202,7 @@ TEST(CliUndo, KilledBatchesAreTakenBackFromWhatTheDiskShows) {
         const std::string dir = scratch.file("round" + std::to_string(round));
         write_recordings(dir, 200);
         const Listing before = listing(dir);
-        const std::vector<std::string> arguments = with_arguments({"rename"}, recordings_in(dir));
+        const std::vector<std::string> arguments = concat({"rename"}, recordings_in(dir));
         std::error_code ec;
         const auto journal_size = [&] {
             const auto size = fs::file_size(journal, ec);
@@ -261,7 +231,7 @@ TEST(CliUndo, KilledBatchesAreTakenBackFromWhatTheDiskShows) {
             continue;
         }
         if (history[0]["complete"] == false) ++interrupted;
-        const test::CliRun undone = scratch.run({"undo", history[0]["batch"]});
+        const CliRun undone = scratch.run({"undo", history[0]["batch"]});
         EXPECT_EQ(undone.exitCode, 0) << "round " << round << undone.output << undone.errors;
         EXPECT_EQ(listing(dir), before) << "round " << round;
     }
@@ -275,7 +245,7 @@ TEST(CliUndo, DamagedJournalLinesAreSkippedWithAWarning) {
     const std::string dir = scratch.file("rec");
     write_recordings(dir, 2);
     const Listing before = listing(dir);
-    ASSERT_EQ(scratch.run(with_arguments({"rename"}, recordings_in(dir))).exitCode, 0);
+    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
     {
         std::ofstream journal(scratch.file("config/journal.jsonl"),
                               std::ios::app | std::ios::binary);
@@ -284,7 +254,7 @@ TEST(CliUndo, DamagedJournalLinesAreSkippedWithAWarning) {
                 << "\xff\xfe not json at all\n"
                 << "{\"type\":\"moved\",\"batch\":";  // cut short by a crash
     }
-    const test::CliRun history = scratch.run({"history"});
+    const CliRun history = scratch.run({"history"});
     EXPECT_EQ(history.exitCode, 0);
     EXPECT_NE(history.errors.find("4 damaged journal lines were skipped"), std::string::npos)
         << history.errors;
@@ -295,4 +265,4 @@ TEST(CliUndo, DamagedJournalLinesAreSkippedWithAWarning) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

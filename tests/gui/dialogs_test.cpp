@@ -1,4 +1,3 @@
-#include "gui/about_dialog.h"
 #include "gui/name_edit_dialog.h"
 #include "gui/progress_dialog.h"
 #include "gui/qt_text.h"
@@ -180,15 +179,6 @@ class DialogsTest : public QObject {
         }
         QVERIFY(characters > 7000);
         QCOMPARE(gui::cp932_from_qt(QStringLiteral("😀")), std::string(" "));
-    }
-
-    void aboutBoxShowsItsLines() {
-        gui::AboutDialog dialog;
-        QVERIFY(child<QLabel>(&dialog, "note")
-                    ->text()
-                    .startsWith(QStringLiteral(
-                        "＋Kalvento.exeにOmbrixのファイル名置換コマンドっぽいのを\n")));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("バージョン情報"));
     }
 };
 

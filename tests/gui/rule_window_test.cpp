@@ -28,6 +28,11 @@ constexpr std::string_view kNaming =
     "[KalventoDlg]\nFilenameSet1000=1\nFilenameSetSp1013=\"\"\nFilenameSetSp1014=\"\"\n"
     "FilenameSetSp1015=\"\"\nShowProgress=0\n";
 
+// One rule: programmes with ドラマ in their name are named "<name>!".
+constexpr std::string_view kDramaRule =
+    "[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=ドラマ\nFindType=1\n"
+    "RenameText=@TT!\n";
+
 // Closes every popup menu that opens and remembers its items.
 class PopupWatcher : public QObject {
   public:
@@ -88,9 +93,7 @@ class RuleWindowTest : public QObject {
 
     void withoutRulesTheRuleMenuDoesNotOpen() {
         write_drama(*files_, "a.ts", "映画「夏」");
-        open(
-            "[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=ドラマ\nFindType=1\n"
-            "RenameText=@TT!\n");
+        open(kDramaRule);
         PopupWatcher watcher;
         right_click(0);
         QTest::qWait(20);
@@ -154,9 +157,7 @@ class RuleWindowTest : public QObject {
 
     void changingTheMatchingRuleAndCancelling() {
         write_drama(*files_, "a.ts", "夜のドラマ");
-        open(
-            "[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=ドラマ\nFindType=1\n"
-            "RenameText=@TT!\n");
+        open(kDramaRule);
         const std::string before = read_all(settings_->file("kalvento.ini"));
         const Done menu = when_popup_opens([](QMenu* popup) {
             QCOMPARE(popup->actions().size(), 1);

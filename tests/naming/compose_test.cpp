@@ -8,11 +8,8 @@
 
 #include <string>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::entry_for;
-using test::programme;
 
 NamingSettings name_and_compact_date() {
     NamingSettings settings;
@@ -62,10 +59,7 @@ TEST(Compose, ItemsSeparatorsAndExtension) {
 
 TEST(Compose, TrailBytesAndQuotesSurviveIntoTheFileName) {
     FileEntry entry = entry_for("/rec/rec.ts", programme("表示/時刻?\"特集\""));
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
-    compose_entry(entry, settings);
+    compose_entry(entry, by_name());
     EXPECT_EQ(entry.nativeNewPath, "/rec/表示／時刻？\"特集\".ts");
 }
 
@@ -137,9 +131,7 @@ std::string directory_of_length(std::size_t length) {
 }
 
 TEST(Compose, PathLengthLimits) {
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
+    const NamingSettings settings = by_name();
     const std::string directory = directory_of_length(40);
 
     // 40 + 213 + ".ts" = 256 CP932 bytes: allowed; one byte more is not.
@@ -213,4 +205,4 @@ TEST(Compose, NamesCp932CannotSpell) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -1,6 +1,7 @@
 // Entries, programmes and small files for the naming tests.
 #pragma once
 
+#include "naming/compose.h"
 #include "naming/entry_paths.h"
 #include "naming/file_entry.h"
 #include "platform/codepage.h"
@@ -23,6 +24,14 @@ inline ProgramInfo programme(std::string_view utf8_name, std::int64_t start = kS
     info.title = info.eventName;
     info.startTime = start;
     return info;
+}
+
+// Names by programme name only, without separators.
+inline NamingSettings by_name() {
+    NamingSettings settings;
+    settings.items = {1, 0, 0, 0};
+    settings.separators = {"", "", "", "", ""};
+    return settings;
 }
 
 inline FileEntry entry_for(const std::string& native_path, const ProgramInfo& info) {

@@ -14,25 +14,13 @@
 #include <thread>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::entry_for;
-using test::programme;
-using test::read_all;
-using test::write_text;
-using test::write_time_ms;
-
-NamingSettings by_name() {
-    NamingSettings settings;
-    settings.items = {1, 0, 0, 0};
-    settings.separators = {"", "", "", "", ""};
-    return settings;
-}
 
 // An entry for a new file `name` in `dir` holding `content`, composed by name.
-FileEntry recording(const test::TempDir& dir, const std::string& name, const std::string& content,
+FileEntry recording(const TempDir& dir, const std::string& name, const std::string& content,
                     std::string_view programme_name = "番組") {
     write_text(dir.file(name), content);
     FileEntry entry = entry_for(dir.file(name), programme(programme_name));
@@ -40,7 +28,7 @@ FileEntry recording(const test::TempDir& dir, const std::string& name, const std
     return entry;
 }
 
-std::set<std::string> names_in(const test::TempDir& dir) {
+std::set<std::string> names_in(const TempDir& dir) {
     std::set<std::string> names;
     for (const auto& item : fs::directory_iterator(dir.path()))
         names.insert(item.path().filename().string());
@@ -48,7 +36,7 @@ std::set<std::string> names_in(const test::TempDir& dir) {
 }
 
 TEST(ConvertEntry, CollisionsGetNumberedNames) {
-    test::TempDir dir;
+    TempDir dir;
     FileEntry first = recording(dir, "a.ts", "first");
     FileEntry second = recording(dir, "b.ts", "second");
 
@@ -81,7 +69,7 @@ TEST(ConvertEntry, CollisionsGetNumberedNames) {
 }
 
 TEST(ConvertEntry, NothingMovesWithoutAUsableName) {
-    test::TempDir dir;
+    TempDir dir;
     FileEntry no_data = recording(dir, "x.ts", "x");
     no_data.candidates[0].startTime = 0;
     compose_entry(no_data, by_name());
@@ -108,7 +96,7 @@ TEST(ConvertEntry, NothingMovesWithoutAUsableName) {
 
 TEST(ConvertEntry, CompanionsFollowTheRecording) {
     for (const bool wild : {false, true}) {
-        test::TempDir dir;
+        TempDir dir;
         FileEntry entry = recording(dir, "abc.ts", "video");
         write_text(dir.file("abc.ts.txt"), "txt");
         write_text(dir.file("abc.ts.log"), "log");
@@ -138,7 +126,7 @@ TEST(ConvertEntry, CompanionsFollowTheRecording) {
 }
 
 TEST(ConvertEntry, FileTimes) {
-    test::TempDir dir;
+    TempDir dir;
     FileEntry entry = recording(dir, "rec.ts", "video");
     write_text(dir.file("rec.ts.txt"), "txt");
 
@@ -149,16 +137,16 @@ TEST(ConvertEntry, FileTimes) {
     const ConvertResult kept = convert_entry(entry, {.gopRename = true, .fileDate = true});
     EXPECT_EQ(kept.status, ConvertStatus::alreadyNamed);
     EXPECT_TRUE(kept.timesSet);
-    EXPECT_EQ(write_time_ms(dir.file("rec.ts")), test::kSundayNine * 1000);
-    EXPECT_EQ(write_time_ms(dir.file("rec.ts.txt")), test::kSundayNine * 1000 + 10);
+    EXPECT_EQ(write_time_ms(dir.file("rec.ts")), kSundayNine * 1000);
+    EXPECT_EQ(write_time_ms(dir.file("rec.ts.txt")), kSundayNine * 1000 + 10);
 
     // After a move the new names are dated.
     entry.candidates[0].startTime += 3600;
     compose_entry(entry, by_name());
     EXPECT_EQ(convert_entry(entry, {.gopRename = true, .fileDate = true}).status,
               ConvertStatus::moved);
-    EXPECT_EQ(write_time_ms(dir.file("番組.ts")), (test::kSundayNine + 3600) * 1000);
-    EXPECT_EQ(write_time_ms(dir.file("番組.ts.txt")), (test::kSundayNine + 3600) * 1000 + 10);
+    EXPECT_EQ(write_time_ms(dir.file("番組.ts")), (kSundayNine + 3600) * 1000);
+    EXPECT_EQ(write_time_ms(dir.file("番組.ts.txt")), (kSundayNine + 3600) * 1000 + 10);
 
     // Without a start time nothing is dated.
     entry.candidates[0].startTime = 0;
@@ -168,7 +156,7 @@ TEST(ConvertEntry, FileTimes) {
 TEST(ConvertEntry, RacingConversionsLoseNoFile) {
     constexpr int kThreads = 8;
     for (int round = 0; round < 5; ++round) {
-        test::TempDir dir;
+        TempDir dir;
         std::vector<FileEntry> entries;
         std::multiset<std::string> before, after;
         for (int i = 0; i < kThreads; ++i) {
@@ -194,4 +182,4 @@ TEST(ConvertEntry, RacingConversionsLoseNoFile) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 std::string round_trip(const std::string& bytes) {
@@ -86,4 +86,4 @@ TEST(Halfwidth, FullWidthDigitsAndLettersBecomeAscii) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -17,15 +17,13 @@
 #include <thread>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::read_all;
-using test::write_text;
 
 TEST(FileIo, ReadsRegularFilesOnlyAndNeverBlocks) {
-    test::TempDir dir;
+    TempDir dir;
     write_text(dir.file("small"), "0123456789");
     EXPECT_EQ(read_small_file(dir.file("small"), 10).bytes, "0123456789");
     EXPECT_EQ(read_small_file(dir.file("small"), 9).status, ReadStatus::tooLarge);
@@ -44,7 +42,7 @@ TEST(FileIo, ReadsRegularFilesOnlyAndNeverBlocks) {
 }
 
 TEST(FileIo, ReplaceKeepsLinksAndModesAndClearsWhatKilledWritersLeft) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string target = dir.file("kalvento.ini");
     write_text(target, "old");
     ::chmod(target.c_str(), 0640);
@@ -74,7 +72,7 @@ TEST(FileIo, ReplaceKeepsLinksAndModesAndClearsWhatKilledWritersLeft) {
 }
 
 TEST(FileIo, ProfileLargerThanTheLoaderReadsIsNotSaved) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("kalvento.ini");
     write_text(path, "[KalventoDlg]\r\nReadSize=50\r\n");
     ProfileFile profile = ProfileFile::load(path);
@@ -89,7 +87,7 @@ TEST(FileIo, LinkMovesRacingForOneFileLeaveItOneName) {
     // leave it with exactly one name and report one move.
     force_link_moves(true);
     for (int round = 0; round < 40; ++round) {
-        test::TempDir dir;
+        TempDir dir;
         write_text(dir.file("rec.ts"), "recording");
         constexpr int kMovers = 6;
         std::vector<int> moved(kMovers, 0);
@@ -117,4 +115,4 @@ TEST(FileIo, LinkMovesRacingForOneFileLeaveItOneName) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -17,13 +17,10 @@
 
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::read_all;
-using test::TempDir;
-using test::write_text;
 
 std::string link_target(const std::string& path) {
     std::error_code error;
@@ -248,4 +245,4 @@ TEST(FileOps, RacingMovesOntoOneNameLoseNoFile) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

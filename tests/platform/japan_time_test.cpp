@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(JapanTime, CalendarTimesAreJapanTimeWhateverTheProcessZone) {
@@ -65,4 +65,4 @@ TEST(JapanTime, FarInstantsHaveACalendarOrNone) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -15,14 +15,10 @@
 #include "platform/codepage.h"
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-using test::read_all;
-using test::TempDir;
-using test::write_text;
 
 std::size_t entry_count(const TempDir& dir) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
@@ -36,26 +32,13 @@ ProfileFile profile_with(const TempDir& dir, const std::string& bytes) {
 
 TEST(ProfileFile, ReadsValuesAsWindowsDoes) {
     TempDir dir;
-    const ProfileFile profile = profile_with(dir,
-                                             "orphan=outside\r\n"
-                                             "[ Main ]  ; trailing text\r\n"
-                                             "  Spaced  =   padded value  \t\r\n"
-                                             "Dq=\"  kept blanks  \"\r\n"
-                                             "Sq='single'\r\n"
-                                             "Mixed=\"not closed'\r\n"
-                                             "Lone=\"\r\n"
-                                             "; Commented=1\r\n"
-                                             "NoEquals\r\n"
-                                             "Empty=\r\n"
-                                             "Dup=first\r\n"
-                                             "dup=second\r\n"
-                                             "Number=  -12abc\r\n"
-                                             "Quoted=\"7\"\r\n"
-                                             "Junk=x7\r\n"
-                                             "[main]\r\n"
-                                             "Hidden=in the second copy of the section\r\n"
-                                             "[Other]\r\n"
-                                             "Spaced=other\r\n");
+    const ProfileFile profile = profile_with(
+        dir,
+        "orphan=outside\r\n[ Main ]  ; trailing text\r\n  Spaced  =   padded value  \t\r\n"
+        "Dq=\"  kept blanks  \"\r\nSq='single'\r\nMixed=\"not closed'\r\nLone=\"\r\n"
+        "; Commented=1\r\nNoEquals\r\nEmpty=\r\nDup=first\r\ndup=second\r\n"
+        "Number=  -12abc\r\nQuoted=\"7\"\r\nJunk=x7\r\n[main]\r\n"
+        "Hidden=in the second copy of the section\r\n[Other]\r\nSpaced=other\r\n");
     ASSERT_TRUE(profile.load_result().ok());
     // "-" is not found: comments, lines without '=', keys outside any section,
     // keys of a repeated section (the first one wins), missing sections.
@@ -93,16 +76,8 @@ TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
     const std::string path = dir.file("settings.ini");
     // LF-only, a comment, blank lines, odd lines and a last line without line end.
     write_text(path,
-               "; made on Windows\n"
-               "[KalventoDlg]\n"
-               "ReadSize = 10\n"
-               "odd line\n"
-               "OLDW=1\n"
-               "\n"
-               "[Foreign]\n"
-               "  Keep  =  as it was  \n"
-               "NoEquals\n"
-               "last=line");
+               "; made on Windows\n[KalventoDlg]\nReadSize = 10\nodd line\nOLDW=1\n\n[Foreign]\n"
+               "  Keep  =  as it was  \nNoEquals\nlast=line");
     ProfileFile profile = ProfileFile::load(path);
     EXPECT_FALSE(profile.modified());
     EXPECT_TRUE(profile.write_string("kalventodlg", "READSIZE", "70"));
@@ -119,19 +94,9 @@ TEST(ProfileFile, WritesInPlaceAndKeepsEveryOtherLine) {
     ASSERT_TRUE(profile.save().ok());
 
     EXPECT_EQ(read_all(path),
-              "; made on Windows\r\n"
-              "[KalventoDlg]\r\n"
-              "ReadSize = 70\r\n"
-              "odd line\r\n"
-              "NewKey=new\r\n"
-              "\r\n"
-              "[Foreign]\r\n"
-              "  Keep  =  as it was  \r\n"
-              "NoEquals=now set\r\n"
-              "last=line\r\n"
-              "[Added]\r\n"
-              "First=1\r\n"
-              "Second=2\r\n");
+              "; made on Windows\r\n[KalventoDlg]\r\nReadSize = 70\r\nodd line\r\nNewKey=new\r\n"
+              "\r\n[Foreign]\r\n  Keep  =  as it was  \r\nNoEquals=now set\r\nlast=line\r\n"
+              "[Added]\r\nFirst=1\r\nSecond=2\r\n");
     const ProfileFile again = ProfileFile::load(path);
     EXPECT_EQ(again.read_int("KalventoDlg", "ReadSize", 0), 70);
     EXPECT_EQ(again.read_int("KalventoDlg", "OLDW", 100), 100);
@@ -299,4 +264,4 @@ TEST(ProfileFile, FailedWriteLeavesOldFileWhole) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(Socket, TellsAddressesFromNames) {
@@ -46,4 +46,4 @@ TEST(Socket, LooksUpNamesWithoutBlockingAndConnectsWithEvents) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

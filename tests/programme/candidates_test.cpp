@@ -10,33 +10,29 @@
 #include "tests/support/arib_encoder.h"
 #include "tests/support/ts_builder.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::arib_encode;
-using test::Bytes;
-using test::concat;
 
 std::int64_t local_time(int year, int month, int day, int hour, int minute) {
     return japan_date_time_to_unix(year, month, day, hour, minute, 0).value_or(0);
 }
 
 Bytes short_event(std::string_view name, std::string_view text) {
-    return test::short_event_descriptor(arib_encode(name), arib_encode(text));
+    return short_event_descriptor(arib_encode(name), arib_encode(text));
 }
 
-Bytes extended(std::uint8_t number, std::vector<test::ExtendedItem> items, Bytes text = {}) {
-    return test::extended_event_descriptor(number, 0, items, text);
+Bytes extended(std::uint8_t number, std::vector<ExtendedItem> items, Bytes text = {}) {
+    return extended_event_descriptor(number, 0, items, text);
 }
 
 // An EIT present section of service 1024 in transport stream 16 of network 32.
 Bytes present_section(std::uint16_t event_id, const Bytes& descriptors,
-                      std::array<std::uint8_t, 5> start = test::mjd_time(2010, 4, 24, 1, 30, 15),
-                      std::array<std::uint8_t, 3> duration = test::bcd_duration(0, 30, 45),
+                      std::array<std::uint8_t, 5> start = mjd_time(2010, 4, 24, 1, 30, 15),
+                      std::array<std::uint8_t, 3> duration = bcd_duration(0, 30, 45),
                       std::uint16_t service_id = 1024) {
-    return test::eit_pf_section(
+    return eit_pf_section(
         {.serviceId = service_id, .transportStreamId = 16, .originalNetworkId = 32, .version = 1},
-        test::EitEvent{
+        EitEvent{
             .eventId = event_id, .start = start, .duration = duration, .descriptors = descriptors});
 }
 
@@ -50,8 +46,8 @@ ProgramEntry program(std::uint16_t number, std::uint32_t packets, Bytes section)
 }
 
 Bytes named(std::uint16_t event_id, std::string_view name, std::uint16_t service_id = 1024) {
-    return present_section(event_id, short_event(name, ""), test::mjd_time(2010, 4, 24, 21, 0),
-                           test::bcd_duration(1, 0), service_id);
+    return present_section(event_id, short_event(name, ""), mjd_time(2010, 4, 24, 21, 0),
+                           bcd_duration(1, 0), service_id);
 }
 
 ServiceNames terrestrial_names() {
@@ -66,9 +62,9 @@ ServiceNames terrestrial_names() {
 TEST(Candidates, BuildsEveryFieldFromAnEitPresentSection) {
     const Bytes descriptors = concat({
         short_event("深夜アニメ「ほしのふね」", "月の裏側で。\r第12話「ねむるロボット」"),
-        test::component_descriptor(0x01, 0xB3),
-        test::audio_component_descriptor(0x03, 3),
-        test::content_descriptor({{0xE, 0x0}, {0x7, 0x0}, {0x3, 0x0}}),
+        component_descriptor(0x01, 0xB3),
+        audio_component_descriptor(0x03, 3),
+        content_descriptor({{0xE, 0x0}, {0x7, 0x0}, {0x3, 0x0}}),
         extended(0, {{arib_encode("番組内容"), arib_encode("宇宙船の旅。")}}),
     });
     const auto candidate =
@@ -114,7 +110,7 @@ TEST(Candidates, ShortEventTextsAndDefaults) {
     candidate = build_candidate(
         program(1024, 1,
                 present_section(1, concat({short_event("前", "前の説明"), short_event("後", ""),
-                                           test::content_descriptor({{0xE, 0xF}})}))),
+                                           content_descriptor({{0xE, 0xF}})}))),
         names);
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventName, cp932("後"));
@@ -160,14 +156,14 @@ TEST(Candidates, SitEventGivesStartEndAndPlainHeadings) {
 
     ProgramEntry entry = program(141, 900, {});
     entry.sitEvent.serviceId = 141;
-    entry.sitEvent.start = test::mjd_time(2016, 12, 31, 23, 59, 30);
-    entry.sitEvent.duration = test::bcd_duration(2, 15, 10);
+    entry.sitEvent.start = mjd_time(2016, 12, 31, 23, 59, 30);
+    entry.sitEvent.duration = bcd_duration(2, 15, 10);
     entry.sitEvent.descriptors = concat({
-        test::partial_ts_time_descriptor(entry.sitEvent.start, entry.sitEvent.duration),
+        partial_ts_time_descriptor(entry.sitEvent.start, entry.sitEvent.duration),
         short_event("年越し映画", "大晦日から元日。"),
         extended(0, {{arib_encode("出演"), arib_encode("主演：木村")}}),
-        test::component_descriptor(0x01, 0xB3),
-        test::content_descriptor({{0x6, 0x0}}),
+        component_descriptor(0x01, 0xB3),
+        content_descriptor({{0x6, 0x0}}),
     });
     auto candidate = build_candidate(entry, names);
     ASSERT_TRUE(candidate);
@@ -201,15 +197,14 @@ TEST(Candidates, TextsAreCutAtCharacterBoundaries) {
     ASSERT_LE(piece.size(), 120u);
     // A name is cut at 158 (159 would split a character), a text at 338.
     auto candidate = build_candidate(
-        program(1, 1, present_section(1, test::short_event_descriptor(piece, piece))),
-        ServiceNames{});
+        program(1, 1, present_section(1, short_event_descriptor(piece, piece))), ServiceNames{});
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventName.size(), 158u);
     EXPECT_EQ(candidate->eventText.size(), 220u);
     candidate = build_candidate(
-        program(1, 1,
-                present_section(
-                    1, test::short_event_descriptor(arib_encode("x"), concat({piece, piece})))),
+        program(
+            1, 1,
+            present_section(1, short_event_descriptor(arib_encode("x"), concat({piece, piece})))),
         ServiceNames{});
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventText.size(), 338u);
@@ -244,9 +239,9 @@ TEST(Candidates, DamagedSectionsAreReadWithinTheirBytes) {
     const Bytes descriptors = concat({
         short_event("壊れた番組", "説明"),
         extended(0, {{arib_encode("内容"), arib_encode("本文")}}, arib_encode("終わり")),
-        test::component_descriptor(0x01, 0xB3),
-        test::audio_component_descriptor(0x03),
-        test::content_descriptor({{0x1, 0x2}}),
+        component_descriptor(0x01, 0xB3),
+        audio_component_descriptor(0x03),
+        content_descriptor({{0x1, 0x2}}),
     });
     const Bytes good = present_section(9, descriptors);
     const ServiceNames names;
@@ -275,7 +270,7 @@ TEST(Candidates, DamagedSectionsAreReadWithinTheirBytes) {
         program(1, 1, present_section(1, concat({short_event("先", ""), bad_name}))), names);
     ASSERT_TRUE(candidate);
     EXPECT_EQ(candidate->eventName, cp932("先"));
-    Bytes bad_loop = concat({short_event("先", ""), test::component_descriptor(0x01, 0xB3)});
+    Bytes bad_loop = concat({short_event("先", ""), component_descriptor(0x01, 0xB3)});
     bad_loop[bad_loop.size() - 7] = 0xF0;  // length of the component descriptor
     candidate = build_candidate(program(1, 1, present_section(1, bad_loop)), names);
     ASSERT_TRUE(candidate);
@@ -321,7 +316,7 @@ TEST(Candidates, CollectedWithoutDuplicatesLargestCountFirst) {
 
 TEST(Candidates, BroadcastTimesAndFirstLines) {
     const auto at = [](int y, int mo, int d, int h, int mi) {
-        const auto bytes = test::mjd_time(y, mo, d, h, mi);
+        const auto bytes = mjd_time(y, mo, d, h, mi);
         return broadcast_time(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]), bytes[2],
                               bytes[3]);
     };
@@ -338,4 +333,4 @@ TEST(Candidates, BroadcastTimesAndFirstLines) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -8,10 +8,8 @@
 #include "tests/support/arib_encoder.h"
 #include "tests/support/temp_dir.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::arib_encode;
 
 TEST(ChannelNameMap, ReadsNumbersLikeTheOldFiles) {
     const std::pair<const char*, int> numbers[] = {{"1024", 1024},
@@ -50,16 +48,16 @@ TEST(ChannelNameMap, ParsesLinesFirstOneWinsAndLoadingClearsFirst) {
     EXPECT_EQ(map.names.size(), 5u);
 
     // Loading clears the map first, also when the file is missing or empty.
-    test::TempDir dir;
+    TempDir dir;
     const std::string path = dir.file("ChSet3.txt");
     load_channel_names(map, path);
     EXPECT_TRUE(map.names.empty());
-    test::write_text(path, cp932("ミナトテレビ\t1024\t16\t32\t1\t2\t3\r\n"));
+    write_text(path, cp932("ミナトテレビ\t1024\t16\t32\t1\t2\t3\r\n"));
     map.names[1] = "old";
     load_channel_names(map, path);
     ASSERT_EQ(map.names.size(), 1u);
     EXPECT_EQ(*map.find(32, 16, 1024), cp932("ミナトテレビ"));
-    test::write_text(path, "");
+    write_text(path, "");
     load_channel_names(map, path);
     EXPECT_TRUE(map.names.empty());
 }
@@ -162,4 +160,4 @@ TEST(ServiceNames, ChannelFileOverridesTheLabelAndLongNamesAreCut) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -9,47 +9,43 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/ts_builder.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::arib_encode;
-using test::Bytes;
 
 constexpr std::uint16_t kPmtPid = 0x1F0;
 constexpr std::uint16_t kVideoPid = 0x111;
 constexpr std::uint16_t kNetwork = 0x7FE8;  // a terrestrial network: kind 0
 
 Bytes present(std::uint16_t event_id, std::uint8_t version, std::string_view name, int hour) {
-    return test::eit_pf_section(
+    return eit_pf_section(
         {.serviceId = 1024,
          .transportStreamId = 16,
          .originalNetworkId = kNetwork,
          .version = version},
-        test::EitEvent{.eventId = event_id,
-                       .start = test::mjd_time(2014, 5, 10, hour, 0),
-                       .duration = test::bcd_duration(1, 0),
-                       .descriptors = test::concat(
-                           {test::short_event_descriptor(arib_encode(name), arib_encode("説明")),
-                            test::component_descriptor(0x01, 0xB3)})});
+        EitEvent{
+            .eventId = event_id,
+            .start = mjd_time(2014, 5, 10, hour, 0),
+            .duration = bcd_duration(1, 0),
+            .descriptors = concat({short_event_descriptor(arib_encode(name), arib_encode("説明")),
+                                   component_descriptor(0x01, 0xB3)})});
 }
 
 // A terrestrial recording of service 1024 across a programme change: the first
 // event for 100 video packets, the second for 300.
 Bytes programme_change_stream() {
-    test::StreamBuilder stream;
-    stream.add_section(0x0000, test::pat_section(16, 0, {{1024, kPmtPid}}));
-    stream.add_section(kPmtPid, test::pmt_section(1024, 0, kVideoPid, {{0x02, kVideoPid, {}}}));
+    StreamBuilder stream;
+    stream.add_section(0x0000, pat_section(16, 0, {{1024, kPmtPid}}));
+    stream.add_section(kPmtPid, pmt_section(1024, 0, kVideoPid, {{0x02, kVideoPid, {}}}));
     stream.add_section(
-        0x0011, test::sdt_section(
-                    16, kNetwork, 0,
-                    {{1024, test::service_descriptor(0x01, {}, arib_encode("ミナトテレビ１"))}}));
+        0x0011, sdt_section(16, kNetwork, 0,
+                            {{1024, service_descriptor(0x01, {}, arib_encode("ミナトテレビ１"))}}));
     stream.add_section(0x0012, present(1, 1, "前の番組", 20));
     stream.add_section(
         0x0010,
-        test::nit_section(
+        nit_section(
             kNetwork, 0,
             {{16, kNetwork,
-              test::ts_information_descriptor(3, arib_encode("ミナトテレビ"), {{0x0F, {1024}}})}}));
+              ts_information_descriptor(3, arib_encode("ミナトテレビ"), {{0x0F, {1024}}})}}));
     stream.add_mix(kVideoPid, 200, 50);
     stream.add_section(0x0012, present(2, 2, "次の番組", 21));
     stream.add_mix(kVideoPid, 600, 50);
@@ -59,11 +55,11 @@ Bytes programme_change_stream() {
 class FileAnalysis : public ::testing::Test {
   protected:
     std::string write(const std::string& name, const Bytes& bytes) {
-        EXPECT_TRUE(test::write_file(dir.file(name), bytes));
+        EXPECT_TRUE(write_file(dir.file(name), bytes));
         return dir.file(name);
     }
 
-    test::TempDir dir;
+    TempDir dir;
     const AnalysisWindow whole_file{0, 50};
     const std::string path = write("change.ts", programme_change_stream());
 };
@@ -127,4 +123,4 @@ TEST_F(FileAnalysis, StopAndNothingFound) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -7,7 +7,7 @@
 
 #include "platform/codepage.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 ProgramInfo dated(int year, int month, int day, int hour, int minute) {
@@ -103,4 +103,4 @@ TEST(ItemFormat, GenreTexts) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -8,12 +8,8 @@
 #include <filesystem>
 #include <string>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::read_all;
-using test::TempDir;
-using test::write_text;
 
 TEST(MacroMenu, MissingFileIsCreatedButNeverReplaced) {
     TempDir dir;
@@ -82,4 +78,4 @@ TEST(MacroMenu, GroupsAndCommands) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

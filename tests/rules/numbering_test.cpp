@@ -15,10 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
-using test::local_time;
 using Week = std::array<std::int32_t, 7>;
 
 constexpr std::int64_t kDay = 86'400;
@@ -214,4 +213,4 @@ TEST(EpisodeNumbering, PrintsRangesAndNeighbours) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

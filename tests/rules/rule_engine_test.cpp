@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::local_time;
-using test::utf8;
 
 // A Wednesday-morning programme: 6 January 2010, 01:30 to 02:30.
 ProgramInfo sample_programme(std::int64_t start = local_time(2010, 1, 6, 1, 30),
@@ -296,4 +293,4 @@ TEST(RuleEngine, FirstMatchingRuleWinsAndIsCut) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

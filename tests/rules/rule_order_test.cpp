@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 RenameRule rule_with(std::string find_text, std::string find_text_ch, std::string templ = {}) {
@@ -109,4 +109,4 @@ TEST(RuleRowText, ColumnsOfTheRuleList) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -9,11 +9,8 @@
 #include <chrono>
 #include <string>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::read_all;
-using test::TempDir;
 
 RenameRule programme_rule(std::string find_text, std::string templ = "@TT") {
     RenameRule rule;
@@ -224,4 +221,4 @@ TEST(RuleStore, CommitReportsAFailedSave) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

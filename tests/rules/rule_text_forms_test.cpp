@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 // Every field of a rule, for comparing round trips.
@@ -195,4 +195,4 @@ TEST(ClipboardBlock, OddLines) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -10,13 +10,8 @@
 #include <utility>
 #include <vector>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::CannedReply;
-using test::LocalHttpServer;
-using test::result_line;
-using test::result_page;
 
 const std::string kDay = "2010%2F01%2F05";
 
@@ -25,8 +20,8 @@ const std::string kDay = "2010%2F01%2F05";
 LocalHttpServer::Responder routes(std::vector<std::pair<std::string, std::string>> table) {
     return [table = std::move(table)](const std::string& request) {
         for (const auto& [key, body] : table)
-            if (request.find(key) != std::string::npos) return CannedReply{test::http_reply(body)};
-        return CannedReply{test::http_reply("<p>not found</p>", "404 Not Found")};
+            if (request.find(key) != std::string::npos) return CannedReply{http_reply(body)};
+        return CannedReply{http_reply("<p>not found</p>", "404 Not Found")};
     };
 }
 
@@ -44,7 +39,7 @@ ProgramInfo recording() {
     info.title = info.eventName;
     info.channelName = cp932("放送局");
     info.dateISO28 = "2010-01-05";
-    info.startTime = test::local_seconds(2010, 1, 6, 1, 30);
+    info.startTime = local_seconds(2010, 1, 6, 1, 30);
     return info;
 }
 
@@ -173,12 +168,7 @@ TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
 }
 
 TEST(ScheduleQuery, ServiceThatCannotBeReachedLeavesTheCandidatesOwnFields) {
-    std::string base;
-    {
-        LocalHttpServer gone(routes({}));
-        base = gone.base_url();
-    }
-    ScheduleService service = service_for(base);
+    ScheduleService service = service_for(unreachable_base_url());
     std::vector<std::string> logged;
     service.log = [&](const std::string& text) { logged.push_back(text); };
     ProgramInfo info = recording();
@@ -264,4 +254,4 @@ TEST(ScheduleQuery, TemplateAndSearchMacrosShapeTheRequest) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

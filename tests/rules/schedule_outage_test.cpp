@@ -7,13 +7,13 @@
 
 #include <chrono>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(ScheduleOutage, AfterTheFirstTimeoutLaterLookupsFailAtOnce) {
     // Accepts, reads the request and never answers.
-    test::LocalHttpServer silent(
-        [](const std::string&) { return test::CannedReply{.bytes = "", .keepOpen = true}; });
+    LocalHttpServer silent(
+        [](const std::string&) { return CannedReply{.bytes = "", .keepOpen = true}; });
     ScheduleService service;
     service.baseUrl = silent.base_url();
     service.waitRounds = 3;
@@ -44,4 +44,4 @@ TEST(ScheduleOutage, AfterTheFirstTimeoutLaterLookupsFailAtOnce) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 ProgramInfo candidate() {
@@ -102,4 +102,4 @@ TEST(SearchContext, CleaningLeavesTheBareTitle) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

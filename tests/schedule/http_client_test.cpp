@@ -9,12 +9,8 @@
 
 #include <chrono>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::CannedReply;
-using test::http_reply;
-using test::LocalHttpServer;
 
 WaitPlan short_plan(int rounds = 50, int round_ms = 100) {
     WaitPlan plan;
@@ -163,11 +159,7 @@ TEST(HttpFetch, GivesUpOnServersThatDoNotAnswerProperly) {
     EXPECT_EQ(fetch_reply("").page, "");
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(2));
     // Nothing listens any more: the connect fails and the wait ends early.
-    std::string gone;
-    {
-        LocalHttpServer server(always(""));
-        gone = server.base_url();
-    }
+    const std::string gone = unreachable_base_url();
     HttpClient client;
     started = Clock::now();
     EXPECT_FALSE(fetch_page(client, gone, short_plan()));
@@ -204,4 +196,4 @@ TEST(HttpFetch, RefusesWhatItCannotSendOrRunTwice) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

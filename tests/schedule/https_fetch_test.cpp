@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::CannedReply;
-using test::LocalHttpServer;
 
 WaitPlan plan() {
     WaitPlan plan;
@@ -21,9 +18,7 @@ WaitPlan plan() {
 }
 
 LocalHttpServer::Responder page(std::string body) {
-    return [body = std::move(body)](const std::string&) {
-        return CannedReply{test::http_reply(body)};
-    };
+    return [body = std::move(body)](const std::string&) { return CannedReply{http_reply(body)}; };
 }
 
 bool mentions(const std::vector<std::string>& diagnostics, std::string_view text) {
@@ -33,9 +28,9 @@ bool mentions(const std::vector<std::string>& diagnostics, std::string_view text
 }
 
 TEST(HttpsFetch, FetchesFromAServerWithAVerifiedCertificate) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string ca_file = dir.file("ca.pem");
-    test::TlsTestAuthority authority({"DNS:localhost", "IP:127.0.0.1"}, ca_file);
+    TlsTestAuthority authority({"DNS:localhost", "IP:127.0.0.1"}, ca_file);
     LocalHttpServer server(page("secure\nrows\n"), authority.stream_factory());
 
     HttpClient client(ca_file);
@@ -52,11 +47,11 @@ TEST(HttpsFetch, FetchesFromAServerWithAVerifiedCertificate) {
 }
 
 TEST(HttpsFetch, RefusesCertificatesThatDoNotProveTheServer) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string ca_file = dir.file("ca.pem");
     // Issued for another name than the one asked for.
     {
-        test::TlsTestAuthority authority({"DNS:schedule.kalvento.test"}, ca_file);
+        TlsTestAuthority authority({"DNS:schedule.kalvento.test"}, ca_file);
         LocalHttpServer server(page("should not be read"), authority.stream_factory());
         HttpClient client(ca_file);
         EXPECT_FALSE(fetch_page(client, server.base_url("localhost", "https"), plan()));
@@ -67,7 +62,7 @@ TEST(HttpsFetch, RefusesCertificatesThatDoNotProveTheServer) {
     }
     // Issued by an authority the client does not trust.
     {
-        test::TlsTestAuthority authority({"DNS:localhost"}, ca_file);
+        TlsTestAuthority authority({"DNS:localhost"}, ca_file);
         LocalHttpServer server(page("should not be read"), authority.stream_factory());
         HttpClient client;
         EXPECT_FALSE(fetch_page(client, server.base_url("localhost", "https"), plan()));
@@ -76,4 +71,4 @@ TEST(HttpsFetch, RefusesCertificatesThatDoNotProveTheServer) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

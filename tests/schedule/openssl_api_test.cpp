@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 #define TEST_STRINGIFY2(x) #x
@@ -29,4 +29,4 @@ TEST(OpenSslApi, LoadsOnceAndExplainsWhatIsMissing) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::local_seconds;
 
 // A page as the client hands it over: code page 932 with CR LF line ends.
 std::string page_of(const std::string& utf8_lines) {
@@ -29,11 +27,11 @@ ResultRow row_at(const std::string& date, const std::string& time) {
 }
 
 TEST(ResultPage, CutsLinkedLinesIntoRows) {
-    const std::string page = page_of(
-        "<tr><th>head</th></tr>\n" +
-        test::result_line("2010/01/05(火)", "25:30-26:00", "番組名 #5 サブ", "TOKYO MX", "再") +
-        "<a href=/tid/9>not quoted</a>\n" +
-        test::result_line("2010/1/6", "9:00-9:30", "番組名 #6", "BS11"));
+    const std::string page =
+        page_of("<tr><th>head</th></tr>\n" +
+                result_line("2010/01/05(火)", "25:30-26:00", "番組名 #5 サブ", "TOKYO MX", "再") +
+                "<a href=/tid/9>not quoted</a>\n" +
+                result_line("2010/1/6", "9:00-9:30", "番組名 #6", "BS11"));
     // The last line has no line end and still counts.
     const std::vector<ResultRow> rows = scrape_result_page(page + "<a href=\"/tid/7\">last</a>");
     ASSERT_EQ(rows.size(), 3u);
@@ -114,4 +112,4 @@ TEST(ResultFields, FillsInTheEpisodesOfARange) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

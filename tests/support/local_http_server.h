@@ -78,4 +78,11 @@ class LocalHttpServer {
 // A reply with a status line, a content type and the given body.
 std::string http_reply(std::string_view body, std::string_view status = "200 OK");
 
+// The address of a server that has gone away: its port now refuses
+// connections at once.
+inline std::string unreachable_base_url() {
+    LocalHttpServer gone([](const std::string&) { return CannedReply{}; });
+    return gone.base_url();
+}
+
 }  // namespace kalvento::test

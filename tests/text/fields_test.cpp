@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 using Fields = std::vector<std::string>;
@@ -24,7 +24,7 @@ TEST(SplitFields, SplitsAtCharacterStartsOnly) {
         {cp932("表/裏"), "/", true, {cp932("表"), cp932("裏")}},
     };
     for (const auto& [text, separator, escape, fields] : cases)
-        EXPECT_EQ(split_fields(text, separator, escape), fields) << test::u8(text);
+        EXPECT_EQ(split_fields(text, separator, escape), fields) << u8(text);
 }
 
 TEST(SplitFirst, BeforeAndAfterTheFirstSeparator) {
@@ -45,4 +45,4 @@ TEST(SplitFirst, BeforeAndAfterTheFirstSeparator) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(KanjiNumerals, PositionalDigitsUnitsAndLargeUnits) {
@@ -65,4 +65,4 @@ TEST(ExtractNumber, AsciiThenFullWidthThenKanji) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -6,10 +6,8 @@
 
 #include <chrono>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::u8;
 
 TEST(RegexDelete, RemovesTheFirstMatchOrWhatItsGroupsCaptured) {
     // Text, pattern, whether it matched, the text after (all UTF-8).
@@ -131,4 +129,4 @@ TEST(RegexCache, CachedResultsEqualFreshCompilation) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

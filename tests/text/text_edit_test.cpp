@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
-
-using test::u8;
 
 TEST(ReadQuoted, ArgumentsUpTo254Bytes) {
     // Text, position, end (0: no argument), argument.
@@ -65,4 +63,4 @@ TEST(UrlEncode, EveryUtf8ByteInUpperCaseHexWithinTheLimit) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

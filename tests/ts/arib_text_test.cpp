@@ -13,13 +13,10 @@
 #include "tests/support/ts_builder.h"
 #include "ts/arib_tables.h"
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using test::arib_encode;
-using test::arib_symbol;
-using test::concat;
 
 std::string decode(const Bytes& bytes, std::size_t extra = 80) {
     return arib_to_sjis(bytes.data(), bytes.size(), extra);
@@ -206,4 +203,4 @@ TEST(AribText, EncoderRoundTripsEpgTexts) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kalvento {
+namespace kalvento::test {
 namespace {
 
 TEST(ServiceTable, OrderedByKindThenServiceIdAndBounded) {
@@ -37,4 +37,4 @@ TEST(ServiceTable, OrderedByKindThenServiceIdAndBounded) {
 }
 
 }  // namespace
-}  // namespace kalvento
+}  // namespace kalvento::test
