@@ -367,6 +367,23 @@ class MainWindowTest : public QObject {
         QVERIFY(child<QPushButton>(window_.get(), "convertButton")->isEnabled());
     }
 
+    void theNewestRowComesIntoViewDuringADrop() {
+        Gate gate;
+        gate.held = "f39.ts";
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = (i < 10 ? "f0" : "f") + std::to_string(i) + ".ts";
+            write_drama(*files_, name, "番組", "", static_cast<std::uint32_t>(i + 1));
+        }
+        open(kByProgramme, gate.analyse());
+        window_->add_dropped({qs(files_->path())});
+        QTRY_VERIFY(gate.reached.load());
+        QTRY_COMPARE(model().rowCount(), 39);
+        QTRY_VERIFY(view().viewport()->rect().contains(
+            view().visualRect(model().index(row_of_file("f38.ts"), 0)).center()));
+        gate.open = true;
+        QTRY_VERIFY(settled());
+    }
+
     void withoutShowProgressNothingAsksAndDropsWait() {
         Gate gate;
         gate.held = "a.ts";
