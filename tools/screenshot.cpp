@@ -8,6 +8,7 @@
 #include "gui/main_window.h"
 #include "gui/rule_edit_dialog.h"
 #include "gui/rule_list_dialog.h"
+#include "gui/settings_dialog.h"
 #include "platform/codepage.h"
 #include "rules/rule_store.h"
 #include "tests/support/recording_builder.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFont>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -98,6 +101,23 @@ int main(int argc, char** argv) {
     wait_until_settled(window);
     window.job_view()->select_rows({1}, false);
     if (!save(&window, output + QStringLiteral("/main-window.png"))) return 1;
+
+    // The tools menu after a conversion of the selected row (in the temporary
+    // copy): the settings, and taking that conversion back.
+    auto* convert = window.findChild<QPushButton*>(QStringLiteral("convertButton"));
+    if (convert == nullptr) return 1;
+    convert->click();
+    auto* tools = window.findChild<QMenu*>(QStringLiteral("toolsMenu"));
+    if (tools == nullptr) return 1;
+    tools->popup(window.mapToGlobal(QPoint(0, 0)));
+    if (!save(tools, output + QStringLiteral("/tools-menu.png"))) return 1;
+    tools->hide();
+    kalvento::gui::SettingsDialog settings_dialog(window.settings().readStartPos,
+                                                  window.settings().readSize,
+                                                  window.settings().showProgress, &window);
+    settings_dialog.show();
+    if (!save(&settings_dialog, output + QStringLiteral("/settings.png"))) return 1;
+    settings_dialog.hide();
 
     // The rule dialogs, opened from the row of the drama.
     const kalvento::AppContext context = kalvento::load_app_context_from(
