@@ -482,8 +482,7 @@ void MainWindow::undo_last_conversion() {
             if (const auto id = jobs_.follow_move(step.path, step.target))
                 moved_back.push_back(*id);
         } else if (left_behind(step.status)) {
-            left << QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(step.path.c_str()),
-                                                 undo_reason(step));
+            left << QStringLiteral("%1: %2").arg(qt_from_native_path(step.path), undo_reason(step));
         }
     }
     // What was left can be tried again once the user has made room for it.
