@@ -4,6 +4,7 @@
 #include "platform/file_ops.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace kalvento {
@@ -26,17 +27,24 @@ std::optional<EntryId> JobList::find_path(const std::string& native_path) const 
     return std::nullopt;
 }
 
-std::optional<EntryId> JobList::follow_move(const std::string& from, const std::string& to) {
-    for (Job& job : jobs_) {
-        if (absolute_normal_path(job.entry.nativePath) != from) continue;
+std::vector<EntryId> JobList::follow_moves(const std::vector<FileMove>& moves) {
+    // Each entry's absolute path once, not once per move.
+    std::unordered_map<std::string, Job*> by_path;
+    for (Job& job : jobs_) by_path.emplace(absolute_normal_path(job.entry.nativePath), &job);
+    std::vector<EntryId> followed;
+    for (const FileMove& move : moves) {
+        const auto found = by_path.find(move.from);
+        if (found == by_path.end()) continue;
+        Job& job = *found->second;
+        by_path.erase(found);
         const int selected = job.entry.selected;
-        job.entry = make_file_entry(to, std::move(job.entry.candidates));
+        job.entry = make_file_entry(move.to, std::move(job.entry.candidates));
         job.entry.selected = selected;
         compose_entry(job.entry, naming_, ruleStep_);
         job.entry.converted = false;
-        return job.id;
+        followed.push_back(job.id);
     }
-    return std::nullopt;
+    return followed;
 }
 
 AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult analysis,

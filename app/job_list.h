@@ -92,10 +92,14 @@ class JobList {
     // Sets the programme name of the selected candidate and composes the entry again.
     bool set_programme_name(EntryId id, std::string cp932_name);
 
-    // A recording of the list was moved by someone else (an undo): the entry
-    // whose absolute path is `from` now names the file at `to` and is
-    // composed again. Its id, or nullopt when no entry names `from`.
-    std::optional<EntryId> follow_move(const std::string& from, const std::string& to);
+    // Recordings of the list were moved by someone else (an undo): each entry
+    // whose absolute path is a `from` now names the file at its `to` and is
+    // composed again. The ids of the entries that followed a move.
+    struct FileMove {
+        std::string from;  // absolute native paths
+        std::string to;
+    };
+    std::vector<EntryId> follow_moves(const std::vector<FileMove>& moves);
 
     // Removes the entries; ids not in the list are passed over. The number removed.
     std::size_t remove(const std::vector<EntryId>& ids);

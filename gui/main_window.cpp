@@ -475,19 +475,18 @@ void MainWindow::undo_last_conversion() {
         return;
     const UndoReport report =
         undo_batch(context_.sideFiles.journalDirectory, lastBatch_, false, kFrontEndUndo);
-    std::vector<EntryId> moved_back;
+    std::vector<JobList::FileMove> moves;
     QStringList left;
     for (const UndoStep& step : report.steps) {
         if (step.status == UndoStatus::movedBack && step.role == FileRole::recording) {
-            if (const auto id = jobs_.follow_move(step.path, step.target))
-                moved_back.push_back(*id);
+            moves.push_back({.from = step.path, .to = step.target});
         } else if (left_behind(step.status)) {
             left << QStringLiteral("%1: %2").arg(qt_from_native_path(step.path), undo_reason(step));
         }
     }
     // What was left can be tried again once the user has made room for it.
     if (report.complete()) lastBatch_.clear();
-    show_composed_list(moved_back, true);
+    show_composed_list(jobs_.follow_moves(moves), true);
     update_command_states();
     if (!report.error.empty()) {
         QMessageBox::warning(
