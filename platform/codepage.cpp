@@ -153,16 +153,24 @@ struct Cp932Tables {
         });
 
         // Every character that some code decodes to is encoded as iconv
-        // prefers (Windows' choice among duplicate codes).
-        std::vector<char32_t> characters;
-        std::vector<bool> seen(65536);
-        auto add = [&](char32_t ch) {
-            if (ch == kNoChar || ch > 0xFFFF || seen[ch]) return;
-            seen[ch] = true;
-            characters.push_back(ch);
+        // prefers. A character with one code needs no asking; only those with
+        // duplicate codes (NEC-selected and IBM extension rows, a few symbols)
+        // go through iconv, which gives Windows' choice among them.
+        std::vector<std::uint8_t> code_count(65536);
+        auto count = [&](char32_t ch, std::uint16_t code) {
+            if (ch == kNoChar || ch > 0xFFFF) return;
+            if (code_count[ch] < 2) ++code_count[ch];
+            encode[ch] = code;
         };
-        for (char32_t ch : single) add(ch);
-        for (char32_t ch : pair) add(ch);
+        for (int b = 0; b < 256; ++b) count(single[b], static_cast<std::uint16_t>(b));
+        for (size_t code = 0; code < pair.size(); ++code)
+            count(pair[code], static_cast<std::uint16_t>(code));
+        std::vector<char32_t> characters;
+        for (char32_t ch = 0; ch < code_count.size(); ++ch) {
+            if (code_count[ch] < 2) continue;
+            characters.push_back(ch);
+            encode[ch] = kNoCode;
+        }
         in.resize(characters.size() * sizeof(char32_t));
         std::memcpy(in.data(), characters.data(), in.size());
         auto cp932_length = [](const unsigned char* bytes) -> size_t {

@@ -248,14 +248,12 @@ void TsAnalyzer::handle_packet(const std::uint8_t* packet) {
 void TsAnalyzer::handle_table_packet(std::uint16_t pid, std::uint8_t role,
                                      const std::uint8_t* packet) {
     if (role == kTableRole) {
-        assemble_section(pid, packet);
-        refresh_pid_roles();
+        if (assemble_section(pid, packet)) refresh_pid_roles();
         return;
     }
     for (ProgramEntry& program : tables_.snapshots.back().programs) {
         if (program.pmtPid == pid) {
-            assemble_section(pid, packet);
-            refresh_pid_roles();
+            if (assemble_section(pid, packet)) refresh_pid_roles();
             return;
         }
         // Two programmes sharing a video PID both count the packet.
@@ -296,11 +294,11 @@ void TsAnalyzer::refresh_pid_roles() {
     }
 }
 
-void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet) {
+bool TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet) {
     std::unique_ptr<SectionBuffer>& slot = buffers_[pid];
     if (!slot) {
         slot.reset(new (std::nothrow) SectionBuffer);
-        if (!slot) return;
+        if (!slot) return false;
     }
     SectionBuffer& buffer = *slot;
     const bool unit_start = (packet[1] & 0x40) != 0;
@@ -311,7 +309,7 @@ void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet)
     // field. A packet without payload does not advance the continuity counter.
     std::size_t payload = 4;
     if ((adaptation_control & 0x02) != 0) payload += 1 + std::size_t{packet[4]};
-    if (adaptation_control == 0x02 || payload >= kPacketBytes) return;
+    if (adaptation_control == 0x02 || payload >= kPacketBytes) return false;
     const std::uint8_t* data = packet + payload;
     const std::size_t data_length = kPacketBytes - payload;
 
@@ -322,23 +320,30 @@ void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet)
             // Points outside the packet: nothing of it can be trusted.
             buffer.reset();
             buffer.expectedCounter = (counter + 1) & 0x0F;
-            return;
+            return false;
         }
     }
 
+    bool dispatched = false;
     if (buffer.length() != 0 && counter == buffer.expectedCounter) {
         // A unit start packet first finishes the section in progress.
         const bool appended =
             unit_start ? buffer.append(data + 1, pointer) : buffer.append(data, data_length);
-        if (appended) dispatch_section(buffer, pid, tables_);
+        if (appended) {
+            dispatch_section(buffer, pid, tables_);
+            dispatched = true;
+        }
     }
     buffer.expectedCounter = (counter + 1) & 0x0F;
 
     if (unit_start) {
         buffer.reset();
-        if (buffer.append(data + 1 + pointer, data_length - 1 - pointer))
+        if (buffer.append(data + 1 + pointer, data_length - 1 - pointer)) {
             dispatch_section(buffer, pid, tables_);
+            dispatched = true;
+        }
     }
+    return dispatched;
 }
 
 }  // namespace kalvento

@@ -85,7 +85,9 @@ class TsAnalyzer {
     void deliver_tail(const std::uint8_t* buffer, std::size_t length, int unit);
     inline void take_packet(const std::uint8_t* packet);
     void handle_table_packet(std::uint16_t pid, std::uint8_t role, const std::uint8_t* packet);
-    void assemble_section(std::uint16_t pid, const std::uint8_t* packet);
+    // Adds the packet's payload to the sections of `pid`; true when it handed
+    // at least one section to the table handlers.
+    bool assemble_section(std::uint16_t pid, const std::uint8_t* packet);
     // Brings the programme and video roles in line with the last snapshot;
     // called after anything that may have changed the snapshots.
     void refresh_pid_roles();
