@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -51,6 +52,13 @@ int open_lock_file(const std::string& lock_path, std::string& error) {
         error = "cannot open " + lock_path + ": " + system_message(errno);
         return -1;
     }
+    // A lock file holds nothing to trust, only others must not open it (and
+    // hold the lock): one of the user's own that others may write to, as
+    // earlier versions made it under a umask of 002, is made private.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() &&
+        (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        ::fchmod(fd, 0600);
     if (const auto problem = foreign_file_problem(fd, lock_path)) {
         error = *problem;
         ::close(fd);

@@ -4,8 +4,9 @@
 // A lock is never waited for without end: the wait gives up after a limit,
 // or at once when SIGTERM or SIGINT waits to be taken (a process that blocks
 // them, such as a watch, then stops), and tells its caller once, after a
-// moment, who holds the lock. A lock file that another user owns or may
-// write to is refused: whoever can write it could make the lock mean nothing.
+// moment, who holds the lock. A lock file that another user owns is refused
+// (its owner could let anyone hold it); one of the user's own is kept
+// private to the user.
 #pragma once
 
 #include <chrono>
@@ -33,8 +34,8 @@ enum class LockOutcome {
 };
 
 // Opens (creating it, private to the user, when missing) the lock file at
-// `lock_path` for locking: -1, with `error`, when that fails or the file is
-// refused.
+// `lock_path` for locking, making it private when others may write to it:
+// -1, with `error`, when that fails or the file belongs to another user.
 int open_lock_file(const std::string& lock_path, std::string& error);
 
 // Takes the exclusive lock on `fd`, the open lock file `lock_path`, waiting
