@@ -62,6 +62,22 @@ std::vector<json> batches(const CliScratch& scratch) {
     return json_lines(scratch.run({"history", "--json", "-n", "100"}));
 }
 
+// Recordings with companions in a scratch folder "rec", renamed (and dated)
+// by kalvento-cli rename as one batch.
+class CliUndoRenamed : public testing::Test {
+  protected:
+    void SetUp() override {
+        scratch.write_settings(kByNameWithCompanionsAndDates);
+        write_recordings(dir, 3);
+        before = listing(dir);
+        ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+    }
+
+    CliScratch scratch;
+    const std::string dir = scratch.file("rec");
+    Listing before;
+};
+
 TEST(CliUndo, RenameThenUndoGivesBackNamesContentsAndTimes) {
     CliScratch scratch;
     scratch.write_settings(kByNameWithCompanionsAndDates);
@@ -103,12 +119,7 @@ TEST(CliUndo, RenameThenUndoGivesBackNamesContentsAndTimes) {
     EXPECT_EQ(listing(dir), before);
 }
 
-TEST(CliUndo, LeavesReplacedFilesAndTakenNamesAndTouchesNothingElse) {
-    CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
-    write_recordings(dir, 3);
-    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+TEST_F(CliUndoRenamed, LeavesReplacedFilesAndTakenNamesAndTouchesNothingElse) {
     const std::vector<std::string> renamed = recordings_in(dir);
     ASSERT_EQ(renamed.size(), 3u);
 
@@ -253,13 +264,7 @@ TEST(CliUndo, KilledBatchesAreTakenBackFromWhatTheDiskShows) {
     EXPECT_GE(interrupted, 2);
 }
 
-TEST(CliUndo, DamagedJournalLinesAreSkippedWithAWarning) {
-    CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
-    write_recordings(dir, 2);
-    const Listing before = listing(dir);
-    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+TEST_F(CliUndoRenamed, DamagedJournalLinesAreSkippedWithAWarning) {
     {
         std::ofstream journal(scratch.file("config/journal.jsonl"),
                               std::ios::app | std::ios::binary);
@@ -345,13 +350,7 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
         EXPECT_TRUE(fs::exists(dir + "/long" + std::to_string(i) + ".ts")) << i;
 }
 
-TEST(CliUndo, AJournalOverSixtyFourMebibytesIsReadWhole) {
-    CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
-    write_recordings(dir, 3);
-    const Listing before = listing(dir);
-    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+TEST_F(CliUndoRenamed, AJournalOverSixtyFourMebibytesIsReadWhole) {
     // A batch so long that 68 MB of other processes' lines came between its
     // start and its moves: start lines of almost 1 MiB each.
     const std::string journal = scratch.file("config/journal.jsonl");
@@ -379,13 +378,20 @@ TEST(CliUndo, AJournalOverSixtyFourMebibytesIsReadWhole) {
     EXPECT_EQ(listing(dir), before);
 }
 
-TEST(CliUndo, AJournalOrLockOfAnotherUserOrWritableByOthersIsRefused) {
-    CliScratch scratch;
+// Two recordings with companions in `dir`, the first of them renamed: their
+// old paths.
+std::vector<std::string> first_of_two_renamed(const CliScratch& scratch, const std::string& dir) {
     scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
     write_recordings(dir, 2);
     const std::vector<std::string> recordings = recordings_in(dir);
-    ASSERT_EQ(scratch.run({"rename", recordings[0]}).exitCode, 0);
+    EXPECT_EQ(scratch.run({"rename", recordings[0]}).exitCode, 0);
+    return recordings;
+}
+
+TEST(CliUndo, AJournalOrLockOfAnotherUserOrWritableByOthersIsRefused) {
+    CliScratch scratch;
+    const std::string dir = scratch.file("rec");
+    const std::vector<std::string> recordings = first_of_two_renamed(scratch, dir);
     const Listing renamed = listing(dir);
     const std::string journal = scratch.file("config/journal.jsonl");
     const std::string lock = journal + ".lock";
@@ -444,11 +450,8 @@ TEST(CliUndo, AJournalOrLockOfAnotherUserOrWritableByOthersIsRefused) {
 
 TEST(CliUndo, LockWaitsSayWhoHoldsTheLockAndGiveUp) {
     CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
     const std::string dir = scratch.file("rec");
-    write_recordings(dir, 2);
-    const std::vector<std::string> recordings = recordings_in(dir);
-    ASSERT_EQ(scratch.run({"rename", recordings[0]}).exitCode, 0);
+    const std::vector<std::string> recordings = first_of_two_renamed(scratch, dir);
     const Listing before = listing(dir);
     const std::string ini = read_all(scratch.file("config/kalvento.ini"));
     // This test process holds both locks, as a renamer stopped with Ctrl-Z would.
@@ -479,13 +482,7 @@ TEST(CliUndo, LockWaitsSayWhoHoldsTheLockAndGiveUp) {
     EXPECT_EQ(listing(dir), before);
 }
 
-TEST(CliUndo, AFileSystemBackUnderAnotherDeviceNumberIsStillUndone) {
-    CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
-    write_recordings(dir, 2);
-    const Listing before = listing(dir);
-    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+TEST_F(CliUndoRenamed, AFileSystemBackUnderAnotherDeviceNumberIsStillUndone) {
     const std::string journal = scratch.file("config/journal.jsonl");
     std::vector<json> lines = journal_lines(journal);
     bool born = false;
@@ -510,13 +507,7 @@ TEST(CliUndo, AFileSystemBackUnderAnotherDeviceNumberIsStillUndone) {
     EXPECT_EQ(listing(dir), before);
 }
 
-TEST(CliUndo, AnInterruptedUndoIsFinishedNotTakenBack) {
-    CliScratch scratch;
-    scratch.write_settings(kByNameWithCompanionsAndDates);
-    const std::string dir = scratch.file("rec");
-    write_recordings(dir, 3);
-    const Listing before = listing(dir);
-    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(dir))).exitCode, 0);
+TEST_F(CliUndoRenamed, AnInterruptedUndoIsFinishedNotTakenBack) {
     const std::string renamed_id = batches(scratch)[0]["batch"];
     // An undo killed after its first recording (朝の番組, rec0) and that
     // one's companions.
