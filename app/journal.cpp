@@ -79,8 +79,12 @@ namespace {
 
 // The lines of the previous journal file about to be dropped that belong to
 // batches not ended yet by processes still running: they go on in the new
-// journal. nullopt when a file cannot be read whole (the rotation waits).
-std::optional<std::string> lines_to_carry(const std::string& directory) {
+// journal. nullopt puts the rotation off: when a file cannot be read whole,
+// or when the lines would fill half a journal (a very long batch at work:
+// carrying it again at every batch start would cost more than the journal
+// growing until it ends).
+std::optional<std::string> lines_to_carry(const std::string& directory,
+                                          std::uint64_t rotate_bytes) {
     std::map<std::string, std::string> open_batches;  // id -> its lines
     const auto type_and_id = [](std::string_view line) -> std::pair<std::string, std::string> {
         const Json json = Json::parse(line, nullptr, false);
@@ -119,6 +123,7 @@ std::optional<std::string> lines_to_carry(const std::string& directory) {
         const long pid = batch_process_id(id);
         if (pid == process_id() || process_is_running(pid)) carried += lines;
     }
+    if (carried.size() > rotate_bytes / 2) return std::nullopt;
     return carried;
 }
 
@@ -158,9 +163,8 @@ bool JournalBatch::write(const std::string& line, std::string& error) {
     if (!started_) {
         // A batch starts a new journal when the old one has grown large, so a
         // batch is never cut in two by rotation of its own doing.
-        const std::string directory = directory_;
-        const AppendLog::Rotation rotation{rotateBytes_,
-                                           [directory] { return lines_to_carry(directory); }};
+        const AppendLog::Rotation rotation{
+            rotateBytes_, [this] { return lines_to_carry(directory_, rotateBytes_); }};
         written = log_.append(startLine_ + line, error, &rotation);
         started_ = written;
     } else {

@@ -311,20 +311,22 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
     const std::string config = scratch.file("config");
     const std::string dir = scratch.file("rec");
     fs::create_directories(dir);
-    // A journal rotated every few kilobytes instead of every 8 MiB.
+    // A journal rotated every 32 KiB instead of every 8 MiB.
     JournalOptions small;
-    small.rotateBytes = 4096;
+    small.rotateBytes = 32 << 10;
     std::string error;
     const auto running = JournalBatch::begin(config, kFrontEndCli, {}, error, small);
     ASSERT_TRUE(running) << error;
     constexpr int kLongMoves = 40;
+    constexpr int kOthersPerMove = 10;
     for (int i = 0; i < kLongMoves; ++i) {
         const std::string name = dir + "/long" + std::to_string(i) + ".ts";
         std::ofstream(name) << "recording " << i;
         recorded_move(*running, name, dir + "/renamed" + std::to_string(i) + ".ts");
         // Meanwhile other renamers start and end batches of their own.
-        for (int other = 0; other < 5; ++other) {
-            const std::string path = dir + "/other" + std::to_string(i * 5 + other) + ".ts";
+        for (int other = 0; other < kOthersPerMove; ++other) {
+            const std::string path =
+                dir + "/other" + std::to_string(i * kOthersPerMove + other) + ".ts";
             std::ofstream(path) << "another";
             const auto batch = JournalBatch::begin(config, kFrontEndCli, {}, error, small);
             ASSERT_TRUE(batch) << error;
@@ -336,7 +338,7 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
 
     const std::vector<json> history = json_lines(scratch.run({"history", "--json", "-n", "1000"}));
     // The journal did rotate, more than once: most other batches are gone.
-    EXPECT_LT(history.size(), 100u);
+    EXPECT_LT(history.size(), static_cast<std::size_t>(kLongMoves * kOthersPerMove / 2));
     const auto found = std::find_if(history.begin(), history.end(), [&](const json& batch) {
         return batch["batch"] == running->id();
     });
