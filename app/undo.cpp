@@ -304,6 +304,10 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
         if (!journal->finish(error, left) && report.error.empty()) report.error = error;
         if (journal->started()) report.undoBatch = journal->id();
         report.busy = journal->gave_up_waiting();
+        for (const UndoStep& step : report.steps) {
+            if (!report.error.empty()) break;
+            if (step.status == UndoStatus::notRecorded) report.error = step.message;
+        }
     }
     return report;
 }

@@ -220,6 +220,11 @@ int run_undo(const UndoOptions& options, const char* argv0) {
             std::cout << json_line(line) << "\n";
             continue;
         }
+        // Past a lock that stayed held, nothing more was touched: one line
+        // (the error) says so instead of one per file.
+        if (report.busy &&
+            (step.status == UndoStatus::notRecorded || step.status == UndoStatus::recordingLeft))
+            continue;
         const std::string path = path_for_text(step.path);
         switch (step.status) {
             case UndoStatus::movedBack:
@@ -247,7 +252,11 @@ int run_undo(const UndoOptions& options, const char* argv0) {
     if (!options.json && !report.undoBatch.empty())
         std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
     std::cout.flush();
-    if (report.busy) return kExitTryAgain;
+    if (report.busy) {
+        std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
+                     "again later\n";
+        return kExitTryAgain;
+    }
     return report.complete() ? kExitDone : kExitSomeFailed;
 }
 

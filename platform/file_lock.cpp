@@ -24,9 +24,16 @@ std::string system_message(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
+// "60", "1.5", "0.25".
 std::string seconds_text(std::chrono::milliseconds time) {
-    const auto ms = time.count();
-    return ms % 1000 == 0 ? std::to_string(ms / 1000) : std::to_string(ms / 1000.0);
+    std::string text = std::to_string(time.count() / 1000);
+    if (const long ms = static_cast<long>(time.count() % 1000); ms != 0) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, ".%03ld", ms);
+        text += fraction;
+        while (text.back() == '0') text.pop_back();
+    }
+    return text;
 }
 
 }  // namespace

@@ -473,6 +473,9 @@ TEST(CliUndo, LockWaitsSayWhoHoldsTheLockAndGiveUp) {
             << run.errors;
         EXPECT_NE(run.errors.find(holder + " (giving up after 1.5 s)"), std::string::npos)
             << run.errors;
+        EXPECT_NE((run.errors + run.output).find("gave up after 1.5 s waiting for the lock on "),
+                  std::string::npos)
+            << run.errors;
         EXPECT_GE(waited, std::chrono::milliseconds(1500));
         EXPECT_LT(waited, std::chrono::seconds(20));
     };
