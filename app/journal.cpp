@@ -33,8 +33,8 @@ std::string line_of(const Json& json) {
     return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-void put_identity(Json& json, const std::string& path) {
-    if (const auto identity = file_identity(path)) {
+void put_identity(Json& json, const std::optional<FileIdentity>& identity) {
+    if (identity) {
         json["device"] = identity->device;
         json["inode"] = identity->inode;
         json["size"] = identity->size;
@@ -184,7 +184,7 @@ bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
     // Absolute, so the batch can be taken back from any working directory.
     put_path(line, "from", absolute_normal_path(intent.from));
     put_path(line, "to", absolute_normal_path(intent.to));
-    put_identity(line, intent.from);
+    put_identity(line, file_identity(intent.from));
     return write(line_of(line), error);
 }
 
@@ -211,7 +211,7 @@ bool JournalBatch::before_dating(FileRole role, const std::string& path, std::st
     line["seq"] = ++sequence_;
     line["role"] = role_name(role);
     put_path(line, "path", absolute_normal_path(path));
-    put_identity(line, path);
+    put_identity(line, identity);
     return write(line_of(line), error);
 }
 
