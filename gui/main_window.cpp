@@ -1,7 +1,7 @@
 #include "gui/main_window.h"
 
-#include "app/dropped_paths.h"
 #include "app/journal.h"
+#include "app/recording_folders.h"
 #include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"

@@ -114,27 +114,23 @@ TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
 
 TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     CliScratch scratch;
-    fs::create_directories(scratch.file("in/sub/.hidden"));
-    for (const char* name :
-         {"in/b.M2TS", "in/a.ts", "in/c.mts", "in/sub/d.ts", "in/sub/.hidden/e.ts", "in/.f.ts"}) {
-        ASSERT_TRUE(write_small_recording(scratch.file(name), {.eventName = "夜のドラマ"}));
-    }
-    write_text(scratch.file("in/notes.txt"), "not a recording");
-    fs::create_symlink(scratch.file("in/a.ts"), scratch.file("in/link.ts"));
-    fs::create_directory_symlink(scratch.file("in/sub"), scratch.file("in/z-link"));
+    // The folder the window's drop is tested on as well.
+    const RecordingFolder folder =
+        write_recording_folder(scratch.path(), {.eventName = "夜のドラマ"});
+    const std::string& in = folder.folder;
 
     const auto paths = [&](const CliRun& run) {
         std::vector<std::string> found;
         for (const json& line : json_lines(run)) found.push_back(line["path"]);
         return found;
     };
-    const std::string in = scratch.file("in");
     const CliRun flat = scratch.run({"analyse", "--json", in + "/"});
     EXPECT_EQ(flat.exitCode, 0) << flat.errors;
-    EXPECT_EQ(paths(flat), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts"}));
+    EXPECT_EQ(paths(flat), folder.flat);
     const CliRun deep = scratch.run({"analyse", "--json", "-r", in, scratch.file("in/notes.txt")});
-    EXPECT_EQ(paths(deep), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts",
-                                                     in + "/sub/d.ts", in + "/notes.txt"}));
+    std::vector<std::string> expected = folder.recursive;
+    expected.push_back(in + "/notes.txt");
+    EXPECT_EQ(paths(deep), expected);
     // A file named directly is analysed whatever its name; one without
     // packets reports why next to the no-data candidate.
     EXPECT_EQ(deep.exitCode, 1);
@@ -146,10 +142,14 @@ TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     EXPECT_EQ(missing["error"].get<std::string>().rfind("cannot read: ", 0), 0u) << missing;
     EXPECT_EQ(missing["candidates"].size(), 1u);
 
+    // The link is renamed as a link; the recording it leads to keeps its name.
     const CliRun renamed = scratch.run({"rename", "--template", "@TT", in});
     EXPECT_EQ(renamed.exitCode, 0) << renamed.output;
-    EXPECT_EQ(names_in(in), (std::set<std::string>{"夜のドラマ.ts", "夜のドラマ.M2TS",
-                                                   "夜のドラマ.mts", ".f.ts", "notes.txt"}));
+    EXPECT_EQ(names_in(in),
+              (std::set<std::string>{"夜のドラマ.ts", "夜のドラマ.M2TS", "夜のドラマ.mts",
+                                     "朝のニュース.ts", ".f.ts", "notes.txt"}));
+    EXPECT_TRUE(fs::is_symlink(in + "/朝のニュース.ts"));
+    EXPECT_EQ(names_in(scratch.file("elsewhere")), std::set<std::string>{"linked.ts"});
     EXPECT_EQ(names_in(scratch.file("in/sub")), std::set<std::string>{"d.ts"});
 }
 
