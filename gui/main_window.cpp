@@ -302,7 +302,7 @@ void MainWindow::load_controls() {
 void MainWindow::connect_controls() {
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         connect(separators_[i], &QLineEdit::textChanged, this, [this, i](const QString& text) {
-            settings_.filenameSetSp[i] = cp932_from_qt(text, kSeparatorMax);
+            settings_.filenameSetSp[i] = cp932_from_qt(text, kNameSeparatorMax);
             rebuild(false);
         });
     }

@@ -1,5 +1,6 @@
 #include "gui/settings_dialog.h"
 
+#include "app/settings_table.h"
 #include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 #include "platform/profile_file.h"
@@ -89,18 +90,24 @@ bool SettingsDialog::show_progress() const {
 }
 
 void SettingsDialog::accept() {
-    const int start = read_start_pos();
-    if (start < 0 || start > 100) {
-        auto* message =
-            new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"),
-                            QStringLiteral("1～100で指定してください。"), QMessageBox::Ok, this);
-        message->setObjectName(QStringLiteral("rangeMessage"));
-        message->setAttribute(Qt::WA_DeleteOnClose);
-        message->open();
-        startPos_->setFocus();
-        return;
+    // The limits of the settings table, which the command line applies too.
+    const SettingRow& size = *find_setting("ReadSize");
+    if (!within_limits(*find_setting("ReadStartPos"), read_start_pos())) {
+        refuse(startPos_, QStringLiteral("1～100で指定してください。"));
+    } else if (!within_limits(size, read_size())) {
+        refuse(size_, QStringLiteral("%1～%2で指定してください。").arg(size.low).arg(size.high));
+    } else {
+        QDialog::accept();
     }
-    QDialog::accept();
+}
+
+void SettingsDialog::refuse(QLineEdit* edit, const QString& text) {
+    auto* message =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"), text, QMessageBox::Ok, this);
+    message->setObjectName(QStringLiteral("rangeMessage"));
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->open();
+    edit->setFocus();
 }
 
 }  // namespace kalvento::gui

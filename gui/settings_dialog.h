@@ -22,10 +22,13 @@ class SettingsDialog final : public QDialog {
     bool show_progress() const;
 
   public slots:
-    // Refuses a start position outside 0..100 with a message and stays open.
+    // Refuses a start position or a size outside the settings' limits with a
+    // message and stays open.
     void accept() override;
 
   private:
+    void refuse(QLineEdit* edit, const QString& text);
+
     QLineEdit* startPos_ = nullptr;
     QLineEdit* size_ = nullptr;
     QCheckBox* showProgress_ = nullptr;

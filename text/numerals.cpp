@@ -5,6 +5,7 @@
 #include "text/regex_helpers.h"
 #include "text/text_edit.h"
 
+#include <charconv>
 #include <limits>
 #include <string>
 
@@ -71,6 +72,14 @@ std::int32_t parse_kanji_numeral(std::string_view text) {
     }
     if (pending) total += big * small;
     return static_cast<std::int32_t>(total);
+}
+
+std::optional<int> whole_number(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
 }
 
 std::optional<std::int32_t> number_in_match(std::string_view subject, std::string_view pattern) {

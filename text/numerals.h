@@ -26,6 +26,10 @@ std::span<const KanjiDigit> KanjiDigitTable();
 // wraps like signed 32-bit integers.
 std::int32_t parse_kanji_numeral(std::string_view text);
 
+// A whole number as a user types one: an optional "-" and decimal digits, no
+// blanks, within the range of int; nullopt for anything else.
+std::optional<int> whole_number(std::string_view text);
+
 // The number in the first match of `pattern` in `subject`: ASCII digits
 // first, then full-width digits, then kanji numerals; nullopt when nothing
 // matches or the match holds no number.

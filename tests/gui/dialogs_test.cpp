@@ -32,42 +32,52 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
   private:
-    // Enters a start position and presses OK; true when the dialog took it,
-    // false when it showed the range message (which is answered).
-    static bool accepts_start(const char* text) {
+    // Enters a value into the edit `name` and presses OK; true when the dialog
+    // took it, false when it showed the range message `range` (which is
+    // answered) with the focus back in the edit.
+    static bool accepts(const char* name, const char* text,
+                        const QString& range = QStringLiteral("1～100で指定してください。")) {
         SettingsDialog dialog(30, 50, true);
         dialog.show();
-        QLineEdit* edit = child<QLineEdit>(&dialog, "readStartPosEdit");
+        QLineEdit* edit = child<QLineEdit>(&dialog, name);
         edit->clear();
         QTest::keyClicks(edit, QString::fromLatin1(text));
         child<QPushButton>(&dialog, "okButton")->click();
         auto* message = dialog.findChild<QMessageBox*>(QStringLiteral("rangeMessage"));
         if (message == nullptr) return dialog.result() == QDialog::Accepted && !dialog.isVisible();
         [&] {
-            QCOMPARE(message->text(), QStringLiteral("1～100で指定してください。"));
+            QCOMPARE(message->text(), range);
             QCOMPARE(message->windowTitle(), QStringLiteral("設定"));
             QVERIFY(dialog.isVisible());
         }();
         answer(message, QMessageBox::Ok);
+        [&] { QCOMPARE(dialog.focusWidget(), edit); }();
         return false;
     }
+    static bool accepts_start(const char* text) { return accepts("readStartPosEdit", text); }
 
   private Q_SLOTS:
-    void settingsDialogChecksTheStartPosition() {
+    void settingsDialogChecksTheStartPositionAndTheSize() {
         QVERIFY(accepts_start("100"));
         QVERIFY(accepts_start("0"));
         QVERIFY(!accepts_start("101"));
         QVERIFY(!accepts_start("-1"));
         QVERIFY(accepts_start("x"));  // letters cannot be typed: the field stays empty, read as 0
 
+        // The size has the limits `config set ReadSize` has.
+        const QString size_range = QStringLiteral("1～2047で指定してください。");
+        QVERIFY(!accepts("readSizeEdit", "0", size_range));
+        QVERIFY(!accepts("readSizeEdit", "-5", size_range));
+        QVERIFY(!accepts("readSizeEdit", "2048", size_range));
+        QVERIFY(accepts("readSizeEdit", "1", size_range));
+
         SettingsDialog dialog(30, 50, true);
-        QLineEdit* size = child<QLineEdit>(&dialog, "readSizeEdit");
-        size->setText(QStringLiteral("-5"));  // the size is taken as it is
+        child<QLineEdit>(&dialog, "readSizeEdit")->setText(QStringLiteral("2047"));
         child<QCheckBox>(&dialog, "showProgressBox")->setChecked(false);
         dialog.accept();
         QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
         QCOMPARE(dialog.read_start_pos(), 30);
-        QCOMPARE(dialog.read_size(), -5);
+        QCOMPARE(dialog.read_size(), 2047);
         QVERIFY(!dialog.show_progress());
     }
 

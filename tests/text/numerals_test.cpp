@@ -49,5 +49,12 @@ TEST(NumberInMatch, AsciiThenFullWidthThenKanji) {
     EXPECT_EQ(extract("第(.+?)話", "第３話"), 3);
 }
 
+TEST(WholeNumber, WhatAUserTypesIsTakenOnlyWhole) {
+    EXPECT_EQ(whole_number("2047"), 2047);
+    EXPECT_EQ(whole_number("-5"), -5);
+    for (const char* refused : {"", " 1", "1x", "+1", "２", "99999999999"})
+        EXPECT_EQ(whole_number(refused), std::nullopt) << refused;
+}
+
 }  // namespace
 }  // namespace kalvento::test
