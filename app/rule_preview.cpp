@@ -1,10 +1,8 @@
 #include "app/rule_preview.h"
 
-#include "platform/cp932_text.h"
 #include "rules/rule_engine.h"
 #include "rules/template_scan.h"
 #include "text/pattern_check.h"
-#include "text/text_edit.h"
 
 #include <optional>
 
@@ -67,9 +65,7 @@ RulePreview preview_rule(const RenameRule& rule, const FileEntry* entry,
     settings.notRename = false;
     settings.ombrixRename = true;
     const RuleStep only_this_rule = [&rule](FileEntry& e, ProgramInfo& c, std::string& result) {
-        if (!apply_rule(e.currentName, c, rule, result)) return false;
-        cut_cp932(result, kRuleResultLimit);
-        return true;
+        return apply_rule(e.currentName, c, rule, result);
     };
     compose_entry(copy, settings, only_this_rule);
     preview.kind = PreviewKind::name;

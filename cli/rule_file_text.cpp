@@ -1,19 +1,11 @@
 #include "cli/rule_file_text.h"
 
 #include "cli/text_arguments.h"
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 
 namespace kalvento::cli {
 namespace {
-
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-std::string lower_ascii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 bool has_non_ascii(std::string_view bytes) {
     for (const char c : bytes)
@@ -24,7 +16,7 @@ bool has_non_ascii(std::string_view bytes) {
 }  // namespace
 
 std::optional<RuleFileEncoding> rule_file_encoding(std::string_view name) {
-    const std::string lower = lower_ascii(name);
+    const std::string lower = ascii_lowered(name);
     if (lower == "auto") return RuleFileEncoding::automatic;
     if (lower == "utf-8" || lower == "utf8") return RuleFileEncoding::utf8;
     if (lower == "cp932" || lower == "shift_jis" || lower == "sjis") return RuleFileEncoding::cp932;
@@ -32,7 +24,7 @@ std::optional<RuleFileEncoding> rule_file_encoding(std::string_view name) {
 }
 
 RuleFileEncoding detect_rule_file_encoding(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Mark)) return RuleFileEncoding::utf8;
+    if (bytes.starts_with(kUtf8Bom)) return RuleFileEncoding::utf8;
     if (has_non_ascii(bytes) && utf8_to_wide(bytes)) return RuleFileEncoding::utf8;
     return RuleFileEncoding::cp932;
 }
@@ -45,7 +37,7 @@ DecodedRuleFile decode_rule_file(std::string_view bytes, RuleFileEncoding encodi
         decoded.cp932 = std::string(bytes);
         return decoded;
     }
-    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+    if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
     std::size_t number = 1;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
