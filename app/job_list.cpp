@@ -141,11 +141,13 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
 ConversionReport JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
                                   MoveRecorder* recorder) {
     ConversionReport report;
+    // Each folder is read once for the companions of all its recordings.
+    CompanionListings listings;
     for (const EntryId id : ids) {
         Job* job = find_job(id);
         if (job == nullptr) continue;
-        report.converted.push_back(
-            ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
+        report.converted.push_back(ConvertedEntry{
+            .id = id, .result = convert_entry(job->entry, options, recorder, &listings)});
     }
     report.moved = rebuild();
     return report;

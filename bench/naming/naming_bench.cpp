@@ -7,6 +7,10 @@
 //   convert_1000          - convert_entry over 1,000 small files in one folder
 //                           (free-name search and no-replace move)
 //   plain_rename_1000     - rename(2) of 1,000 files to fresh names
+//   convert_companions/N  - convert_entry over N recordings with one companion
+//                           ".txt" each, all in one folder, with the listings
+//                           of one run (as JobList::convert does): the time per
+//                           entry stays flat from 1,000 to 8,000
 // The counter "per_entry" is the time per entry.
 #include "naming/compose.h"
 #include "naming/entry_paths.h"
@@ -133,6 +137,39 @@ void convert_1000(benchmark::State& state) {
     set_per_entry(state);
 }
 BENCHMARK(convert_1000)->Unit(benchmark::kMillisecond);
+
+void convert_companions(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    ScratchFolder folder;
+    const NamingSettings settings = sample_settings();
+    const ConversionOptions options{.gopRename = true};
+    for (auto _ : state) {
+        state.PauseTiming();
+        folder.clear();
+        write_files(folder, count);
+        std::vector<FileEntry> entries;
+        for (int i = 0; i < count; ++i) {
+            const std::string path = folder.file("rec" + std::to_string(i) + ".ts");
+            std::ofstream(path + ".txt") << "programme text";
+            entries.push_back(make_file_entry(path, {sample_programme(i)}));
+            compose_entry(entries.back(), settings);
+        }
+        state.ResumeTiming();
+        CompanionListings listings;
+        for (FileEntry& entry : entries)
+            benchmark::DoNotOptimize(convert_entry(entry, options, nullptr, &listings));
+    }
+    state.counters["per_entry"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(count),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(convert_companions)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void plain_rename_1000(benchmark::State& state) {
     ScratchFolder folder;
