@@ -238,13 +238,16 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     return command;
 }
 
-int run_rename(const RenameOptions& options, const char* argv0) {
+int run_rename(const RenameOptions& options, const char* argv0,
+               std::vector<std::string>* statuses) {
     const AppContext context = load_app_context(argv0);
     if (!context.settingsError.empty()) {
         std::cerr << "kalvento-cli: " << context.settingsError << "\n";
         return kExitUsage;
     }
     RuleStepOptions rule_options;
+    rule_options.stop = options.stop;
+    rule_options.scheduleOutage = options.scheduleOutage;
     if (options.verbose) {
         rule_options.scheduleLog = [](const std::string& text) {
             std::cerr << "schedule: " << cp932_to_utf8_lossy(text) << "\n";
@@ -291,8 +294,9 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             report.path, window, context.channels,
             Progress{.report = [&](std::int64_t done_k,
                                    std::int64_t total_k) { progress.update(done_k, total_k); },
-                     .stop = {}});
+                     .stop = options.stop});
         progress.end();
+        if (options.stop.stop_requested()) return kExitTryAgain;
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";
             report.message = "cannot read: " + analysis.error;
@@ -323,6 +327,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         warn_about_rules(report, jobs);
         reports.push_back(std::move(report));
     }
+    // A lookup cut short by the stop is no answer to name a file by.
+    if (options.stop.stop_requested()) return kExitTryAgain;
 
     if (options.dryRun) {
         plan_conversion(jobs, conversion, reports);
@@ -341,8 +347,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             for (FileReport& report : reports) {
                 if (!report.id || report.duplicate || !report.status.empty()) continue;
                 report.status = "notRecorded";
-                report.message =
-                    "not renamed: the rename journal cannot be written: " + journal_error;
+                report.message = std::string(convert_status_text(ConvertStatus::notRecorded)) +
+                                 ": " + journal_error;
             }
             ids.clear();
         }
@@ -367,6 +373,7 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         }
         any_retry = any_retry || report.retryLater;
         any_failed = any_failed || (!report.success && !report.retryLater);
+        if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
     if (any_retry) return kExitTryAgain;

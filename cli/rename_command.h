@@ -5,10 +5,13 @@
 #pragma once
 
 #include "cli/candidate_choice.h"
+#include "schedule/schedule_query.h"
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,10 @@ struct RenameOptions {
                                               // of the rules and items
     CandidateChoice choice;
     std::vector<std::string> files;  // recordings and folders of recordings
+    // Set by a watch: its stop ends the run before any file moves, and an
+    // outage of the schedule service it found earlier is remembered.
+    std::stop_token stop;
+    std::shared_ptr<ScheduleOutage> scheduleOutage;
 };
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
@@ -45,6 +52,9 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 // with its composed name (or, with --dry-run, would); 75 when a file was left
 // for a schedule service that could not be reached; 1 otherwise; 2 when the
 // settings cannot be read or an argument cannot be used (--template).
-int run_rename(const RenameOptions& options, const char* argv0);
+// `statuses`, when given, receives the status word of each file. A run
+// stopped through `options.stop` prints nothing and moves nothing more.
+int run_rename(const RenameOptions& options, const char* argv0,
+               std::vector<std::string>* statuses = nullptr);
 
 }  // namespace kalvento::cli

@@ -199,7 +199,7 @@ const char* convert_status_text(ConvertStatus status) {
         case ConvertStatus::moveFailed:
             return "move failed";
         case ConvertStatus::notRecorded:
-            return "not renamed: the rename journal cannot be written";
+            return "the rename journal cannot be written";
     }
     return "";
 }
