@@ -355,11 +355,13 @@ int run_rename(const RenameOptions& options, const char* argv0,
         const ConversionReport converted = jobs.convert(ids, conversion, journal.get());
         if (journal && !journal->finish(journal_error))
             std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
+        // Each entry's report, found once for thousands of files.
+        std::map<EntryId, FileReport*> report_of;
+        for (FileReport& report : reports)
+            if (report.id && !report.duplicate) report_of.emplace(*report.id, &report);
         for (const ConvertedEntry& done : converted.converted) {
-            for (FileReport& report : reports) {
-                if (report.id == done.id && !report.duplicate)
-                    fill_from_result(report, done.result);
-            }
+            if (const auto found = report_of.find(done.id); found != report_of.end())
+                fill_from_result(*found->second, done.result);
         }
     }
 
