@@ -10,6 +10,8 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <random>
 
 namespace kalvento {
@@ -31,8 +33,8 @@ std::string line_of(const Json& json) {
     return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-void put_identity(Json& json, const std::string& path) {
-    if (const auto identity = file_identity(path)) {
+void put_identity(Json& json, const std::optional<FileIdentity>& identity) {
+    if (identity) {
         json["device"] = identity->device;
         json["inode"] = identity->inode;
         json["size"] = identity->size;
@@ -73,14 +75,74 @@ long batch_process_id(std::string_view batch_id) {
     return pid;
 }
 
-JournalBatch::JournalBatch(std::string directory, std::string id)
-    : log_(journal_path(directory), previous_journal_path(directory)), id_(std::move(id)) {}
+namespace {
+
+// The lines of the previous journal file about to be dropped that belong to
+// batches not ended yet by processes still running: they go on in the new
+// journal. nullopt puts the rotation off: when a file cannot be read whole,
+// or when the lines would fill half a journal (a very long batch at work:
+// carrying it again at every batch start would cost more than the journal
+// growing until it ends).
+std::optional<std::string> lines_to_carry(const std::string& directory,
+                                          std::uint64_t rotate_bytes) {
+    std::map<std::string, std::string> open_batches;  // id -> its lines
+    const auto type_and_id = [](std::string_view line) -> std::pair<std::string, std::string> {
+        const Json json = Json::parse(line, nullptr, false);
+        if (!json.is_object()) return {};
+        const auto type = json.find("type");
+        const auto id = json.find("batch");
+        if (type == json.end() || id == json.end() || !type->is_string() || !id->is_string())
+            return {};
+        return {type->get<std::string>(), id->get<std::string>()};
+    };
+    const LogRead dropped = read_log_lines(previous_journal_path(directory), kJournalLineLimit,
+                                           [&](std::string_view line, bool too_long) {
+                                               if (too_long) return;
+                                               const auto [type, id] = type_and_id(line);
+                                               if (id.empty()) return;
+                                               if (type == "end") {
+                                                   open_batches.erase(id);
+                                               } else {
+                                                   open_batches[id].append(line).push_back('\n');
+                                               }
+                                           });
+    if (dropped.status == LogReadStatus::missing) return std::string();
+    if (dropped.status != LogReadStatus::read) return std::nullopt;
+    // A batch may have ended in the current file.
+    if (!open_batches.empty()) {
+        const LogRead current = read_log_lines(journal_path(directory), kJournalLineLimit,
+                                               [&](std::string_view line, bool too_long) {
+                                                   if (too_long) return;
+                                                   const auto [type, id] = type_and_id(line);
+                                                   if (type == "end") open_batches.erase(id);
+                                               });
+        if (current.status == LogReadStatus::failed) return std::nullopt;
+    }
+    std::string carried;
+    for (const auto& [id, lines] : open_batches) {
+        const long pid = batch_process_id(id);
+        if (pid == process_id() || process_is_running(pid)) carried += lines;
+    }
+    if (carried.size() > rotate_bytes / 2) return std::nullopt;
+    return carried;
+}
+
+}  // namespace
+
+JournalBatch::JournalBatch(const std::string& directory, std::string id,
+                           const JournalOptions& options)
+    : log_(journal_path(directory), previous_journal_path(directory), options.lockWait),
+      directory_(directory),
+      id_(std::move(id)),
+      rotateBytes_(options.rotateBytes) {}
 
 std::unique_ptr<JournalBatch> JournalBatch::begin(const std::string& directory,
                                                   std::string_view front_end,
-                                                  std::string_view undo_of, std::string& error) {
+                                                  std::string_view undo_of, std::string& error,
+                                                  const JournalOptions& options) {
     if (!create_directory_for_saving(directory, error)) return nullptr;
-    std::unique_ptr<JournalBatch> batch(new JournalBatch(directory, new_batch_id()));
+    std::unique_ptr<JournalBatch> batch(new JournalBatch(directory, new_batch_id(), options));
+    if (!batch->log_.open(error)) return nullptr;
     Json line;
     line["type"] = "batch";
     line["batch"] = batch->id_;
@@ -88,14 +150,28 @@ std::unique_ptr<JournalBatch> JournalBatch::begin(const std::string& directory,
     line["frontEnd"] = std::string(front_end);
     if (!undo_of.empty()) line["undoOf"] = std::string(undo_of);
     put_path(line, "folder", current_directory());
-    // A batch starts a new journal when the old one has grown large, so a
-    // batch is never cut in two by rotation of its own doing.
-    if (!batch->log_.append(line_of(line), error, kJournalRotateBytes)) return nullptr;
+    batch->startLine_ = line_of(line);
     return batch;
 }
 
 bool JournalBatch::write(const std::string& line, std::string& error) {
-    return log_.append(line, error);
+    if (!busyError_.empty()) {
+        error = busyError_;
+        return false;
+    }
+    bool written = false;
+    if (!started_) {
+        // A batch starts a new journal when the old one has grown large, so a
+        // batch is never cut in two by rotation of its own doing.
+        const AppendLog::Rotation rotation{
+            rotateBytes_, [this] { return lines_to_carry(directory_, rotateBytes_); }};
+        written = log_.append(startLine_ + line, error, &rotation);
+        started_ = written;
+    } else {
+        written = log_.append(line, error);
+    }
+    if (!written && log_.gave_up_waiting()) busyError_ = error;
+    return written;
 }
 
 bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
@@ -108,7 +184,7 @@ bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
     // Absolute, so the batch can be taken back from any working directory.
     put_path(line, "from", absolute_normal_path(intent.from));
     put_path(line, "to", absolute_normal_path(intent.to));
-    put_identity(line, intent.from);
+    put_identity(line, file_identity(intent.from));
     return write(line_of(line), error);
 }
 
@@ -126,21 +202,26 @@ void JournalBatch::after_move(const MoveIntent&, bool moved, const std::string& 
 }
 
 bool JournalBatch::before_dating(FileRole role, const std::string& path, std::string& error) {
+    // Only a regular file gets new times (a symbolic link keeps its own).
+    const auto identity = file_identity(path);
+    if (identity && !identity->regular) return true;
     Json line;
     line["type"] = "date";
     line["batch"] = id_;
     line["seq"] = ++sequence_;
     line["role"] = role_name(role);
     put_path(line, "path", absolute_normal_path(path));
-    put_identity(line, path);
+    put_identity(line, identity);
     return write(line_of(line), error);
 }
 
-bool JournalBatch::finish(std::string& error) {
+bool JournalBatch::finish(std::string& error, std::size_t left_behind) {
+    if (!started_) return true;
     Json line;
     line["type"] = "end";
     line["batch"] = id_;
     line["time"] = now_seconds();
+    if (left_behind > 0) line["leftBehind"] = left_behind;
     if (!write(line_of(line), error)) return false;
     return log_.sync(error);
 }

@@ -3,19 +3,26 @@
 //
 // The journal is a UTF-8 JSON Lines file in the journal directory, shared by
 // all processes (each line is written whole under a lock). A batch starts
-// with a "batch" line; each move is written as an intent ("move", with the
-// file's device, inode, size and times) before it is made and its outcome
-// ("moved") after; the times of a file are written ("date") before they
-// change; an "end" line closes the batch and the journal is flushed to disk.
-// Paths are written absolute; one that is not valid UTF-8 also as hex bytes
+// with a "batch" line, written with its first record, so a batch that
+// changes nothing leaves nothing; each move is written as an intent ("move",
+// with the file's device, inode, size, times and, where the file system
+// keeps it, its creation time "bornNs") before it is made and its outcome
+// ("moved") after; the times of a regular file are written ("date") before
+// they change; an "end" line closes the batch (an undo's with "leftBehind",
+// the number of files it could not take back, when there are any) and the
+// journal is flushed to disk. Every line carries its batch's id. Paths are
+// written absolute; one that is not valid UTF-8 also as hex bytes
 // ("fromBytes", ...).
 // Past kJournalRotateBytes the journal becomes the previous file and a new
-// one starts.
+// one starts, which begins with the lines that the dropped previous file
+// held of batches that running processes have not ended yet.
 #pragma once
 
 #include "naming/move_recorder.h"
 #include "platform/append_log.h"
+#include "platform/file_lock.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +33,8 @@ namespace kalvento {
 inline constexpr std::string_view kJournalFileName = "journal.jsonl";
 inline constexpr std::string_view kPreviousJournalFileName = "journal.1.jsonl";
 inline constexpr std::uint64_t kJournalRotateBytes = 8u << 20;
+// A longer line is not one of ours.
+inline constexpr std::size_t kJournalLineLimit = 1u << 20;
 
 // Which front end made a batch.
 inline constexpr std::string_view kFrontEndCli = "cli";
@@ -36,31 +45,51 @@ inline constexpr std::string_view kFrontEndUndo = "undo";
 std::string journal_path(const std::string& directory);
 std::string previous_journal_path(const std::string& directory);
 
+struct JournalOptions {
+    LockWait lockWait;  // for the journal's lock, at every line
+    std::uint64_t rotateBytes = kJournalRotateBytes;
+};
+
 // One batch being written. Moves and datings are refused (so not made) when
 // their line cannot be written.
 class JournalBatch final : public MoveRecorder {
   public:
     const std::string& id() const { return id_; }
+    // Whether any line of the batch has been written.
+    bool started() const { return started_; }
+    // A line was refused because the journal's lock stayed held (or a stop
+    // signal came): every later record is refused at once, so nothing more
+    // changes, and trying again later may work.
+    bool gave_up_waiting() const { return !busyError_.empty(); }
 
     bool before_move(const MoveIntent& intent, std::string& error) override;
     void after_move(const MoveIntent& intent, bool moved, const std::string& message) override;
     bool before_dating(FileRole role, const std::string& path, std::string& error) override;
 
-    // Writes the "end" line and flushes the journal to disk.
-    bool finish(std::string& error);
+    // Writes the "end" line, telling how many files an undo left where they
+    // are, and flushes the journal to disk; nothing when the batch wrote
+    // nothing.
+    bool finish(std::string& error, std::size_t left_behind = 0);
 
-    // Starts a batch in the journal of `directory` (created when missing):
-    // nullptr, with `error`, when the journal cannot be written.
+    // A batch for the journal of `directory` (created, private to the user,
+    // when missing): nullptr, with `error`, when the journal cannot be
+    // opened or is refused (another user's, or writable by others).
     static std::unique_ptr<JournalBatch> begin(const std::string& directory,
                                                std::string_view front_end, std::string_view undo_of,
-                                               std::string& error);
+                                               std::string& error,
+                                               const JournalOptions& options = {});
 
   private:
-    explicit JournalBatch(std::string directory, std::string id);
+    JournalBatch(const std::string& directory, std::string id, const JournalOptions& options);
     bool write(const std::string& line, std::string& error);
 
     AppendLog log_;
+    std::string directory_;
     std::string id_;
+    std::string startLine_;  // written before the first record
+    std::uint64_t rotateBytes_ = 0;
+    bool started_ = false;
+    std::string busyError_;  // why the lock was given up, once it was
     int sequence_ = 0;
     int lastMove_ = 0;  // sequence number of the move in progress
 };

@@ -2,20 +2,19 @@
 
 #include "app/journal.h"
 #include "app/json_paths.h"
-#include "platform/file_io.h"
+#include "platform/append_log.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <deque>
+#include <map>
 #include <unordered_map>
 
 namespace kalvento {
 namespace {
 
 using Json = nlohmann::json;
-
-// A larger journal than this is not one of ours; a longer line neither.
-constexpr std::size_t kJournalReadLimit = 64u << 20;
-constexpr std::size_t kLineLimit = 1u << 20;
 
 template <typename T>
 std::optional<T> number(const Json& json, const char* key) {
@@ -56,113 +55,164 @@ std::optional<RecordedFile> recorded_file(const Json& json) {
     return file;
 }
 
+// Builds batches from lines in any order: a batch carried over by a
+// rotation has its first lines after its later ones.
 class Parser {
   public:
-    explicit Parser(JournalContents& contents) : contents_(contents) {
-        for (std::size_t i = 0; i < contents_.batches.size(); ++i)
-            byId_.emplace(contents_.batches[i].id, i);
-    }
-
     // False when the line is not a record of ours.
     bool take(const Json& json) {
         if (!json.is_object()) return false;
         const auto type = text(json, "type");
         const auto id = text(json, "batch");
         if (!type || !id || id->empty()) return false;
-        if (*type == "batch") return start(json, *id);
-        JournalBatchRecord* batch = find(*id);
-        if (batch == nullptr) return false;  // its start went with a rotated file
-        if (*type == "move") return move(json, *batch);
-        if (*type == "moved") return outcome(json, *batch);
-        if (*type == "date") return dating(json, *batch);
-        if (*type == "end") {
-            batch->ended = true;
+        Building& batch = find(*id);
+        const bool taken = take(*type, json, batch);
+        if (taken) ++batch.lines;
+        return taken;
+    }
+
+    void finish(JournalContents& contents) {
+        for (Building& batch : batches_) {
+            JournalBatchRecord& record = batch.record;
+            // Lines left of a batch whose records went with a dropped file
+            // tell nothing that can be acted on.
+            if (!record.hasStart && record.moves.empty() && record.datings.empty()) {
+                contents.damagedLines += batch.lines;
+                continue;
+            }
+            const auto by_seq = [](const auto& a, const auto& b) { return a.seq < b.seq; };
+            std::stable_sort(record.moves.begin(), record.moves.end(), by_seq);
+            std::stable_sort(record.datings.begin(), record.datings.end(), by_seq);
+            for (const auto& [seq, moved] : batch.outcomes) {
+                const auto it =
+                    std::lower_bound(record.moves.begin(), record.moves.end(), seq,
+                                     [](const JournalMove& m, int s) { return m.seq < s; });
+                if (it == record.moves.end() || it->seq != seq) {
+                    ++contents.damagedLines;
+                    continue;
+                }
+                it->outcome = moved ? RecordedOutcome::moved : RecordedOutcome::notMoved;
+            }
+            contents.batches.push_back(std::move(record));
+        }
+        batches_.clear();
+        byId_.clear();
+    }
+
+  private:
+    struct Building {
+        JournalBatchRecord record;
+        std::map<int, bool> outcomes;  // seq -> moved
+        std::size_t lines = 0;         // lines taken
+    };
+
+    bool take(const std::string& type, const Json& json, Building& batch) {
+        if (type == "batch") return start(json, batch);
+        if (type == "move") return move(json, batch);
+        if (type == "moved") return outcome(json, batch);
+        if (type == "date") return dating(json, batch);
+        if (type == "end") {
+            batch.record.ended = true;
+            batch.record.leftBehind = number<std::size_t>(json, "leftBehind").value_or(0);
             return true;
         }
         return false;
     }
 
-  private:
-    JournalBatchRecord* find(const std::string& id) {
-        const auto it = byId_.find(id);
-        return it == byId_.end() ? nullptr : &contents_.batches[it->second];
+    Building& find(const std::string& id) {
+        const auto [it, added] = byId_.emplace(id, batches_.size());
+        if (added) {
+            batches_.emplace_back();
+            batches_.back().record.id = id;
+        }
+        return batches_[it->second];
     }
 
-    bool start(const Json& json, const std::string& id) {
-        if (find(id) != nullptr) return false;
-        JournalBatchRecord batch;
-        batch.id = id;
-        batch.time = number<std::int64_t>(json, "time").value_or(0);
-        batch.frontEnd = text(json, "frontEnd").value_or("");
-        batch.undoOf = text(json, "undoOf").value_or("");
-        batch.folder = get_path(json, "folder").value_or("");
-        byId_.emplace(id, contents_.batches.size());
-        contents_.batches.push_back(std::move(batch));
+    bool start(const Json& json, Building& batch) {
+        JournalBatchRecord& record = batch.record;
+        if (record.hasStart) return false;
+        record.hasStart = true;
+        record.time = number<std::int64_t>(json, "time").value_or(0);
+        record.frontEnd = text(json, "frontEnd").value_or("");
+        record.undoOf = text(json, "undoOf").value_or("");
+        record.folder = get_path(json, "folder").value_or("");
         return true;
     }
 
-    bool move(const Json& json, JournalBatchRecord& batch) {
+    bool move(const Json& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto from = get_path(json, "from");
         const auto to = get_path(json, "to");
         if (!seq || !file_role || !from || !to || from->empty() || to->empty()) return false;
-        batch.moves.push_back(JournalMove{*seq, *file_role, *from, *to, recorded_file(json),
-                                          RecordedOutcome::unknown});
+        batch.record.moves.push_back(JournalMove{*seq, *file_role, *from, *to, recorded_file(json),
+                                                 RecordedOutcome::unknown});
         return true;
     }
 
-    bool outcome(const Json& json, JournalBatchRecord& batch) {
+    bool outcome(const Json& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto it = json.find("moved");
         if (!seq || it == json.end() || !it->is_boolean()) return false;
-        for (auto move = batch.moves.rbegin(); move != batch.moves.rend(); ++move) {
-            if (move->seq != *seq) continue;
-            move->outcome = it->get<bool>() ? RecordedOutcome::moved : RecordedOutcome::notMoved;
-            return true;
-        }
-        return false;
+        batch.outcomes[*seq] = it->get<bool>();
+        return true;
     }
 
-    bool dating(const Json& json, JournalBatchRecord& batch) {
+    bool dating(const Json& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto path = get_path(json, "path");
         if (!seq || !file_role || !path || path->empty()) return false;
-        batch.datings.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
+        batch.record.datings.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
         return true;
     }
 
-    JournalContents& contents_;
+    std::deque<Building> batches_;  // in the order their first lines appear
     std::unordered_map<std::string, std::size_t> byId_;
 };
 
+void take_line(Parser& parser, std::string_view line, bool too_long, JournalContents& contents) {
+    if (line.empty() && !too_long) return;
+    if (too_long) {
+        ++contents.damagedLines;
+        return;
+    }
+    const Json json = Json::parse(line, nullptr, false);
+    if (json.is_discarded() || !parser.take(json)) ++contents.damagedLines;
+}
+
 }  // namespace
 
-void parse_journal(std::string_view bytes, JournalContents& contents) {
-    Parser parser(contents);
+JournalContents parse_journal(std::string_view bytes) {
+    JournalContents contents;
+    Parser parser;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos) end = bytes.size();
         const std::string_view line = bytes.substr(start, end - start);
         start = end + 1;
-        if (line.empty()) continue;
-        if (line.size() > kLineLimit) {
-            ++contents.damagedLines;
-            continue;
-        }
-        const Json json = Json::parse(line, nullptr, false);
-        if (json.is_discarded() || !parser.take(json)) ++contents.damagedLines;
+        take_line(parser, line.size() > kJournalLineLimit ? std::string_view() : line,
+                  line.size() > kJournalLineLimit, contents);
     }
+    parser.finish(contents);
+    return contents;
 }
 
 JournalContents read_journal(const std::string& directory) {
     JournalContents contents;
+    Parser parser;
     for (const std::string& path : {previous_journal_path(directory), journal_path(directory)}) {
-        const FileRead file = read_small_file(path, kJournalReadLimit, true);
-        if (file.ok()) parse_journal(file.bytes, contents);
+        const LogRead read =
+            read_log_lines(path, kJournalLineLimit, [&](std::string_view line, bool too_long) {
+                take_line(parser, line, too_long, contents);
+            });
+        if (read.status == LogReadStatus::failed) {
+            if (!contents.problem.empty()) contents.problem += "; ";
+            contents.problem += read.error;
+        }
     }
+    parser.finish(contents);
     return contents;
 }
 

@@ -1,6 +1,10 @@
-// Reading the rename journal back: its batches with their moves and datings,
-// in journal order. Lines that cannot be read (cut short by a crash, edited,
-// from another program) are counted and skipped, never trusted.
+// Reading the rename journal back: its batches with their moves and datings.
+// Both journal files are read whole, line by line, and a batch is put
+// together from its own lines wherever they stand (each names its batch), so
+// a batch that a rotation carried over keeps every record. Lines that cannot
+// be read (cut short by a crash, edited, from another program) are counted
+// and skipped, never trusted; a journal file that another user owns or
+// others may write to is not read at all.
 #pragma once
 
 #include "naming/move_recorder.h"
@@ -45,22 +49,27 @@ struct JournalDating {
 
 struct JournalBatchRecord {
     std::string id;
+    bool hasStart = false;  // its "batch" line was found
     std::int64_t time = 0;
     std::string frontEnd;
-    std::string undoOf;  // the batch this one took back, if it was an undo
-    std::string folder;  // working directory of the process
-    bool ended = false;  // false: the process stopped before the batch was over
-    std::vector<JournalMove> moves;
-    std::vector<JournalDating> datings;
+    std::string undoOf;                  // the batch this one took back, if it was an undo
+    std::string folder;                  // working directory of the process
+    bool ended = false;                  // false: the process stopped before the batch was over
+    std::size_t leftBehind = 0;          // an undo: files it could not take back
+    std::vector<JournalMove> moves;      // in the order they were made
+    std::vector<JournalDating> datings;  // likewise
 };
 
 struct JournalContents {
-    std::vector<JournalBatchRecord> batches;  // in the order they started
+    std::vector<JournalBatchRecord> batches;  // in the order they appear
     std::size_t damagedLines = 0;
+    // A journal file that could not be read, or was refused, and why; the
+    // batches are then not to be acted on.
+    std::string problem;
 };
 
-// Adds the lines of one journal file to `contents`.
-void parse_journal(std::string_view bytes, JournalContents& contents);
+// The batches of the lines in `bytes` (one journal file).
+JournalContents parse_journal(std::string_view bytes);
 
 // The previous journal file, then the current one, of `directory`.
 JournalContents read_journal(const std::string& directory);

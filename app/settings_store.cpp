@@ -10,13 +10,19 @@
 namespace kalvento {
 
 SettingsUpdate update_settings_file(
-    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change) {
+    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change,
+    const LockWait& wait) {
     SettingsUpdate update;
     // The first save of a new user makes the settings folder (~/.config/kalvento).
     const std::string directory = std::filesystem::path(path).parent_path().string();
     if (!directory.empty() && !create_directory_for_saving(directory, update.error)) return update;
-    const auto lock = FileLock::acquire(path + std::string(kSettingsLockSuffix), update.error);
-    if (!lock) return update;
+    LockOutcome outcome = LockOutcome::failed;
+    const auto lock =
+        FileLock::acquire(path + std::string(kSettingsLockSuffix), update.error, wait, &outcome);
+    if (!lock) {
+        update.busy = outcome == LockOutcome::busy;
+        return update;
+    }
     ProfileFile profile = ProfileFile::load(path);
     if (!profile.load_result().ok()) {
         update.error = profile.load_result().message;
@@ -67,14 +73,18 @@ RuleList merge_rule_changes(const RuleList& current, const RuleList& base,
 }  // namespace
 
 SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
-                                   const RuleList& working_copy, RuleList* committed) {
-    return update_settings_file(path, [&](ProfileFile& profile, std::string&) {
-        const RuleList current = load_rules(profile);
-        RuleList stored =
-            save_rules(profile, current, merge_rule_changes(current, base, working_copy));
-        if (committed != nullptr) *committed = std::move(stored);
-        return true;
-    });
+                                   const RuleList& working_copy, RuleList* committed,
+                                   const LockWait& wait) {
+    return update_settings_file(
+        path,
+        [&](ProfileFile& profile, std::string&) {
+            const RuleList current = load_rules(profile);
+            RuleList stored =
+                save_rules(profile, current, merge_rule_changes(current, base, working_copy));
+            if (committed != nullptr) *committed = std::move(stored);
+            return true;
+        },
+        wait);
 }
 
 }  // namespace kalvento

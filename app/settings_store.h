@@ -2,9 +2,12 @@
 // changes and saves it while holding the lock on "kalvento.ini.lock" beside
 // it, reading the file anew under the lock, so two writers never lose each
 // other's changes. A change whose result the loader would refuse (larger than
-// it reads) is not saved and the old file stays.
+// it reads) is not saved and the old file stays. The lock is waited for as
+// the caller says (a minute by default); a lock file of another user's, or
+// one others may write to, is refused.
 #pragma once
 
+#include "platform/file_lock.h"
 #include "platform/profile_file.h"
 #include "rules/rule_store.h"
 
@@ -18,6 +21,7 @@ inline constexpr std::string_view kSettingsLockSuffix = ".lock";
 struct SettingsUpdate {
     bool ok = false;
     bool changed = false;  // the file was written
+    bool busy = false;     // the lock stayed held by another process: nothing was changed
     std::string error;     // for the user, naming the file; empty when ok
 };
 
@@ -25,7 +29,8 @@ struct SettingsUpdate {
 // saves it when anything changed. `change` returns false to abandon the update
 // without saving (its own error message, if any, goes in `error`).
 SettingsUpdate update_settings_file(
-    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change);
+    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change,
+    const LockWait& wait = {});
 
 // Commits the edits of a rule list's working copy. The copy was made from
 // `base`; under the lock the file's rules are read anew and the copy's
@@ -33,6 +38,7 @@ SettingsUpdate update_settings_file(
 // changed (Modified) replace theirs and new rules are added, so rules another
 // process saved meanwhile stay. `committed` receives the rules now stored.
 SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
-                                   const RuleList& working_copy, RuleList* committed = nullptr);
+                                   const RuleList& working_copy, RuleList* committed = nullptr,
+                                   const LockWait& wait = {});
 
 }  // namespace kalvento

@@ -10,83 +10,213 @@
 namespace kalvento {
 namespace {
 
-// Whether the name holds the very file that was recorded: renaming and
-// dating keep device, inode, size and creation time; a file made since that
-// got the freed inode number differs in its size or its creation.
-bool holds(const std::optional<FileIdentity>& found, const RecordedFile& file) {
-    return found && found->device == file.device && found->inode == file.inode &&
-           found->size == file.size &&
-           (found->bornNs == 0 || file.bornNs == 0 || found->bornNs == file.bornNs);
+// Whether two sightings are one file: renaming and dating keep inode, size
+// and creation time; a file made since that got the freed inode number
+// differs in its size or its creation. The device number must agree unless
+// both creation times are known: a file system mounted again can come back
+// under another number.
+bool same_file_as(std::uint64_t device, std::uint64_t inode, std::int64_t size,
+                  std::int64_t born_ns, const RecordedFile& file) {
+    if (inode != file.inode || size != file.size) return false;
+    const bool both_born = born_ns != 0 && file.bornNs != 0;
+    if (both_born && born_ns != file.bornNs) return false;
+    return device == file.device || both_born;
 }
 
-// Sets the dated files' times back (the datings came after the moves, so
-// they are taken back first).
-void restore_times(const JournalBatchRecord& batch, bool dry_run, JournalBatch* journal,
-                   UndoReport& report) {
-    for (auto dating = batch.datings.rbegin(); dating != batch.datings.rend(); ++dating) {
-        if (!dating->file || !holds(file_identity(dating->path), *dating->file)) continue;
-        UndoStep step{dating->role, dating->path, dating->path, UndoStatus::timesRestored, {}};
-        if (!dry_run) {
-            if (!journal->before_dating(dating->role, dating->path, step.message)) {
+bool holds(const std::optional<FileIdentity>& found, const RecordedFile& file) {
+    return found && same_file_as(found->device, found->inode, found->size, found->bornNs, file);
+}
+
+// Where the file that `move` took to its new name went afterwards: the first
+// later batch that moved it on, or nullptr.
+const JournalBatchRecord* moved_on_by(const JournalContents& contents,
+                                      const JournalBatchRecord& batch, const JournalMove& move,
+                                      const JournalMove** later_move) {
+    bool after = false;
+    for (const JournalBatchRecord& later : contents.batches) {
+        if (&later == &batch) {
+            after = true;
+            continue;
+        }
+        if (!after) continue;
+        for (const JournalMove& candidate : later.moves) {
+            if (candidate.from != move.to || candidate.outcome == RecordedOutcome::notMoved ||
+                !candidate.file)
+                continue;
+            const RecordedFile& seen = *candidate.file;
+            if (!same_file_as(seen.device, seen.inode, seen.size, seen.bornNs, *move.file))
+                continue;
+            *later_move = &candidate;
+            return &later;
+        }
+    }
+    return nullptr;
+}
+
+class TakeBack {
+  public:
+    TakeBack(const JournalContents& contents, const JournalBatchRecord& batch, bool dry_run,
+             JournalBatch* journal, UndoReport& report)
+        : contents_(contents),
+          batch_(batch),
+          dryRun_(dry_run),
+          journal_(journal),
+          report_(report) {}
+
+    // The batch's records were made in sequence: they are taken back the
+    // other way round, so a file that moved twice in one batch ends under its
+    // first name and the times an undo replaced come back after its moves
+    // are taken back. A recording's companions follow its move in the
+    // batch; they go back only when the recording is back.
+    void run() {
+        struct Unit {
+            const JournalDating* dating = nullptr;
+            std::vector<const JournalMove*> moves;  // a recording first, when there is one
+        };
+        std::vector<Unit> units;
+        auto move = batch_.moves.begin();
+        auto dating = batch_.datings.begin();
+        while (move != batch_.moves.end() || dating != batch_.datings.end()) {
+            if (dating != batch_.datings.end() &&
+                (move == batch_.moves.end() || dating->seq < move->seq)) {
+                units.push_back(Unit{&*dating++, {}});
+                continue;
+            }
+            const bool joins = move->role == FileRole::companion && !units.empty() &&
+                               !units.back().moves.empty() && units.back().dating == nullptr;
+            if (!joins) units.emplace_back();
+            units.back().moves.push_back(&*move++);
+        }
+        for (auto unit = units.rbegin(); unit != units.rend(); ++unit) {
+            if (unit->dating != nullptr) {
+                restore_times(*unit->dating);
+                continue;
+            }
+            bool recording_back = true;
+            for (const JournalMove* taken : unit->moves) {
+                UndoStep step = take_back(*taken, !recording_back);
+                if (taken->role == FileRole::recording)
+                    recording_back = step.status == UndoStatus::movedBack ||
+                                     step.status == UndoStatus::wouldMoveBack ||
+                                     step.status == UndoStatus::alreadyBack;
+                report_.steps.push_back(std::move(step));
+            }
+        }
+    }
+
+  private:
+    // Where the dated file is: under the name it was dated by, or, when an
+    // undo cut short has moved it back already, where this batch took it from.
+    std::string dated_place(const JournalDating& dating) const {
+        if (holds(file_identity(dating.path), *dating.file)) return dating.path;
+        for (auto move = batch_.moves.rbegin(); move != batch_.moves.rend(); ++move)
+            if (move->seq < dating.seq && move->to == dating.path) return move->from;
+        return dating.path;
+    }
+
+    void restore_times(const JournalDating& dating) {
+        if (!dating.file) return;
+        const std::string path = dated_place(dating);
+        const auto found = file_identity(path);
+        // A name that no longer holds the file, or a symbolic link (whose
+        // times were never set), has no times to restore.
+        if (!holds(found, *dating.file) || !found->regular) return;
+        UndoStep step{dating.role, path, path, UndoStatus::timesRestored, {}, {}};
+        if (!dryRun_) {
+            if (!journal_->before_dating(dating.role, path, step.message)) {
                 step.status = UndoStatus::notRecorded;
-            } else if (!restore_file_times(dating->path, dating->file->accessedNs,
-                                           dating->file->modifiedNs)) {
+            } else if (!restore_file_times(path, dating.file->accessedNs,
+                                           dating.file->modifiedNs)) {
                 step.status = UndoStatus::failed;
                 step.message = "cannot set the file's times";
             }
         }
-        report.steps.push_back(std::move(step));
+        report_.steps.push_back(std::move(step));
     }
-}
 
-UndoStep take_back(const JournalMove& move, bool dry_run, JournalBatch* journal) {
-    UndoStep step{move.role, move.to, move.from, UndoStatus::alreadyBack, {}};
-    // A move that is known not to have happened, or whose file the journal
-    // could not see, leaves nothing to take back.
-    if (move.outcome == RecordedOutcome::notMoved || !move.file) return step;
-    const auto at_new = file_identity(move.to);
-    const auto at_old = file_identity(move.from);
-    if (holds(at_new, *move.file) && holds(at_old, *move.file)) {
-        // A link move stopped between its two steps: the old name is still
-        // there, the new one is a second name of the same file.
-        if (!dry_run) remove_second_name(move.to, move.from);
-        step.path = move.from;
+    // Why the file is not under the new name its move gave it.
+    UndoStep not_there(const JournalMove& move, UndoStep step, bool something_there) {
+        const JournalMove* later_move = nullptr;
+        if (const JournalBatchRecord* later = moved_on_by(contents_, batch_, move, &later_move)) {
+            step.status = UndoStatus::renamedLater;
+            step.path = later_move->to;
+            step.laterBatch = later->id;
+            step.message = "renamed again by batch " + later->id + ": take that back first";
+            return step;
+        }
+        step.status = something_there ? UndoStatus::newNameHoldsAnother : UndoStatus::gone;
         return step;
     }
-    if (!holds(at_new, *move.file)) {
-        if (holds(at_old, *move.file)) {
+
+    UndoStep take_back(const JournalMove& move, bool recording_left) {
+        UndoStep step{move.role, move.to, move.from, UndoStatus::alreadyBack, {}, {}};
+        // A move that is known not to have happened, or whose file the journal
+        // could not see, leaves nothing to take back.
+        if (move.outcome == RecordedOutcome::notMoved || !move.file) return step;
+        const auto at_new = file_identity(move.to);
+        const auto at_old = file_identity(move.from);
+        if (holds(at_new, *move.file) && holds(at_old, *move.file)) {
+            // A link move stopped between its two steps: the old name is still
+            // there, the new one is a second name of the same file.
+            if (!dryRun_) remove_second_name(move.to, move.from);
+            step.path = move.from;
+            return step;
+        }
+        if (!holds(at_new, *move.file)) {
+            if (!holds(at_old, *move.file)) return not_there(move, step, at_new.has_value());
             step.path = move.from;  // interrupted before the move, or undone already
+            return step;
+        }
+        if (at_old) {
+            step.status = UndoStatus::oldNameTaken;
+            return step;
+        }
+        if (recording_left) {
+            step.status = UndoStatus::recordingLeft;
+            step.message = "its recording stays where it is, so it stays beside it";
+            return step;
+        }
+        if (dryRun_) {
+            step.status = UndoStatus::wouldMoveBack;
+            return step;
+        }
+        std::string error;
+        const MoveIntent back{move.role, move.to, move.from};
+        if (!journal_->before_move(back, error)) {
+            step.status = UndoStatus::notRecorded;
+            step.message = error;
+            return step;
+        }
+        const MoveResult result = move_no_replace(move.to, move.from);
+        journal_->after_move(back, result.moved(), result.message);
+        if (result.moved()) {
+            step.status = UndoStatus::movedBack;
+        } else if (result.outcome == MoveOutcome::targetExists) {
+            step.status = UndoStatus::oldNameTaken;
         } else {
-            step.status = at_new ? UndoStatus::newNameHoldsAnother : UndoStatus::gone;
+            step.status = UndoStatus::failed;
+            step.message = result.message;
         }
         return step;
     }
-    if (at_old) {
-        step.status = UndoStatus::oldNameTaken;
-        return step;
-    }
-    if (dry_run) {
-        step.status = UndoStatus::wouldMoveBack;
-        return step;
-    }
-    std::string error;
-    const MoveIntent back{move.role, move.to, move.from};
-    if (!journal->before_move(back, error)) {
-        step.status = UndoStatus::notRecorded;
-        step.message = error;
-        return step;
-    }
-    const MoveResult result = move_no_replace(move.to, move.from);
-    journal->after_move(back, result.moved(), result.message);
-    if (result.moved()) {
-        step.status = UndoStatus::movedBack;
-    } else if (result.outcome == MoveOutcome::targetExists) {
-        step.status = UndoStatus::oldNameTaken;
-    } else {
-        step.status = UndoStatus::failed;
-        step.message = result.message;
-    }
-    return step;
+
+    const JournalContents& contents_;
+    const JournalBatchRecord& batch_;
+    bool dryRun_;
+    JournalBatch* journal_;
+    UndoReport& report_;
+};
+
+const JournalBatchRecord* find_batch(const JournalContents& contents, std::string_view id) {
+    for (const JournalBatchRecord& batch : contents.batches)
+        if (batch.id == id) return &batch;
+    return nullptr;
+}
+
+// Whether the batch's process may still be adding to it.
+bool still_running(const JournalBatchRecord& batch) {
+    const long pid = batch_process_id(batch.id);
+    return !batch.ended && pid != process_id() && process_is_running(pid);
 }
 
 }  // namespace
@@ -122,28 +252,38 @@ const JournalBatchRecord* last_changing_batch(const JournalContents& contents) {
 }
 
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
-                      std::string_view front_end) {
+                      std::string_view front_end, const JournalOptions& options) {
     UndoReport report;
     const JournalContents contents = read_journal(journal_directory);
     report.damagedLines = contents.damagedLines;
+    if (!contents.problem.empty()) {
+        report.error = contents.problem;
+        return report;
+    }
     const JournalBatchRecord* batch = nullptr;
     if (batch_id.empty()) {
         batch = last_changing_batch(contents);
         // A batch without its end may still be at work: taking it back now
         // would part recordings from the companions it is about to move.
-        const long pid = batch == nullptr ? 0 : batch_process_id(batch->id);
-        if (batch != nullptr && !batch->ended && pid != process_id() && process_is_running(pid)) {
+        if (batch != nullptr && still_running(*batch)) {
             report.found = true;
             report.batch = batch->id;
             report.error = "the last batch, " + batch->id + ", is still running (process " +
-                           std::to_string(pid) +
+                           std::to_string(batch_process_id(batch->id)) +
                            "): wait for it to end, or name the batch to take it back as far as "
                            "it went";
             return report;
         }
+        // An undo cut short is finished, not taken back: what it had already
+        // undone stays undone.
+        if (batch != nullptr && !batch->ended && !batch->undoOf.empty()) {
+            if (const JournalBatchRecord* undone = find_batch(contents, batch->undoOf)) {
+                report.resumedUndo = batch->id;
+                batch = undone;
+            }
+        }
     } else {
-        for (const JournalBatchRecord& candidate : contents.batches)
-            if (candidate.id == batch_id) batch = &candidate;
+        batch = find_batch(contents, batch_id);
     }
     if (batch == nullptr) return report;
     report.found = true;
@@ -151,22 +291,23 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
 
     std::unique_ptr<JournalBatch> journal;
     if (!dry_run) {
-        journal = JournalBatch::begin(journal_directory, front_end, batch->id, report.error);
+        journal =
+            JournalBatch::begin(journal_directory, front_end, batch->id, report.error, options);
         if (!journal) return report;
-        report.undoBatch = journal->id();
     }
-    restore_times(*batch, dry_run, journal.get(), report);
-    // Moves were made in sequence: they are taken back the other way round,
-    // so a file that moved twice in one batch ends under its first name.
-    std::vector<const JournalMove*> moves;
-    for (const JournalMove& move : batch->moves) moves.push_back(&move);
-    std::stable_sort(moves.begin(), moves.end(),
-                     [](const JournalMove* a, const JournalMove* b) { return a->seq > b->seq; });
-    for (const JournalMove* move : moves)
-        report.steps.push_back(take_back(*move, dry_run, journal.get()));
+    TakeBack(contents, *batch, dry_run, journal.get(), report).run();
     if (journal) {
+        const auto left = static_cast<std::size_t>(
+            std::count_if(report.steps.begin(), report.steps.end(),
+                          [](const UndoStep& step) { return left_behind(step.status); }));
         std::string error;
-        if (!journal->finish(error) && report.error.empty()) report.error = error;
+        if (!journal->finish(error, left) && report.error.empty()) report.error = error;
+        if (journal->started()) report.undoBatch = journal->id();
+        report.busy = journal->gave_up_waiting();
+        for (const UndoStep& step : report.steps) {
+            if (!report.error.empty()) break;
+            if (step.status == UndoStatus::notRecorded) report.error = step.message;
+        }
     }
     return report;
 }

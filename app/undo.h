@@ -1,12 +1,17 @@
 // Taking a batch of the rename journal back: every file moves back to the
 // name it had, in the reverse order of the batch, and gets back the times it
 // had before they were set. What the disk shows decides, not what the
-// journal hoped: a file is only moved back while its new name still holds
-// the very file that was moved (same device and inode), and never onto a
-// name that has been taken since. The undo is itself a journal batch, so it
-// can be taken back too.
+// journal hoped: a file is only moved back to where its own batch took it
+// from, while its new name still holds the very file that was moved (same
+// inode, size and creation time, and the same device unless the creation
+// time is known on both sides: a file system mounted again may come back
+// under another device number), and never onto a name that has been taken
+// since. Companions go back only with their recording. The undo is itself a
+// journal batch that records the times it replaces, so it can be taken back
+// too.
 #pragma once
 
+#include "app/journal.h"
 #include "app/journal_reader.h"
 
 #include <string>
@@ -23,6 +28,8 @@ enum class UndoStatus {
     newNameHoldsAnother,  // left: its new name now holds another file
     oldNameTaken,         // left: its old name has been taken since
     gone,                 // left: neither name holds it any more
+    renamedLater,         // left: a later batch (`laterBatch`) moved it on
+    recordingLeft,        // left: a companion whose recording stays where it is
     failed,               // left: the system refused the move (message says why)
     notRecorded,          // left: the journal could not be written
 };
@@ -35,23 +42,32 @@ struct UndoStep {
     std::string path;    // where the file is (or was expected)
     std::string target;  // where it goes back to (the path again for times)
     UndoStatus status = UndoStatus::alreadyBack;
-    std::string message;  // the system's reason for `failed`
+    std::string message;     // the system's reason for `failed`
+    std::string laterBatch;  // renamedLater: the batch that moved the file on
 };
 
 struct UndoReport {
     bool found = false;     // the batch is in the journal
     std::string batch;      // the batch taken back
-    std::string undoBatch;  // the batch that records the undo (empty in a dry run)
+    std::string undoBatch;  // the batch that records the undo (empty when nothing was changed)
+    // The interrupted undo of `batch` that this one finishes, if any.
+    std::string resumedUndo;
     std::vector<UndoStep> steps;
     std::size_t damagedLines = 0;
-    std::string error;      // the journal could not be written: nothing was changed
+    // The journal could not be read or written, or was refused: the steps
+    // say what was changed before (none, when nothing was).
+    std::string error;
+    // The journal's lock stayed held by another process: try again later.
+    bool busy = false;
     bool complete() const;  // found, no error, nothing left behind
 };
 
 // Takes back `batch_id` of the journal in `journal_directory`, or the last
-// batch that changed anything when the id is empty. A dry run only tells.
+// batch that changed anything when the id is empty; when that is an undo cut
+// short, the batch it was taking back is finished instead. A dry run only
+// tells.
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
-                      std::string_view front_end);
+                      std::string_view front_end, const JournalOptions& options = {});
 
 // The last batch of the journal that moved or dated a file, or nullptr.
 const JournalBatchRecord* last_changing_batch(const JournalContents& contents);

@@ -4,6 +4,7 @@
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/lock_option.h"
 #include "cli/settings_keys.h"
 #include "naming/item_table.h"
 #include "platform/codepage.h"
@@ -85,7 +86,8 @@ int show_settings(const SideFiles& files, bool json) {
 // Checks every KEY VALUE pair first; only when all are right are they
 // written, in one update of the file under its lock. Every other line of the
 // file stays as it was.
-int set_settings(const SideFiles& files, const std::vector<std::string>& assignments) {
+int set_settings(const SideFiles& files, const std::vector<std::string>& assignments,
+                 const LockWait& wait) {
     if (assignments.empty() || assignments.size() % 2 != 0) {
         std::cerr << "kalvento-cli: config set takes pairs of KEY and VALUE\n";
         return kExitUsage;
@@ -107,8 +109,9 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
     }
     if (!readable_settings(files)) return kExitUsage;
     AppSettings now;
-    const SettingsUpdate update =
-        update_settings_file(files.settingsFile, [&](ProfileFile& profile, std::string& error) {
+    const SettingsUpdate update = update_settings_file(
+        files.settingsFile,
+        [&](ProfileFile& profile, std::string& error) {
             for (const SettingChange& change : changes) {
                 if (!profile.write_string(kAppSettingsSection, change.key, change.stored)) {
                     error = "cannot write " + change.key;
@@ -117,10 +120,11 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
             }
             now = load_app_settings(profile);
             return true;
-        });
+        },
+        wait);
     if (!update.ok) {
         std::cerr << "kalvento-cli: settings not changed: " << update.error << "\n";
-        return kExitSomeFailed;
+        return update.busy ? kExitTryAgain : kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
         for (const SettingChange& change : changes) {
@@ -202,6 +206,7 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
         "All are checked first; the file is written once, under its lock, keeping every other "
         "line");
     set->add_option("KEY VALUE", options.assignments, "KEY VALUE pairs")->required();
+    add_lock_timeout_option(*set, options.lockTimeout);
     set->callback([&options] { options.action = ConfigAction::set; });
     CLI::App* items = command->add_subcommand(
         "items", "List the 27 items of the name composition with an example value each");
@@ -217,7 +222,8 @@ int run_config(const ConfigOptions& options, const char* argv0) {
         case ConfigAction::show:
             return show_settings(locate_side_files(argv0), options.json);
         case ConfigAction::set:
-            return set_settings(locate_side_files(argv0), options.assignments);
+            return set_settings(locate_side_files(argv0), options.assignments,
+                                lock_wait_for(options.lockTimeout));
         case ConfigAction::items:
             return list_items(options.json);
         case ConfigAction::none:

@@ -4,6 +4,8 @@
 // them, "items" lists the 27 items of the name composition.
 #pragma once
 
+#include "platform/file_lock.h"
+
 #include <CLI/CLI.hpp>
 
 #include <string>
@@ -16,15 +18,16 @@ enum class ConfigAction { none, path, show, set, items };
 struct ConfigOptions {
     ConfigAction action = ConfigAction::none;
     bool json = false;
-    std::vector<std::string> assignments;  // set: KEY VALUE KEY VALUE ...
+    std::vector<std::string> assignments;          // set: KEY VALUE KEY VALUE ...
+    double lockTimeout = kDefaultLockWaitSeconds;  // set: seconds to wait for the settings lock
 };
 
 // Registers "config" with its subcommands "path", "show", "set" and "items".
 CLI::App* add_config_command(CLI::App& app, ConfigOptions& options);
 
 // Runs the chosen action. 0 on success; 2 for a key or value that is refused
-// or settings that cannot be read, 1 when they cannot be written (nothing is
-// changed then).
+// or settings that cannot be read, 1 when they cannot be written, 75 when the
+// settings lock stayed held by another process (nothing is changed then).
 int run_config(const ConfigOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli

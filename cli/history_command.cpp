@@ -5,6 +5,7 @@
 #include "app/undo.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/lock_option.h"
 
 #include <ctime>
 #include <iostream>
@@ -52,6 +53,10 @@ const char* status_word(UndoStatus status) {
             return "oldNameTaken";
         case UndoStatus::gone:
             return "gone";
+        case UndoStatus::renamedLater:
+            return "renamedLater";
+        case UndoStatus::recordingLeft:
+            return "recordingLeft";
         case UndoStatus::failed:
             return "failed";
         case UndoStatus::notRecorded:
@@ -68,6 +73,9 @@ const char* reason_text(UndoStatus status) {
             return "its old name has been taken since";
         case UndoStatus::gone:
             return "it is gone: neither name holds it";
+        case UndoStatus::renamedLater:
+        case UndoStatus::recordingLeft:
+            return "";
         case UndoStatus::failed:
             return "the move back failed";
         case UndoStatus::notRecorded:
@@ -103,13 +111,17 @@ CLI::App* add_history_command(CLI::App& app, HistoryOptions& options) {
 CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
     CLI::App* command = app.add_subcommand(
         "undo",
-        "Take a renaming batch back: every file returns to its old name, companions included,\n"
-        "and gets back the times it had. A file whose new name now holds another file, or\n"
-        "whose old name has been taken since, is left where it is (exit code 1).");
+        "Take a renaming batch back: every file returns to its old name, companions with their\n"
+        "recording, and gets back the times it had. A file whose new name now holds another\n"
+        "file, whose old name has been taken since, or that a later batch renamed again, is\n"
+        "left where it is (exit code 1).");
     command->add_option("BATCH", options.batch, "The batch to take back (see history)");
-    command->add_flag("--last", options.last, "Take back the last batch that changed anything");
+    command->add_flag("--last", options.last,
+                      "Take back the last batch that changed anything; when that is an undo\n"
+                      "that was cut short, finish it instead");
     command->add_flag("--dry-run", options.dryRun, "Tell what would be done; touch no file");
     command->add_flag("--json", options.json, "One JSON object per file and line");
+    add_lock_timeout_option(*command, options.lockTimeout);
     return command;
 }
 
@@ -117,9 +129,18 @@ int run_history(const HistoryOptions& options, const char* argv0) {
     const SideFiles side_files = locate_side_files(argv0);
     const JournalContents contents = read_journal(side_files.journalDirectory);
     warn_about_damage(contents.damagedLines);
-    std::map<std::string, std::string> undone_by;
+    if (!contents.problem.empty()) {
+        std::cerr << "kalvento-cli: history: " << contents.problem << "\n";
+        return kExitSomeFailed;
+    }
+    // The last undo of each batch: cut short, or with files left behind, it
+    // undid the batch only partly.
+    std::map<std::string, const JournalBatchRecord*> undone_by;
     for (const JournalBatchRecord& batch : contents.batches)
-        if (!batch.undoOf.empty()) undone_by[batch.undoOf] = batch.id;
+        if (!batch.undoOf.empty()) undone_by[batch.undoOf] = &batch;
+    const auto partly = [](const JournalBatchRecord& undo) {
+        return !undo.ended || undo.leftBehind > 0;
+    };
 
     int shown = 0;
     for (auto batch = contents.batches.rbegin();
@@ -135,7 +156,8 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             put_path(line, "folder", folder_of(*batch));
             line["complete"] = batch->ended;
             line["undoOf"] = optional_text(batch->undoOf);
-            line["undoneBy"] = optional_text(undo == undone_by.end() ? "" : undo->second);
+            line["undoneBy"] = optional_text(undo == undone_by.end() ? "" : undo->second->id);
+            line["partlyUndone"] = undo != undone_by.end() && partly(*undo->second);
             std::cout << json_line(line) << "\n";
             continue;
         }
@@ -144,7 +166,9 @@ int run_history(const HistoryOptions& options, const char* argv0) {
                   << path_for_text(folder_of(*batch));
         if (!batch->ended) std::cout << "  (interrupted)";
         if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
-        if (undo != undone_by.end()) std::cout << "  (undone by " << undo->second << ")";
+        if (undo != undone_by.end())
+            std::cout << (partly(*undo->second) ? "  (partly undone by " : "  (undone by ")
+                      << undo->second->id << ")";
         std::cout << "\n";
     }
     return kExitDone;
@@ -157,8 +181,13 @@ int run_undo(const UndoOptions& options, const char* argv0) {
     }
     const SideFiles side_files = locate_side_files(argv0);
     const UndoReport report =
-        undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo);
+        undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
+                   {.lockWait = lock_wait_for(options.lockTimeout)});
     warn_about_damage(report.damagedLines);
+    if (!report.found && !report.error.empty()) {
+        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error << "\n";
+        return kExitSomeFailed;
+    }
     if (!report.found) {
         std::cerr << "kalvento-cli: undo: "
                   << (options.batch.empty() ? std::string("the journal holds no batch to take back")
@@ -167,6 +196,15 @@ int run_undo(const UndoOptions& options, const char* argv0) {
         return kExitSomeFailed;
     }
     if (!report.error.empty()) std::cerr << "kalvento-cli: undo: " << report.error << "\n";
+    if (!options.json && !report.steps.empty()) {
+        if (!report.resumedUndo.empty()) {
+            std::cout << (options.dryRun ? "would finish" : "finishing") << " the interrupted undo "
+                      << report.resumedUndo << " of batch " << report.batch << "\n";
+        } else {
+            std::cout << (options.dryRun ? "would take back batch " : "taking back batch ")
+                      << report.batch << "\n";
+        }
+    }
     for (const UndoStep& step : report.steps) {
         if (options.json) {
             nlohmann::ordered_json line;
@@ -177,10 +215,16 @@ int run_undo(const UndoOptions& options, const char* argv0) {
             put_path(line, "target", step.target);
             line["status"] = status_word(step.status);
             line["message"] = step.message;
+            line["laterBatch"] = optional_text(step.laterBatch);
             line["dryRun"] = options.dryRun;
             std::cout << json_line(line) << "\n";
             continue;
         }
+        // Past a lock that stayed held, nothing more was touched: one line
+        // (the error) says so instead of one per file.
+        if (report.busy &&
+            (step.status == UndoStatus::notRecorded || step.status == UndoStatus::recordingLeft))
+            continue;
         const std::string path = path_for_text(step.path);
         switch (step.status) {
             case UndoStatus::movedBack:
@@ -196,12 +240,23 @@ int run_undo(const UndoOptions& options, const char* argv0) {
                           << "\n";
                 break;
             default:
-                std::cout << path << ": left where it is: " << reason_text(step.status)
-                          << (step.message.empty() ? "" : " (" + step.message + ")") << "\n";
+                std::cout << path << ": left where it is: "
+                          << (*reason_text(step.status) == '\0'
+                                  ? step.message
+                                  : reason_text(step.status) +
+                                        (step.message.empty() ? "" : " (" + step.message + ")"))
+                          << "\n";
                 break;
         }
     }
+    if (!options.json && !report.undoBatch.empty())
+        std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
     std::cout.flush();
+    if (report.busy) {
+        std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
+                     "again later\n";
+        return kExitTryAgain;
+    }
     return report.complete() ? kExitDone : kExitSomeFailed;
 }
 

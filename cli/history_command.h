@@ -2,6 +2,8 @@
 // taking one back.
 #pragma once
 
+#include "platform/file_lock.h"
+
 #include <CLI/CLI.hpp>
 
 #include <string>
@@ -18,6 +20,7 @@ struct UndoOptions {
     bool last = false;
     bool dryRun = false;
     bool json = false;
+    double lockTimeout = kDefaultLockWaitSeconds;  // seconds to wait for the journal's lock
 };
 
 CLI::App* add_history_command(CLI::App& app, HistoryOptions& options);
@@ -28,7 +31,9 @@ CLI::App* add_undo_command(CLI::App& app, UndoOptions& options);
 //    "window" | "auto" | "undo", "files": number of files moved,
 //    "dated": number of files whose times were set, "folder": directory of
 //    its first file, "complete": false when the process stopped in the middle,
-//    "undoOf": id or null, "undoneBy": id or null}
+//    "undoOf": id or null, "undoneBy": id of its last undo or null,
+//    "partlyUndone": true when that undo was cut short or left files behind}
+// 1 when a journal file cannot be read or is refused.
 int run_history(const HistoryOptions& options, const char* argv0);
 
 // With --json each file gives one line:
@@ -36,9 +41,12 @@ int run_history(const HistoryOptions& options, const char* argv0);
 //    "role": "recording" | "companion", "path": where the file was,
 //    "target": where it goes back to, "status": "movedBack" | "wouldMoveBack" |
 //    "alreadyBack" | "timesRestored" | "newNameHoldsAnother" | "oldNameTaken" |
-//    "gone" | "failed" | "notRecorded", "message": text, "dryRun": bool}
+//    "gone" | "renamedLater" | "recordingLeft" | "failed" | "notRecorded",
+//    "message": text, "laterBatch": id of the batch that renamed the file
+//    again, or null, "dryRun": bool}
 // 0 when every file is back, 1 when a file was left where it is (with the
-// reason) or the batch is not in the journal.
+// reason), the batch is not in the journal or the journal cannot be read or
+// is refused, 75 when the journal's lock stayed held by another process.
 int run_undo(const UndoOptions& options, const char* argv0);
 
 }  // namespace kalvento::cli

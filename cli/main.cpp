@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     app.name("kalvento-cli");
     app.footer(
         "Exit status: 0 done; 1 some file was not renamed or could not be read; 2 wrong\n"
-        "arguments, or the settings cannot be read; 75 a file was left because a service\n"
-        "it needs could not be reached: try again later.");
+        "arguments, or the settings cannot be read; 75 try again later: a file was left\n"
+        "because a service it needs could not be reached, or another process held a lock\n"
+        "past --lock-timeout.");
     app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION);
     app.require_subcommand(0, 1);
 

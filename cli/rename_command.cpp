@@ -6,6 +6,7 @@
 #include "app/recording_folders.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/lock_option.h"
 #include "cli/name_template.h"
 #include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
@@ -234,6 +235,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
                         "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
                         "instead of the rules and items of the settings file");
     add_candidate_options(*command, options.choice);
+    add_lock_timeout_option(*command, options.lockTimeout);
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -330,6 +332,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
     // A lookup cut short by the stop is no answer to name a file by.
     if (options.stop.stop_requested()) return kExitTryAgain;
 
+    bool journal_busy = false;
     if (options.dryRun) {
         plan_conversion(jobs, conversion, reports);
     } else {
@@ -339,9 +342,11 @@ int run_rename(const RenameOptions& options, const char* argv0,
         // Every move goes into the rename journal first; without a journal
         // nothing is moved.
         std::string journal_error;
-        const auto journal = ids.empty() ? nullptr
-                                         : JournalBatch::begin(context.sideFiles.journalDirectory,
-                                                               kFrontEndCli, {}, journal_error);
+        const auto journal =
+            ids.empty() ? nullptr
+                        : JournalBatch::begin(context.sideFiles.journalDirectory, kFrontEndCli, {},
+                                              journal_error,
+                                              {.lockWait = lock_wait_for(options.lockTimeout)});
         if (!ids.empty() && !journal) {
             std::cerr << "kalvento-cli: nothing renamed: " << journal_error << "\n";
             for (FileReport& report : reports) {
@@ -355,6 +360,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         const ConversionReport converted = jobs.convert(ids, conversion, journal.get());
         if (journal && !journal->finish(journal_error))
             std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
+        journal_busy = journal && journal->gave_up_waiting();
         // Each entry's report, found once for thousands of files.
         std::map<EntryId, FileReport*> report_of;
         for (FileReport& report : reports)
@@ -378,7 +384,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
-    if (any_retry) return kExitTryAgain;
+    if (any_retry || journal_busy) return kExitTryAgain;
     return any_failed ? kExitSomeFailed : kExitDone;
 }
 

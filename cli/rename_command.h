@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/candidate_choice.h"
+#include "platform/file_lock.h"
 #include "schedule/schedule_query.h"
 
 #include <CLI/CLI.hpp>
@@ -23,8 +24,9 @@ struct RenameOptions {
     bool verbose = false;        // schedule lookups explain themselves on standard error
     bool allowFallback = false;  // name files whose schedule lookup failed from their own fields
     bool recursive = false;      // folders: their subfolders' recordings too
-    std::optional<std::string> templateText;  // --template, UTF-8: names every file instead
-                                              // of the rules and items
+    std::optional<std::string> templateText;       // --template, UTF-8: names every file instead
+                                                   // of the rules and items
+    double lockTimeout = kDefaultLockWaitSeconds;  // seconds to wait for the journal's lock
     CandidateChoice choice;
     std::vector<std::string> files;  // recordings and folders of recordings
     // Set by a watch: its stop ends the run before any file moves, and an
@@ -50,7 +52,8 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 // A path that is not valid UTF-8 also comes as hex bytes ("pathBytes", ...).
 // Renames the files and prints one report per file. 0 when every file ended
 // with its composed name (or, with --dry-run, would); 75 when a file was left
-// for a schedule service that could not be reached; 1 otherwise; 2 when the
+// for a schedule service that could not be reached, or the journal's lock
+// stayed held by another process (nothing renamed then); 1 otherwise; 2 when the
 // settings cannot be read or an argument cannot be used (--template).
 // `statuses`, when given, receives the status word of each file. A run
 // stopped through `options.stop` prints nothing and moves nothing more.

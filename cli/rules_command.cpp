@@ -4,6 +4,7 @@
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/lock_option.h"
 #include "cli/name_template.h"
 #include "cli/rule_file_text.h"
 #include "cli/text_arguments.h"
@@ -89,7 +90,7 @@ const char* read_as_text(RuleFileEncoding encoding) {
 // Adds the rules of an exchange file to the settings file, under its lock,
 // to the rules as they are when the lock is held.
 int import_file(const std::string& settings_path, const std::string& path,
-                RuleFileEncoding encoding) {
+                RuleFileEncoding encoding, const LockWait& wait) {
     const FileRead file = read_exchange_file(path);
     if (!file.ok()) {
         std::cerr << "kalvento-cli: cannot read the rule file " << shown_name(path) << ": "
@@ -98,17 +99,19 @@ int import_file(const std::string& settings_path, const std::string& path,
     }
     const DecodedRuleFile decoded = decode_rule_file(file.bytes, encoding);
     ImportResult result;
-    const SettingsUpdate update =
-        update_settings_file(settings_path, [&](ProfileFile& profile, std::string&) {
+    const SettingsUpdate update = update_settings_file(
+        settings_path,
+        [&](ProfileFile& profile, std::string&) {
             const RuleList current = load_rules(profile);
             RuleList working = current;
             result = import_rules(working, decoded.cp932);
             if (result.added > 0) save_rules(profile, current, working);
             return true;
-        });
+        },
+        wait);
     if (!update.ok) {
         std::cerr << "kalvento-cli: rules not imported: " << update.error << "\n";
-        return kExitSomeFailed;
+        return update.busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::vector<RefusedLine> problems = decoded.refused;
     for (const SkippedLine& skipped : result.skipped) {
@@ -192,8 +195,9 @@ int add_rule(const std::string& settings_path, const RulesOptions& options) {
     rule.RenameText = *rename_text;
     derive_find_type(rule);
     bool shadowed = false;
-    const SettingsUpdate update =
-        update_settings_file(settings_path, [&](ProfileFile& profile, std::string&) {
+    const SettingsUpdate update = update_settings_file(
+        settings_path,
+        [&](ProfileFile& profile, std::string&) {
             const RuleList current = load_rules(profile);
             for (const RenameRule& other : current) {
                 shadowed = shadowed ||
@@ -204,10 +208,11 @@ int add_rule(const std::string& settings_path, const RulesOptions& options) {
             add_new_rule(working, rule);
             save_rules(profile, current, working);
             return true;
-        });
+        },
+        lock_wait_for(options.lockTimeout));
     if (!update.ok) {
         std::cerr << "kalvento-cli: rule not added: " << update.error << "\n";
-        return kExitSomeFailed;
+        return update.busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::cerr << "1 rule added\n";
     if (shadowed) {
@@ -253,6 +258,7 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
         ->add_option("--encoding", options.encoding,
                      "auto (the default), utf-8 or cp932: how the file is written")
         ->check(encoding_check(true));
+    add_lock_timeout_option(*import_command, options.lockTimeout);
     import_command->callback([&options] { options.action = RulesAction::import; });
     CLI::App* export_command = command->add_subcommand(
         "export", "Write every rule to a rule exchange file (CR LF lines, CP932 unless asked)");
@@ -277,6 +283,7 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
                      "The name template with the rules' @-macros (UTF-8)")
         ->type_name("TEXT")
         ->required();
+    add_lock_timeout_option(*add_command, options.lockTimeout);
     add_command->callback([&options] { options.action = RulesAction::add; });
     return command;
 }
@@ -299,7 +306,8 @@ int run_rules(const RulesOptions& options, const char* argv0) {
         case RulesAction::import:
             return import_file(side_files.settingsFile, options.file,
                                rule_file_encoding(options.encoding.value_or("auto"))
-                                   .value_or(RuleFileEncoding::automatic));
+                                   .value_or(RuleFileEncoding::automatic),
+                               lock_wait_for(options.lockTimeout));
         case RulesAction::exportRules:
             return export_file(load_rules(profile), side_files.settingsFile, options.file,
                                rule_file_encoding(options.encoding.value_or("cp932"))

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -30,22 +31,78 @@ class IconvHandle {
     IconvHandle& operator=(const IconvHandle&) = delete;
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts the whole input; false when iconv refuses any of it.
-    bool convert(const char* in, size_t in_len, char* out, size_t out_cap, size_t& out_len) {
+    // Converts as much of the input as iconv accepts; returns false when it
+    // stopped early (then `in` points at the piece it refused).
+    bool convert(const char*& in, size_t& in_len, char* out, size_t out_cap, size_t& out_len) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         char* in_ptr = const_cast<char*>(in);
         char* out_ptr = out;
         size_t out_left = out_cap;
-        if (iconv(cd_, &in_ptr, &in_len, &out_ptr, &out_left) == static_cast<size_t>(-1))
-            return false;
-        if (in_len != 0) return false;
+        const bool whole =
+            iconv(cd_, &in_ptr, &in_len, &out_ptr, &out_left) != static_cast<size_t>(-1) &&
+            in_len == 0;
+        in = in_ptr;
         out_len = out_cap - out_left;
-        return true;
+        return whole;
     }
 
   private:
     iconv_t cd_;
 };
+
+// Converts a list of pieces (characters) of `unit` input bytes each and hands
+// each accepted piece's output to take(index, bytes, length). Runs of pieces go
+// through one iconv call, which costs far less at start-up than a call per
+// piece; `length_of` tells where one piece's output ends. A piece iconv refuses
+// is skipped. When the output cannot be split back into the pieces, each piece
+// of that run is converted on its own.
+template <typename LengthOf, typename Take>
+void convert_pieces(IconvHandle& cd, const std::vector<char>& in, size_t unit, LengthOf length_of,
+                    Take take) {
+    constexpr size_t kMostOutputBytes = 8;  // per piece, more than any character needs
+    const size_t pieces = in.size() / unit;
+    std::vector<char> out(pieces * kMostOutputBytes);
+    auto one_by_one = [&](size_t first, size_t last) {
+        for (size_t k = first; k < last; ++k) {
+            const char* from = in.data() + k * unit;
+            size_t left = unit;
+            size_t length = 0;
+            if (cd.convert(from, left, out.data(), kMostOutputBytes, length) && length > 0 &&
+                length_of(reinterpret_cast<const unsigned char*>(out.data())) == length)
+                take(k, out.data(), length);
+        }
+    };
+    size_t k = 0;
+    while (k < pieces) {
+        const char* from = in.data() + k * unit;
+        size_t left = (pieces - k) * unit;
+        size_t length = 0;
+        cd.convert(from, left, out.data(), out.size(), length);
+        const auto consumed = static_cast<size_t>(from - (in.data() + k * unit));
+        const size_t done = consumed / unit;
+        // Split the output of the `done` whole pieces; anything odd goes one by one.
+        size_t at = 0;
+        size_t piece = 0;
+        while (piece < done && at < length) {
+            const size_t n = length_of(reinterpret_cast<const unsigned char*>(out.data() + at));
+            if (n == 0 || at + n > length) break;
+            ++piece;
+            at += n;
+        }
+        if (consumed % unit != 0 || piece != done || at != length) {
+            one_by_one(k, k + done + 1 < pieces ? k + done + 1 : pieces);
+            k += done + 1;
+            continue;
+        }
+        at = 0;
+        for (size_t p = 0; p < done; ++p) {
+            const size_t n = length_of(reinterpret_cast<const unsigned char*>(out.data() + at));
+            take(k + p, out.data() + at, n);
+            at += n;
+        }
+        k += done + 1;  // the piece iconv refused, if any, is skipped
+    }
+}
 
 // Decoding and encoding tables, read off iconv once per process.
 struct Cp932Tables {
@@ -55,50 +112,76 @@ struct Cp932Tables {
 
     Cp932Tables() {
         single.fill(kNoChar);
-        IconvHandle decoder("UTF-32LE", "CP932");
-        IconvHandle encoder("CP932", "UTF-32LE");
+        IconvHandle decoder("WCHAR_T", "CP932");
+        IconvHandle encoder("CP932", "WCHAR_T");
         if (!decoder.ok() || !encoder.ok()) return;
 
-        auto decode_one = [&](const char* bytes, size_t len) -> char32_t {
-            unsigned char out[16];
-            size_t out_len = 0;
-            if (!decoder.convert(bytes, len, reinterpret_cast<char*>(out), sizeof out, out_len) ||
-                out_len != 4)
-                return kNoChar;
-            return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
-        };
-        auto add_encoding = [&](char32_t ch) {
-            if (ch > 0xFFFF || encode[ch] != kNoCode) return;
-            unsigned char in[4] = {static_cast<unsigned char>(ch),
-                                   static_cast<unsigned char>(ch >> 8),
-                                   static_cast<unsigned char>(ch >> 16), 0};
-            char out[8];
-            size_t out_len = 0;
-            if (!encoder.convert(reinterpret_cast<char*>(in), 4, out, sizeof out, out_len)) return;
-            if (out_len == 1)
-                encode[ch] = static_cast<unsigned char>(out[0]);
-            else if (out_len == 2)
-                encode[ch] = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
-                                                        static_cast<unsigned char>(out[1]));
+        // glibc's wide characters are its internal UCS-4, one conversion step
+        // away from CP932 (UTF-32 would take two).
+        static_assert(sizeof(wchar_t) == sizeof(char32_t));
+        auto utf32_length = [](const unsigned char*) -> size_t { return sizeof(char32_t); };
+        auto utf32_value = [](const char* bytes) {
+            char32_t ch = 0;
+            std::memcpy(&ch, bytes, sizeof ch);
+            return ch;
         };
 
+        std::vector<char> in;
+        std::vector<std::uint16_t> codes;  // the CP932 code of each piece of `in`
         for (int b = 0; b < 256; ++b) {
             if (is_cp932_lead_byte(static_cast<unsigned char>(b))) continue;
-            char byte = static_cast<char>(b);
-            single[b] = decode_one(&byte, 1);
+            in.push_back(static_cast<char>(b));
+            codes.push_back(static_cast<std::uint16_t>(b));
         }
+        convert_pieces(decoder, in, 1, utf32_length, [&](size_t k, const char* out, size_t) {
+            single[codes[k]] = utf32_value(out);
+        });
+
+        in.clear();
+        codes.clear();
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!is_cp932_lead_byte(static_cast<unsigned char>(lead))) continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
                 if (!is_cp932_trail_byte(static_cast<unsigned char>(trail))) continue;
-                char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                pair[lead << 8 | trail] = decode_one(bytes, 2);
+                in.push_back(static_cast<char>(lead));
+                in.push_back(static_cast<char>(trail));
+                codes.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
             }
         }
-        for (char32_t ch : single)
-            if (ch != kNoChar) add_encoding(ch);
-        for (char32_t ch : pair)
-            if (ch != kNoChar) add_encoding(ch);
+        convert_pieces(decoder, in, 2, utf32_length, [&](size_t k, const char* out, size_t) {
+            pair[codes[k]] = utf32_value(out);
+        });
+
+        // Every character that some code decodes to is encoded as iconv
+        // prefers. A character with one code needs no asking; only those with
+        // duplicate codes (NEC-selected and IBM extension rows, a few symbols)
+        // go through iconv, which gives Windows' choice among them.
+        std::vector<std::uint8_t> code_count(65536);
+        auto count = [&](char32_t ch, std::uint16_t code) {
+            if (ch == kNoChar || ch > 0xFFFF) return;
+            if (code_count[ch] < 2) ++code_count[ch];
+            encode[ch] = code;
+        };
+        for (int b = 0; b < 256; ++b) count(single[b], static_cast<std::uint16_t>(b));
+        for (size_t code = 0; code < pair.size(); ++code)
+            count(pair[code], static_cast<std::uint16_t>(code));
+        std::vector<char32_t> characters;
+        for (char32_t ch = 0; ch < code_count.size(); ++ch) {
+            if (code_count[ch] < 2) continue;
+            characters.push_back(ch);
+            encode[ch] = kNoCode;
+        }
+        in.resize(characters.size() * sizeof(char32_t));
+        std::memcpy(in.data(), characters.data(), in.size());
+        auto cp932_length = [](const unsigned char* bytes) -> size_t {
+            return is_cp932_lead_byte(bytes[0]) ? 2 : 1;
+        };
+        convert_pieces(encoder, in, 4, cp932_length, [&](size_t k, const char* out, size_t n) {
+            const auto lead = static_cast<unsigned char>(out[0]);
+            encode[characters[k]] =
+                n == 1 ? lead
+                       : static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(out[1]));
+        });
     }
 };
 

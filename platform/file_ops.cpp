@@ -141,6 +141,7 @@ std::optional<FileIdentity> file_identity(const std::string& path) {
     identity.accessedNs = nanoseconds(info.stx_atime);
     if ((info.stx_mask & STATX_BTIME) != 0) identity.bornNs = nanoseconds(info.stx_btime);
     identity.links = info.stx_nlink;
+    identity.regular = S_ISREG(info.stx_mode);
     return identity;
 }
 

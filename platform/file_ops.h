@@ -75,6 +75,7 @@ struct FileIdentity {
     // file from an old one that happened to get the same inode number.
     std::int64_t bornNs = 0;
     std::uint64_t links = 0;
+    bool regular = false;  // a regular file (not a link, folder, ...)
 };
 std::optional<FileIdentity> file_identity(const std::string& path);
 

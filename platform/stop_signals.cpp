@@ -65,4 +65,11 @@ bool StopSignals::requested() {
     return requested_;
 }
 
+bool stop_signal_waiting() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (::sigpending(&pending) != 0) return false;
+    return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
+}
+
 }  // namespace kalvento

@@ -43,4 +43,9 @@ class StopSignals {
     std::thread watcher_;
 };
 
+// True when SIGTERM or SIGINT has arrived while blocked and not yet been
+// taken: a wait that looks at it ends, and the signal stays for the
+// StopSignals that will take it.
+bool stop_signal_waiting();
+
 }  // namespace kalvento

@@ -30,8 +30,13 @@ const std::initializer_list<TextRange> kTextSymbols = {
               "[二]", "[多]", "[解]", "[SS]", "[Ｂ]",  "[Ｎ]", "■",     "●",    "[天]", "[交]",
               "[映]", "[無]", "[料]", "_",    "[前]",  "[後]", "[再]",  "[新]", "[初]", "[終]",
               "[生]", "[販]", "[声]", "[吹]", "[PPV]", "(秘)", "<ほか>"}},
-    {0x7D2D, {"No."}},
+    {0x7B28, {"〒"}},
+    {0x7C27, {"年", "月", "日", "円", "㎡"}},
+    {0x7C2D, {"㎝"}},
+    {0x7C4C, {"㈲", "㈱", "㈹"}},
+    {0x7D29, {"㍾", "㍽", "㍼", "㍻", "No.", "℡"}},
     {0x7D48, {"kg"}},
+    {0x7D4B, {"㎞"}},
     {0x7D6E, {"!!", "!?"}},
     {0x7E21,
      {"Ⅰ",    "Ⅱ",    "Ⅲ",    "Ⅳ",    "Ⅴ",    "Ⅵ",    "Ⅶ",    "Ⅷ",    "Ⅸ",   "Ⅹ",   "ⅩⅠ",   "ⅩⅡ",
@@ -44,20 +49,36 @@ const std::initializer_list<TextRange> kTextSymbols = {
       "<5>",  "<6>",  "<7>",  "<8>",  "<9>",  "<10>", "<11>", "<12>", "(31)"}},
 };
 
-// Kanji symbols given directly as code page 932 bytes: several live in the
-// extension rows 0xFA-0xFC and must come out exactly so, whichever of their
-// duplicate codes a converter would prefer.
+// Added kanji given directly as code page 932 bytes: most live in the extension
+// rows 0xFA-0xFC and must come out exactly so (as Windows writes them), whichever
+// of their duplicate codes a converter would prefer. Kanji without a CP932 form
+// are left out and give the geta mark.
 const std::initializer_list<TextRange> kKanjiSymbols = {
-    {0x752F, {"\x8B\x67"}},                          // 吉
-    {0x753A, {"\xFA\x9C"}},                          // 塚
-    {0x753F, {"\xFA\xAA", "\xFA\xB1", "\x9B\xBD"}},  // 寬 﨑 嵜
-    {0x7544, {"\xFA\x67", "\xFA\xBA"}},              // 彅 德
-    {0x756E, {"\x91\xF4"}},                          // 琢
-    {0x7625, {"\xE2\xD7"}},                          // 籏
-    {0x762D, {"\x8A\x8B"}},                          // 葛
-    {0x763D, {"\x93\x41"}},                          // 鄭
-    {0x7642, {"\xFA\x5E"}},                          // 鍈
-    {0x7647, {"\xFB\xFC", "\x8E\x49", "\x89\xA8"}},  // 髙 鯖 鴎
+    {0x7525, {"\xFA\x71", "\xFA\x61"}},                          // 侚 俉
+    {0x752B, {"\xFA\x8A"}},                                      // 匇
+    {0x752E, {"\xFB\xA5", "\x8B\x67"}},                          // 詹 吉
+    {0x7532, {"\xFA\x91", "\xFA\x93"}},                          // 咜 咩
+    {0x753A, {"\xFA\x9C"}},                                      // 塚
+    {0x753F, {"\xFA\xAA", "\xFA\xB1", "\x9B\xBD"}},              // 寬 﨑 嵜
+    {0x7543, {"\xFA\xB8", "\xFA\x67", "\xFA\xBA"}},              // 弴 彅 德
+    {0x7548, {"\xFA\xC5", "\xFA\xD4"}},                          // 愰 昤
+    {0x754B, {"\x8F\x8C", "\xFA\xDE", "\xFA\x66", "\xFA\xE3"}},  // 曙 曺 曻 桒
+    {0x7554, {"\x8B\xF9"}},                                      // 櫛
+    {0x755E, {"\xFB\x43"}},                                      // 淸
+    {0x7565, {"\xFB\x57", "\xFB\x59"}},                          // 煇 燁
+    {0x756A, {"\xFB\x61", "\xFB\x62"}},                          // 珉 珖
+    {0x756E, {"\x91\xF4", "\xFB\x67", "\xFB\x68"}},              // 琢 琦 琪
+    {0x757B, {"\x8B\x5F", "\xE2\x58"}},                          // 祇 禮
+    {0x7625, {"\xE2\xD7"}},                                      // 籏
+    {0x7628, {"\xFB\x91"}},                                      // 羡
+    {0x762D, {"\x8A\x8B", "\xFA\x60", "\x96\x48", "\xFB\x9B"}},  // 葛 蓜 蓬 蕙
+    {0x7632, {"\x90\x49"}},                                      // 蝕
+    {0x7635, {"\xFB\xA2", "\x8A\x70", "\xFB\xAA"}},              // 裵 角 諶
+    {0x7639, {"\x92\xD2"}},                                      // 辻
+    {0x763C, {"\xFB\xB9", "\x93\x41"}},                          // 鄧 鄭
+    {0x7640, {"\xFA\x5F", "\xFB\xD8", "\xFA\x5E", "\xFB\xE8"}},  // 銈 錡 鍈 閒
+    {0x7645, {"\xE9\x4C"}},                                      // 餃
+    {0x7647, {"\xFB\xFC", "\x8E\x49", "\x89\xA8"}},              // 髙 鯖 鴎
 };
 
 // Splits CP932 text of double-byte characters into one table entry each, from code 0x21.

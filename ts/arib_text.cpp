@@ -2,8 +2,11 @@
 // alphanumerics, hiragana, katakana, additional symbols), the character size
 // controls and the line break. Everything else is dropped: mosaic, proportional
 // and JIS X 0201 characters, DRCS, colours, positions, time controls and every
-// other C1 or C0 control (their parameter bytes are not skipped and come out as
-// characters of the set in GL).
+// other C1 or C0 control, each together with its parameter bytes.
+//
+// Broadcasters send the additional symbols and the added kanji as rows 0x75,
+// 0x76 and 0x7A..0x7E of the Kanji set as well as through their own set, so
+// those rows of the Kanji set read as additional symbols, not as JIS rows.
 #include "ts/arib_text.h"
 
 #include <array>
@@ -32,8 +35,36 @@ constexpr std::uint8_t kDrcsMarker = 0x20;  // intermediate byte of a DRCS desig
 constexpr std::uint8_t kFirstCell = 0x21;
 constexpr std::uint8_t kLastCell = 0x7E;
 
+// Controls that carry parameter bytes.
+constexpr std::uint8_t kPapf = 0x16;               // parameterized active position forward: P1
+constexpr std::uint8_t kAps = 0x1C;                // active position set: P1 P2
+constexpr std::uint8_t kSzx = 0x8B;                // character size: P1
+constexpr std::uint8_t kCol = 0x90;                // colour: P1, or 0x20 P2 for a palette
+constexpr std::uint8_t kFlc = 0x91;                // flashing: P1
+constexpr std::uint8_t kCdc = 0x92;                // conceal display: P1, or 0x20 P2
+constexpr std::uint8_t kPol = 0x93;                // pattern polarity: P1
+constexpr std::uint8_t kWmm = 0x94;                // writing mode modification: P1
+constexpr std::uint8_t kMacro = 0x95;              // macro command: P1
+constexpr std::uint8_t kHlc = 0x97;                // highlighting character block: P1
+constexpr std::uint8_t kRpc = 0x98;                // repeat character: P1
+constexpr std::uint8_t kCsi = 0x9B;                // control sequence up to its final byte
+constexpr std::uint8_t kTime = 0x9D;               // time control: 0x20 P1, 0x28 P1, or 0x29 ... F
+constexpr std::uint8_t kExtendedParameter = 0x20;  // COL and CDC: a second parameter follows
+constexpr std::uint8_t kTimeSpecified = 0x29;      // TIME form that runs to a final byte
+constexpr std::uint8_t kMacroDefine = 0x40;        // MACRO: definition starts
+constexpr std::uint8_t kMacroDefineAndRun = 0x41;  // MACRO: definition starts, run after it
+constexpr std::uint8_t kMacroEnd = 0x4F;           // MACRO: definition ends
+constexpr std::uint8_t kFirstFinal = 0x40;         // final bytes of a control sequence
+constexpr std::uint8_t kLastFinal = 0x7E;
+
+// First bytes of the Kanji set's rows that hold the additional symbols and added kanji.
+bool is_symbol_row(std::uint8_t row) {
+    return row == 0x75 || row == 0x76 || (row >= 0x7A && row <= 0x7E);
+}
+
 enum class GraphicSet : std::uint8_t {
-    kanji,
+    kanji,         // the Kanji set and JIS compatible Kanji plane 1: symbol rows included
+    kanji_plane2,  // JIS compatible Kanji plane 2: every row by the JIS arithmetic
     alphanumeric,
     hiragana,
     katakana,
@@ -78,8 +109,10 @@ bool set_of_final_byte(std::uint8_t final_byte, GraphicSet& set) {
     switch (final_byte) {
         case 0x42:  // Kanji
         case 0x39:  // JIS compatible Kanji plane 1
-        case 0x3A:  // JIS compatible Kanji plane 2
             set = GraphicSet::kanji;
+            return true;
+        case 0x3A:  // JIS compatible Kanji plane 2
+            set = GraphicSet::kanji_plane2;
             return true;
         case 0x4A:
             set = GraphicSet::alphanumeric;
@@ -127,11 +160,7 @@ class Decoder {
             return 1;
         }
         if (c > kSpace && c < kFirstControl) return character(state_.g[state_.gl], i);
-        if (c >= kFirstControl && c <= kLastControl) {
-            if (c == kMsz) state_.middle = true;
-            if (c == kNsz) state_.middle = false;
-            return 1;
-        }
+        if (c >= kFirstControl && c <= kLastControl) return c1_control(i);
         if (c > kLastControl) return character(state_.g[state_.gr], i);
         return control(i);
     }
@@ -153,9 +182,78 @@ class Decoder {
             case kApr:
                 out_.put("\r");
                 return has(i + 1) && source_[i + 1] == kLineFeed ? 2 : 1;
+            case kPapf:
+                return with_parameters(i, 1);
+            case kAps:
+                return with_parameters(i, 2);
             default:
                 return 1;
         }
+    }
+
+    // DEL, the C1 controls and 0xA0. Only the size controls change what we write.
+    std::size_t c1_control(std::size_t i) {
+        switch (source_[i]) {
+            case kMsz:
+                state_.middle = true;
+                return 1;
+            case kNsz:
+                state_.middle = false;
+                return 1;
+            case kSzx:
+            case kFlc:
+            case kPol:
+            case kWmm:
+            case kHlc:
+            case kRpc:
+                return with_parameters(i, 1);
+            case kCol:
+            case kCdc:
+                return with_parameters(i,
+                                       has(i + 1) && source_[i + 1] == kExtendedParameter ? 2 : 1);
+            case kMacro:
+                return macro(i);
+            case kCsi:
+                return through_final_byte(i, i + 1);
+            case kTime:
+                if (has(i + 1) && source_[i + 1] == kTimeSpecified)
+                    return through_final_byte(i, i + 2);
+                return with_parameters(i, 2);
+            default:
+                return 1;
+        }
+    }
+
+    // A control at i and its `count` parameter bytes; one cut off by the end of
+    // the text consumes the rest, which ends the text.
+    std::size_t with_parameters(std::size_t i, std::size_t count) const {
+        return has(i + count) ? 1 + count : length_ - i;
+    }
+
+    // A control sequence from i whose parameters start at `from` and which ends
+    // with its final byte (0x40..0x7E). Without a final byte it runs to the end
+    // of the text, or to a NUL, which is left to end the text.
+    std::size_t through_final_byte(std::size_t i, std::size_t from) const {
+        for (std::size_t k = from; has(k); ++k) {
+            if (source_[k] == 0x00) return k - i;
+            if (source_[k] >= kFirstFinal && source_[k] <= kLastFinal) return k + 1 - i;
+        }
+        return length_ - i;
+    }
+
+    // MACRO P1. A macro definition (P1 0x40 or 0x41) holds the macro's code and
+    // body up to MACRO 0x4F; all of it is control data, not text, and is
+    // skipped like a sequence without its final byte when the end is missing.
+    std::size_t macro(std::size_t i) {
+        const std::size_t head = with_parameters(i, 1);
+        if (head != 2) return head;
+        const std::uint8_t mode = source_[i + 1];
+        if (mode != kMacroDefine && mode != kMacroDefineAndRun) return head;
+        for (std::size_t k = i + 2; has(k); ++k) {
+            if (source_[k] == 0x00) return k - i;
+            if (source_[k] == kMacro && has(k + 1) && source_[k + 1] == kMacroEnd) return k + 2 - i;
+        }
+        return length_ - i;
     }
 
     // One character of G2 or G3. A following byte that is no character code (a C0
@@ -189,13 +287,15 @@ class Decoder {
             case GraphicSet::ignored:
                 return 1;
             case GraphicSet::kanji:
+            case GraphicSet::kanji_plane2:
             case GraphicSet::additional_symbols:
                 break;
         }
         // A two-byte character cut off by the end of the text is dropped.
         if (!has(i + 1)) return length_ - i;
         const std::uint8_t cell = source_[i + 1] & kSevenBits;
-        if (set == GraphicSet::additional_symbols)
+        if (set == GraphicSet::additional_symbols ||
+            (set == GraphicSet::kanji && is_symbol_row(code)))
             out_.put(arib::additional_symbol_text(static_cast<std::uint16_t>(code << 8 | cell)));
         else
             kanji(code, cell);

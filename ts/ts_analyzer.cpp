@@ -26,7 +26,10 @@ const std::uint8_t* find_sync_byte(const std::uint8_t* from, const std::uint8_t*
 
 }  // namespace
 
-TsAnalyzer::TsAnalyzer() : buffers_(kPidCount) {}
+TsAnalyzer::TsAnalyzer() : buffers_(kPidCount) {
+    for (const std::uint16_t pid : {kPatPid, kNitPid, kSdtPid, kEitPid, kSitPid})
+        pidRoles_[pid] = kTableRole;
+}
 
 TsAnalyzer::~TsAnalyzer() = default;
 
@@ -36,6 +39,7 @@ void TsAnalyzer::clear() {
     tables_.snapshots.shrink_to_fit();
     tables_.snapshotBytes = 0;
     for (auto& buffer : buffers_) buffer.reset();
+    refresh_pid_roles();
 }
 
 // ---------------------------------------------------------------------------
@@ -97,7 +101,7 @@ RunOutcome TsAnalyzer::read_window(ByteSource& source, const WindowRange& range,
     return RunOutcome::done;
 }
 
-// Hands every aligned packet of the buffer to handle_packet and returns how many
+// Hands every aligned packet of the buffer to take_packet and returns how many
 // bytes were used; the rest waits for the next read.
 std::size_t TsAnalyzer::deliver_packets(const std::uint8_t* buffer, std::size_t length, int unit) {
     const auto step = static_cast<std::size_t>(unit);
@@ -113,7 +117,7 @@ std::size_t TsAnalyzer::deliver_packets(const std::uint8_t* buffer, std::size_t 
         // ask for the header of a packet a few units ahead.
         if (length - at > kPrefetchDistance * step)
             __builtin_prefetch(buffer + at + kPrefetchDistance * step);
-        handle_packet(buffer + at);
+        take_packet(buffer + at);
         at += step;
     }
     return at;
@@ -219,31 +223,37 @@ const std::uint8_t* TsAnalyzer::find_sync_tail(const std::uint8_t* p, const std:
 // ---------------------------------------------------------------------------
 // Packets
 
-void TsAnalyzer::handle_packet(const std::uint8_t* packet) {
-    if (packet == nullptr) return;
+// Runs for every packet of the window, so the common cases (a PID nobody
+// needs, a video packet to count) take one look-up and no call.
+inline void TsAnalyzer::take_packet(const std::uint8_t* packet) {
     const std::uint8_t flags = packet[1];
+    const auto pid = static_cast<std::uint16_t>((flags & 0x1F) << 8 | packet[2]);
+    const std::uint8_t role = pidRoles_[pid];
+    if (role == kNoRole) return;
     const std::uint8_t control = packet[3];
     if (packet[0] != kSyncByte || (flags & 0x80) != 0) return;  // transport_error_indicator
-    const auto pid = static_cast<std::uint16_t>((flags & 0x1F) << 8 | packet[2]);
-    if ((pid >= 0x0002 && pid <= 0x000F) || pid == kNullPid) return;
     if ((control >> 6) == 1 || (control & 0x30) == 0)
         return;  // scrambling 1, no adaptation/payload
-
-    switch (pid) {
-        case kPatPid:
-        case kNitPid:
-        case kSdtPid:
-        case kEitPid:
-        case kSitPid:
-            assemble_section(pid, packet);
-            return;
-        default:
-            break;
+    if (role >= kFirstVideoRole) {
+        ++*videoCounters_[role - kFirstVideoRole];
+        return;
     }
-    if (tables_.snapshots.empty()) return;
+    handle_table_packet(pid, role, packet);
+}
+
+void TsAnalyzer::handle_packet(const std::uint8_t* packet) {
+    if (packet != nullptr) take_packet(packet);
+}
+
+void TsAnalyzer::handle_table_packet(std::uint16_t pid, std::uint8_t role,
+                                     const std::uint8_t* packet) {
+    if (role == kTableRole) {
+        if (assemble_section(pid, packet)) refresh_pid_roles();
+        return;
+    }
     for (ProgramEntry& program : tables_.snapshots.back().programs) {
         if (program.pmtPid == pid) {
-            assemble_section(pid, packet);
+            if (assemble_section(pid, packet)) refresh_pid_roles();
             return;
         }
         // Two programmes sharing a video PID both count the packet.
@@ -251,11 +261,44 @@ void TsAnalyzer::handle_packet(const std::uint8_t* packet) {
     }
 }
 
-void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet) {
+void TsAnalyzer::refresh_pid_roles() {
+    for (const std::uint16_t pid : programmePids_) pidRoles_[pid] = kNoRole;
+    programmePids_.clear();
+    videoCounters_.clear();
+    if (tables_.snapshots.empty()) return;
+    auto is_free = [&](std::uint16_t pid) {
+        // PIDs 0x0002..0x000F and the null packets are never read.
+        return pid < kPidCount && pidRoles_[pid] == kNoRole && !(pid >= 0x0002 && pid <= 0x000F) &&
+               pid != kNullPid;
+    };
+    std::vector<ProgramEntry>& programs = tables_.snapshots.back().programs;
+    for (const ProgramEntry& program : programs) {
+        if (!is_free(program.pmtPid)) continue;
+        pidRoles_[program.pmtPid] = kProgrammeRole;
+        programmePids_.push_back(program.pmtPid);
+    }
+    for (ProgramEntry& program : programs) {
+        const std::uint16_t pid = program.videoPid;
+        if (pid < kPidCount && pidRoles_[pid] >= kFirstVideoRole) {
+            pidRoles_[pid] = kProgrammeRole;  // shared: the programmes are counted one by one
+            continue;
+        }
+        if (!is_free(pid)) continue;
+        programmePids_.push_back(pid);
+        if (videoCounters_.size() == kVideoRoles) {
+            pidRoles_[pid] = kProgrammeRole;
+            continue;
+        }
+        pidRoles_[pid] = static_cast<std::uint8_t>(kFirstVideoRole + videoCounters_.size());
+        videoCounters_.push_back(&program.videoPackets);
+    }
+}
+
+bool TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet) {
     std::unique_ptr<SectionBuffer>& slot = buffers_[pid];
     if (!slot) {
         slot.reset(new (std::nothrow) SectionBuffer);
-        if (!slot) return;
+        if (!slot) return false;
     }
     SectionBuffer& buffer = *slot;
     const bool unit_start = (packet[1] & 0x40) != 0;
@@ -266,7 +309,7 @@ void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet)
     // field. A packet without payload does not advance the continuity counter.
     std::size_t payload = 4;
     if ((adaptation_control & 0x02) != 0) payload += 1 + std::size_t{packet[4]};
-    if (adaptation_control == 0x02 || payload >= kPacketBytes) return;
+    if (adaptation_control == 0x02 || payload >= kPacketBytes) return false;
     const std::uint8_t* data = packet + payload;
     const std::size_t data_length = kPacketBytes - payload;
 
@@ -277,23 +320,30 @@ void TsAnalyzer::assemble_section(std::uint16_t pid, const std::uint8_t* packet)
             // Points outside the packet: nothing of it can be trusted.
             buffer.reset();
             buffer.expectedCounter = (counter + 1) & 0x0F;
-            return;
+            return false;
         }
     }
 
+    bool dispatched = false;
     if (buffer.length() != 0 && counter == buffer.expectedCounter) {
         // A unit start packet first finishes the section in progress.
         const bool appended =
             unit_start ? buffer.append(data + 1, pointer) : buffer.append(data, data_length);
-        if (appended) dispatch_section(buffer, pid, tables_);
+        if (appended) {
+            dispatch_section(buffer, pid, tables_);
+            dispatched = true;
+        }
     }
     buffer.expectedCounter = (counter + 1) & 0x0F;
 
     if (unit_start) {
         buffer.reset();
-        if (buffer.append(data + 1 + pointer, data_length - 1 - pointer))
+        if (buffer.append(data + 1 + pointer, data_length - 1 - pointer)) {
             dispatch_section(buffer, pid, tables_);
+            dispatched = true;
+        }
     }
+    return dispatched;
 }
 
 }  // namespace kalvento

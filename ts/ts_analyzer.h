@@ -10,6 +10,7 @@
 #include "ts/service_table.h"
 #include "ts/snapshot.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -70,16 +71,34 @@ class TsAnalyzer {
   private:
     static constexpr std::size_t kPidCount = 8192;
 
+    // What the packets of a PID mean to the analysis, so that one look-up
+    // settles what a packet needs: nothing, a section, or a count.
+    static constexpr std::uint8_t kNoRole = 0;
+    static constexpr std::uint8_t kTableRole = 1;       // PAT, NIT, SDT, EIT, SIT
+    static constexpr std::uint8_t kProgrammeRole = 2;   // a PMT, or video of several programmes
+    static constexpr std::uint8_t kFirstVideoRole = 3;  // + k: video of videoCounters_[k] only
+    static constexpr std::size_t kVideoRoles = 256 - kFirstVideoRole;
+
     RunOutcome read_window(ByteSource& source, const WindowRange& range, std::int64_t size,
                            const Progress& progress);
     std::size_t deliver_packets(const std::uint8_t* buffer, std::size_t length, int unit);
     void deliver_tail(const std::uint8_t* buffer, std::size_t length, int unit);
-    void assemble_section(std::uint16_t pid, const std::uint8_t* packet);
+    inline void take_packet(const std::uint8_t* packet);
+    void handle_table_packet(std::uint16_t pid, std::uint8_t role, const std::uint8_t* packet);
+    // Adds the packet's payload to the sections of `pid`; true when it handed
+    // at least one section to the table handlers.
+    bool assemble_section(std::uint16_t pid, const std::uint8_t* packet);
+    // Brings the programme and video roles in line with the last snapshot;
+    // called after anything that may have changed the snapshots.
+    void refresh_pid_roles();
 
     int unitSize_ = 0;
     TableState tables_;
     // One section buffer per PID, created on the first packet that needs it.
     std::vector<std::unique_ptr<SectionBuffer>> buffers_;
+    std::array<std::uint8_t, kPidCount> pidRoles_{};
+    std::vector<std::uint16_t> programmePids_;   // the PIDs given a programme or video role
+    std::vector<std::uint32_t*> videoCounters_;  // in the last snapshot, renewed with the roles
 };
 
 }  // namespace kalvento

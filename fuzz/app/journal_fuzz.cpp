@@ -11,14 +11,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    kalvento::JournalContents contents;
-    kalvento::parse_journal(bytes, contents);
+    const kalvento::JournalContents contents = kalvento::parse_journal(bytes);
     std::size_t lines = 0;
     for (const char c : bytes) lines += c == '\n' ? 1 : 0;
     std::size_t records = contents.damagedLines;
     for (const auto& batch : contents.batches) {
         if (batch.id.empty()) std::abort();
-        records += 1 + batch.moves.size() + batch.datings.size();
+        if (!batch.hasStart && batch.moves.empty() && batch.datings.empty()) std::abort();
+        records += (batch.hasStart ? 1 : 0) + batch.moves.size() + batch.datings.size();
         for (const auto& move : batch.moves)
             if (move.from.empty() || move.to.empty()) std::abort();
     }

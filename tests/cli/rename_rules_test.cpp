@@ -66,5 +66,20 @@ TEST(CliRenameRules, WithoutTheServiceTheFileWaitsUnlessFallbackIsAllowed) {
     EXPECT_TRUE(fs::exists(scratch.file("夜のドラマ 第00話嵐の前 (2024-04-07).ts"))) << run.output;
 }
 
+TEST(CliRenameRules, MarksSentInTheKanjiSetAreRemovedByTheMenuRule) {
+    // The title's [字][再] come as rows of the Kanji set, as broadcasters send
+    // them; the macro menu's rule for such marks takes them off.
+    CliScratch scratch;
+    scratch.write_ini(
+        "[KalventoDlg]\nOmbrixRename=1\n[OmbrixReName]\nIndexNo=0\n"
+        "[OmbrixReNameSet000000]\nFindText=港町\nFindType=1\n"
+        "RenameText=@C'(?:\\[.+?\\])+'@TT\n");
+    write_drama(scratch.file("rec.ts"), 1, "ドラマ「港町」🈑🈞");
+
+    const CliRun run = scratch.run({"rename", "--json", scratch.file("rec.ts")});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(fs::exists(scratch.file("ドラマ「港町」.ts"))) << run.output;
+}
+
 }  // namespace
 }  // namespace kalvento::test

@@ -26,6 +26,11 @@ constexpr std::uint16_t kGetaMark = 0x222E;  // 〓 in the Kanji set
 
 enum class GlSet { kanji, alphanumeric, katakana };
 
+// The marks of the additional-symbol set from code 0x7A50 on ([HV] [SD] [Ｐ] ...
+// [PPV] (秘) <ほか>), by the characters that stand for them.
+constexpr std::u32string_view kMarks = U"🅊🅌🄿🅆🅋🈐🈑🈒🈓🅂🈔🈕🈖🅍🄱🄽⬛⬤🈗🈘🈙🈚🈛⚿🈜🈝🈞🈟🈠🈡🈢🈣🈤🈥🅎㊙🈀";
+constexpr std::uint16_t kFirstMark = 0x7A50;
+
 // Extension-row kanji (by their CP932 bytes) that broadcasts send as additional symbols.
 struct SymbolKanji {
     std::uint16_t cp932;
@@ -110,6 +115,8 @@ class Encoder {
             invoke(GlSet::katakana);
             return put(code);
         }
+        if (const auto at = kMarks.find(ch); at != std::u32string_view::npos)
+            return kanji(static_cast<std::uint16_t>(kFirstMark + at));
         kanji_or_symbol(ch);
     }
 
@@ -167,13 +174,8 @@ class Encoder {
         const auto lead = static_cast<std::uint8_t>((*bytes)[0]);
         const auto trail = static_cast<std::uint8_t>((*bytes)[1]);
         const std::uint16_t sjis = static_cast<std::uint16_t>(lead << 8 | trail);
-        for (const auto& entry : kSymbolKanji) {
-            if (entry.cp932 == sjis) {
-                const auto symbol = arib_symbol(entry.code14);
-                out_.insert(out_.end(), symbol.begin(), symbol.end());
-                return;
-            }
-        }
+        for (const auto& entry : kSymbolKanji)
+            if (entry.cp932 == sjis) return kanji(entry.code14);
         kanji(sjis_to_jis(lead, trail).value_or(kGetaMark));
     }
 
@@ -203,6 +205,11 @@ std::vector<std::uint8_t> arib_symbol(std::uint16_t code14) {
             kEsc,
             '+',
             kKatakanaFinal};
+}
+
+std::vector<std::uint8_t> arib_kanji_set_symbol(std::uint16_t code14) {
+    return {static_cast<std::uint8_t>((code14 >> 8) & 0x7F),
+            static_cast<std::uint8_t>(code14 & 0x7F)};
 }
 
 }  // namespace kalvento::test

@@ -56,7 +56,7 @@ TEST(AribText, DecodingRules) {
         {{0x0E, 0x89, 0x22, 0x27, 0x5C, 0x60, 0x7E}, "\"'\\`~"},
         {{0x80, 0x87, 0x90, 0xA0, 0x7F, 0xA2}, "あ"},  // other C1 bytes dropped
         {{0xA2, 0x0D, 0xA4, 0x0D, 0x0A, 0xA6, 0x0D, 0x0D, 0x0A, 0x0A}, "あ\rい\rう\r\r"},
-        {{0x07, 0x0A, 0x0E, 0x16, 'A'}, "Ａ"},  // C0 skipped, its parameter is a character
+        {{0x07, 0x0A, 0x0E, 0x16, 'A', 'B'}, "Ｂ"},  // C0 skipped; PAPF takes its parameter
         {{}, ""},
         {{0x00, 0xA2}, ""},
         {{0xA2, 0x00, 0xA4}, "あ"},
@@ -99,6 +99,9 @@ TEST(AribText, SequencesCutAtTheEndStayInsideTheSource) {
         {0x1D},       {0x19},            {0x30},  // a Kanji with its second byte missing
         {0x1B, '$', '+', 0x3B, 0x1D, 0x7A},       // an additional symbol cut in half
         {0x0D},
+        // Controls whose parameters are cut off end the text.
+        {0x16}, {0x1C, 0x41}, {0x90, 0x20}, {0x92}, {0x9B, '1', ';', '2', 0x20},
+        {0x9D, 0x29, '1', 0x20}, {0x95, 0x40, 0x21, 0x30, 0x21, 0x95},
     };
     // clang-format on
     for (const Bytes& tail : tails) {
@@ -139,8 +142,11 @@ TEST(AribText, AdditionalSymbolsComeOutByteForByte) {
         {0x7541, "\x9B\xBD"}, {0x7544, "\xFA\x67"}, {0x7545, "\xFA\xBA"}, {0x756E, "\x91\xF4"},
         {0x7625, "\xE2\xD7"}, {0x762D, "\x8A\x8B"}, {0x763D, "\x93\x41"}, {0x7642, "\xFA\x5E"},
         {0x7647, "\xFB\xFC"}, {0x7648, "\x8E\x49"}, {0x7649, "\x89\xA8"},
+        {0x7525, "\xFA\x71"}, {0x754B, "\x8F\x8C"}, {0x7643, "\xFB\xE8"}, {0x7645, "\xE9\x4C"},
         {0x7A50, "[HV]"},     {0x7A52, "[\x82\x6F]"}, {0x7A56, "[\x8E\x9A]"},
-        {0x7A74, "<\x82\xD9\x82\xA9>"}, {0x7A75, "\x81\xAC"}, {0x7D2C, "\x81\xAC"},
+        {0x7A74, "<\x82\xD9\x82\xA9>"}, {0x7A75, "\x81\xAC"}, {0x7B28, "\x81\xA7"},
+        {0x7C27, "\x94\x4E"}, {0x7C2B, "\x87\x75"}, {0x7C2C, "\x81\xAC"}, {0x7C4D, "\x87\x8A"},
+        {0x7D2C, "\x87\x7E"}, {0x7D2E, "\x87\x84"}, {0x7D2F, "\x81\xAC"}, {0x7D4B, "\x87\x71"},
         {0x7D2D, "No."},      {0x7D6F, "!?"},     {0x7E21, "\x87\x54"}, {0x7E2A, "\x87\x5D"},
         {0x7E2B, "\x87\x5D\x87\x54"}, {0x7E2D, "(17)"}, {0x7E41, "(A)"}, {0x7E5A, "(Z)"},
         {0x7E61, "\x87\x40"}, {0x7E70, "\x87\x4F"}, {0x7E71, "<1>"},  {0x7E7D, "(31)"},
@@ -150,7 +156,7 @@ TEST(AribText, AdditionalSymbolsComeOutByteForByte) {
     for (const auto& [code, bytes] : symbols)
         EXPECT_EQ(symbol_text(code), bytes) << std::hex << code;
 
-    // Every code of the set: exactly 149 give text, each valid CP932 of at most 6 bytes.
+    // Every code of the set: exactly 202 give text, each valid CP932 of at most 6 bytes.
     const std::string geta = cp932("〓");
     int with_text = 0;
     for (int first = 0x21; first <= 0x7E; ++first) {
@@ -163,7 +169,75 @@ TEST(AribText, AdditionalSymbolsComeOutByteForByte) {
             EXPECT_EQ(text.find(' '), std::string::npos) << "unconverted character";
         }
     }
-    EXPECT_EQ(with_text, 149);
+    EXPECT_EQ(with_text, 202);
+}
+
+TEST(AribText, SymbolRowsOfTheKanjiSetAreAdditionalSymbols) {
+    // A title as broadcast, its marks in the Kanji set, and the same title with
+    // the marks sent through the additional-symbol set in G0.
+    const std::string title = cp932("ドラマ「港町」[字][再]");
+    EXPECT_EQ(decode(arib_encode("ドラマ「港町」🈑🈞")), title);
+    EXPECT_EQ(decode(concat({arib_encode("ドラマ「港町」"),
+                             {0x1B, '$', 0x3B, 0x7A, 0x56, 0x7A, 0x6A, 0x1B, '$', 'B'}})),
+              title);
+
+    // Every code of the symbol rows, in the Kanji set and in JIS compatible
+    // Kanji plane 1, gives what the additional-symbol set gives.
+    int symbols = 0;
+    for (const int row : {0x75, 0x76, 0x7A, 0x7B, 0x7C, 0x7D, 0x7E}) {
+        for (int cell = 0x21; cell <= 0x7E; ++cell) {
+            const auto code = static_cast<std::uint16_t>(row << 8 | cell);
+            const std::string expected = symbol_text(code);
+            symbols += expected != cp932("〓");
+            EXPECT_EQ(decode(arib_kanji_set_symbol(code)), expected) << std::hex << code;
+            EXPECT_EQ(decode(concat({{0x1B, '$', 0x39}, arib_kanji_set_symbol(code)})), expected)
+                << std::hex << code;
+        }
+    }
+    EXPECT_EQ(symbols, 202);
+
+    // The rows around them, and every row of plane 2, keep the JIS arithmetic.
+    EXPECT_EQ(decode({0x74, 0x21, 0x79, 0x21, 0x77, 0x21}), "\xEA\x9F\xED\x40\xEC\x40");
+    EXPECT_EQ(decode({0x1B, '$', 0x3A, 0x7A, 0x56, 0x75, 0x21}), "\xED\xD4\xEB\x40");
+    EXPECT_EQ(decode({0x1B, '$', ')', 0x3A, 0x0E, 0x7A, 0x56, 0x0F, 0x7A, 0x56}),
+              "\xED\xD4" + cp932("[字]"));
+}
+
+TEST(AribText, ControlParametersAreNotText) {
+    // One title per control that carries parameters, the control between two
+    // words: whatever its parameters, it leaves no character behind.
+    // clang-format off
+    const std::pair<const char*, Bytes> controls[] = {
+        {"PAPF", {0x16, 0x45}},
+        {"APS", {0x1C, 0x41, 0x4A}},
+        {"SZX", {0x8B, 0x60}},
+        {"COL", {0x90, 0x48}},
+        {"COL palette", {0x90, 0x20, 0x42}},
+        {"FLC", {0x91, 0x40}},
+        {"CDC", {0x92, 0x40}},
+        {"CDC with 0x20", {0x92, 0x20, 0x41}},
+        {"POL", {0x93, 0x41}},
+        {"WMM", {0x94, 0x44}},
+        {"MACRO", {0x95, 0x4F}},
+        {"MACRO definition", {0x95, 0x40, 0x21, 0x1B, 'o', 0x30, 0x21, 0x95, 0x4F}},
+        {"MACRO definition and run", {0x95, 0x41, 0x22, 0xA2, 0xA4, 0x95, 0x4F}},
+        {"HLC", {0x97, 0x41}},
+        {"RPC", {0x98, 0x43}},
+        {"CSI SDF", {0x9B, '9', '6', '0', ';', '5', '4', '0', 0x20, 0x56}},
+        {"CSI ACPS", {0x9B, '1', '7', '0', ';', '3', '8', '9', 0x20, 0x61}},
+        {"CSI RCS", {0x9B, '8', 0x20, 0x6E}},
+        {"TIME wait", {0x9D, 0x20, 0x45}},
+        {"TIME mode", {0x9D, 0x28, 0x41}},
+        {"TIME specified", {0x9D, 0x29, '1', '2', ';', '3', '0', 0x20, 0x43}},
+    };
+    // clang-format on
+    for (const auto& [name, control] : controls) {
+        EXPECT_EQ(decode(concat({arib_encode("夜の"), control, arib_encode("港町です")})),
+                  cp932("夜の港町です"))
+            << name;
+    }
+    // A NUL inside a sequence that runs to a final byte ends the text.
+    EXPECT_EQ(decode({0xA2, 0x9B, '1', 0x00, 0xA4}), cp932("あ"));
 }
 
 TEST(AribText, EncoderRoundTripsEpgTexts) {

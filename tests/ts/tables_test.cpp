@@ -274,5 +274,31 @@ TEST(Tables, PartialStreamEventsComeFromTheSit) {
     EXPECT_EQ(state.services[0].serviceName, arib_encode("名"));
 }
 
+TEST(Tables, VideoPacketsOfSharedAndChangingVideoPids) {
+    // Two programmes on one video PID both count its packets; when a PMT moves
+    // a programme to its own video PID, only that one counts there; a video
+    // PID that is another programme's PMT PID carries that PMT, not video.
+    TempDir dir;
+    StreamBuilder builder;
+    builder.add_section(0x0000,
+                        pat_section(0x7FE1, 0, {{0, 0x0010}, {kMain, kMainPmt}, {kSub, kSubPmt}}));
+    builder.add_section(kMainPmt, pmt_section(kMain, 0, kMainVideo, {{0x02, kMainVideo}}));
+    builder.add_section(kSubPmt, pmt_section(kSub, 0, kMainVideo, {{0x02, kMainVideo}}));
+    builder.add_video_packets(kMainVideo, 50);
+    builder.add_section(kSubPmt, pmt_section(kSub, 1, kSubVideo, {{0x02, kSubVideo}}));
+    builder.add_video_packets(kSubVideo, 30);
+    builder.add_video_packets(kMainVideo, 20);
+    builder.add_section(kSubPmt, pmt_section(kSub, 2, kMainPmt, {{0x02, kMainPmt}}));
+    builder.add_video_packets(kMainPmt, 10);
+    builder.add_video_packets(kSubVideo, 5);
+
+    TsAnalyzer analyzer;
+    analyse(dir, builder.bytes(), analyzer);
+    ASSERT_EQ(analyzer.snapshots().size(), 1u);
+    EXPECT_EQ(program(analyzer, 0, 0).videoPackets, 70u);
+    EXPECT_EQ(program(analyzer, 0, 1).videoPackets, 80u);
+    EXPECT_EQ(program(analyzer, 0, 1).videoPid, kMainPmt);
+}
+
 }  // namespace
 }  // namespace kalvento::test
