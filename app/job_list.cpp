@@ -10,9 +10,12 @@
 namespace kalvento {
 
 Job* JobList::find_job(EntryId id) {
+    // Ids grow with every entry added and removing keeps the order, so the
+    // list stays sorted by id: a search, not a walk, for thousands of entries.
     const auto it =
-        std::find_if(jobs_.begin(), jobs_.end(), [id](const Job& job) { return job.id == id; });
-    return it == jobs_.end() ? nullptr : &*it;
+        std::lower_bound(jobs_.begin(), jobs_.end(), id,
+                         [](const Job& job, EntryId wanted) { return job.id < wanted; });
+    return it == jobs_.end() || it->id != id ? nullptr : &*it;
 }
 
 const FileEntry* JobList::find(EntryId id) const {
@@ -141,11 +144,13 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
 ConversionReport JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
                                   MoveRecorder* recorder) {
     ConversionReport report;
+    // Each folder is read once for the companions of all its recordings.
+    CompanionListings listings;
     for (const EntryId id : ids) {
         Job* job = find_job(id);
         if (job == nullptr) continue;
-        report.converted.push_back(
-            ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
+        report.converted.push_back(ConvertedEntry{
+            .id = id, .result = convert_entry(job->entry, options, recorder, &listings)});
     }
     report.moved = rebuild();
     return report;
