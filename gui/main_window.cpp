@@ -548,8 +548,10 @@ void MainWindow::refresh_entry(EntryId id) {
     queue_deferred();
 }
 
+// Sends the entries whose names wait for the schedule service to the worker;
+// a row named anew meanwhile without the service no longer waits, and the
+// late answer for it is dropped.
 void MainWindow::queue_deferred() {
-    if (deferred_.empty()) return;
     std::vector<std::string> paths;
     paths.swap(deferred_);
     std::unordered_set<std::string> seen;
@@ -559,14 +561,18 @@ void MainWindow::queue_deferred() {
         if (!id) continue;
         std::optional<FileEntry> copy = jobs_.copy(*id);
         if (!copy) continue;
-        compose_->request(*id, std::move(*copy), jobs_.naming(), workerRuleStep_);
+        compose_->request(*id, jobs_.composition(*id), std::move(*copy), jobs_.naming(),
+                          workerRuleStep_);
         model_->set_waiting(*id, true);
     }
+    for (const EntryId id :
+         compose_->drop_outdated([this](EntryId id) { return jobs_.composition(id); }))
+        model_->set_waiting(id, false);
     update_command_states();
 }
 
-void MainWindow::entry_composed(EntryId id, const FileEntry& entry) {
-    if (jobs_.store_composed(id, entry)) model_->refresh(id);
+void MainWindow::entry_composed(EntryId id, const FileEntry& entry, std::uint64_t composition) {
+    if (jobs_.store_composed(id, entry, composition)) model_->refresh(id);
     model_->set_waiting(id, compose_->waiting_for(id));
 }
 

@@ -99,7 +99,7 @@ class MainWindow final : public QMainWindow {
     void close_progress_dialog();
 
     // Compositions on the worker.
-    void entry_composed(EntryId id, const FileEntry& entry);
+    void entry_composed(EntryId id, const FileEntry& entry, std::uint64_t composition);
     void compositions_idle();
 
     // Row popups.

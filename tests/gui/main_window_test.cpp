@@ -430,6 +430,56 @@ class MainWindowTest : public QObject {
         QCOMPARE(server.request_count(), requests);
     }
 
+    void aLateScheduleAnswerNeverReplacesANewerName() {
+        // The service answers request n only once the test has released n.
+        std::atomic<int> released{0};
+        std::atomic<int> answered{0};
+        LocalHttpServer server([&](const std::string&) {
+            const int n = static_cast<int>(answered) + 1;
+            for (int i = 0; i < 3000 && released < n; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ++answered;
+            return CannedReply{http_reply("<p>none</p>", "404 Not Found")};
+        });
+        auto answer_late = [&](int n) {
+            released = n;
+            QTRY_COMPARE(answered.load(), n);
+            QTest::qWait(500);  // the worker composes and hands the result over
+        };
+        write_drama(*files_, "a.ts", "連続ドラマ");
+        open(std::string(kByProgramme) + "ScheduleBaseUrl=" + server.base_url() +
+             "\n[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=ドラマ\n"
+             "FindType=1\nRenameText=@TT【確認】\nSyoboFind=@TT\n");
+        window_->add_dropped({qs(files_->path())});
+        QTRY_COMPARE(server.request_count(), std::size_t{1});
+        const EntryId a = model().id_at(0);
+        QVERIFY(model().waiting(a));
+
+        // The row is named anew without the service: it waits no more, and
+        // the answer that comes afterwards is dropped.
+        child<QCheckBox>(window_.get(), "notRenameBox")->click();
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("a.ts"));
+        QVERIFY(!model().waiting(a));
+        QVERIFY(child<QPushButton>(window_.get(), "convertButton")->isEnabled());
+        answer_late(1);
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("a.ts"));
+
+        // Again with the rules turned off while the row waits; 変換 then
+        // renames by the items.
+        child<QCheckBox>(window_.get(), "notRenameBox")->click();
+        QTRY_COMPARE(server.request_count(), std::size_t{2});
+        QVERIFY(model().waiting(a));
+        child<QCheckBox>(window_.get(), "ombrixRenameBox")->click();
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("連続ドラマ.ts"));
+        QVERIFY(!window_->busy());
+        answer_late(2);
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("連続ドラマ.ts"));
+        view().select_rows({0}, false);
+        child<QPushButton>(window_.get(), "convertButton")->click();
+        QVERIFY(fs::exists(files_->file("連続ドラマ.ts")));
+        QVERIFY(!fs::exists(files_->file("a.ts")));
+    }
+
     void headerClicksSortAndSettingsAreSavedAtClose() {
         open_with({"Ｂ番組", "Ａ番組"});
         QHeaderView* header = view().horizontalHeader();
