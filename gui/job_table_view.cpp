@@ -100,6 +100,19 @@ void JobTableView::keyPressEvent(QKeyEvent* event) {
         emit descriptionMenuRequested(first_selected_row());
         return;
     }
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                emit convertRequested(false);
+                return;
+            case Qt::Key_Delete:
+                emit removeRequested();
+                return;
+            default:
+                break;
+        }
+    }
     if (modifiers == Qt::ControlModifier) {
         switch (event->key()) {
             case Qt::Key_A:
@@ -109,7 +122,7 @@ void JobTableView::keyPressEvent(QKeyEvent* event) {
                 emit removeRequested();
                 return;
             case Qt::Key_Z:
-                emit convertRequested();
+                emit convertRequested(true);
                 return;
             default:
                 break;

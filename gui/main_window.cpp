@@ -22,6 +22,7 @@
 #include "platform/profile_file.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,6 +32,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -105,7 +107,7 @@ MainWindow::MainWindow(AppContext context, AnalysisRunner::Analyse analyse, QWid
 
     model_ = new JobTableModel(jobs_, this);
     build_controls();
-    build_actions();
+    build_menus();
     load_controls();
     connect_controls();
     update_command_states();
@@ -235,31 +237,7 @@ void MainWindow::build_controls() {
     statusBar()->setObjectName(QStringLiteral("statusBar"));
 }
 
-void MainWindow::build_actions() {
-    auto add = [this](const QString& text, const char* name, QList<QKeySequence> keys,
-                      auto handler) {
-        auto* action = new QAction(text, this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-        return action;
-    };
-    convertAction_ = add(QStringLiteral("変換"), "convertAction",
-                         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
-                         [this] { convert_selected(false); });
-    askConvertAction_ =
-        add(QStringLiteral("変換"), "askConvertAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)},
-            [this] { convert_selected(true); });
-    askRemoveAction_ = add(QStringLiteral("リストから削除"), "askRemoveAction",
-                           {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::Key_Delete)},
-                           [this] { remove_selected(true); });
-    add(QStringLiteral("全選択"), "selectAllAction", {QKeySequence(Qt::CTRL | Qt::Key_A)},
-        [this] { select_all(); });
-    add(QStringLiteral("閉じる"), "closeAction", {QKeySequence(Qt::Key_Escape)},
-        [this] { close(); });
-
+void MainWindow::build_menus() {
     // The settings and the about box, which a Windows system menu would hold.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     tools->setObjectName(QStringLiteral("toolsMenu"));
@@ -339,7 +317,7 @@ void MainWindow::connect_controls() {
     connect(view_, &JobTableView::ruleMenuRequested, this, &MainWindow::open_rule_menu);
     connect(view_, &JobTableView::selectAllRequested, this, &MainWindow::select_all);
     connect(view_, &JobTableView::removeRequested, this, [this] { remove_selected(true); });
-    connect(view_, &JobTableView::convertRequested, this, [this] { convert_selected(true); });
+    connect(view_, &JobTableView::convertRequested, this, &MainWindow::convert_selected);
 
     connect(analysis_, &AnalysisRunner::fileStarted, this,
             [this](int, const std::string& path) { file_started(path); });
@@ -364,9 +342,6 @@ void MainWindow::update_command_states() {
     const bool free = !busy();
     convertButton_->setEnabled(free);
     removeButton_->setEnabled(free);
-    convertAction_->setEnabled(free);
-    askConvertAction_->setEnabled(free);
-    askRemoveAction_->setEnabled(free);
     undoAction_->setEnabled(free && !lastBatch_.empty());
     view_->set_drops_enabled(free);
     if (compose_->busy()) {
@@ -856,6 +831,17 @@ void MainWindow::save_settings() {
             return true;
         });
     if (!update.ok) std::fprintf(stderr, "kalvento: %s\n", update.error.c_str());
+}
+
+// Esc closes the window from the list, a button or a check box; an edit, an
+// open drop-down and a dialog keep it for themselves.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        qobject_cast<QLineEdit*>(QApplication::focusWidget()) == nullptr) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

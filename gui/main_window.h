@@ -65,6 +65,7 @@ class MainWindow final : public QMainWindow {
     void settled();
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -72,7 +73,7 @@ class MainWindow final : public QMainWindow {
 
   private:
     void build_controls();
-    void build_actions();
+    void build_menus();
     void load_controls();
     void connect_controls();
 
@@ -144,9 +145,6 @@ class MainWindow final : public QMainWindow {
     QPushButton* ombrixButton_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* removeButton_ = nullptr;
-    QAction* convertAction_ = nullptr;
-    QAction* askConvertAction_ = nullptr;
-    QAction* askRemoveAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     std::string lastBatch_;  // the journal batch of this window's last conversion
 

@@ -246,15 +246,85 @@ class MainWindowTest : public QObject {
         QVERIFY(*asked);
         QVERIFY(fs::exists(files_->file("b.ts")));
 
-        // Enter converts without asking, also from a separator edit.
+        // Enter in the list converts without asking.
         activate();
         view().select_rows({row_of_file("b.ts"), row_of_file("c.ts")}, false);
-        auto* separator = child<QLineEdit>(window_.get(), "separator1");
-        separator->setFocus();
-        QTest::keyClick(separator, Qt::Key_Return);
+        view().setFocus();
+        QTest::keyClick(&view(), Qt::Key_Return);
         QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
         QVERIFY(fs::exists(files_->file("番組Ｃ.ts")));
         QCOMPARE(view().selected_rows().size(), std::size_t{2});
+    }
+
+    // Keys go to the widget that has the focus: an open item list and a
+    // separator edit keep Enter, Esc, Delete and the Ctrl keys; only the list
+    // converts, removes and selects with them.
+    void keysActWhereTheFocusIs() {
+        open_with({"番組Ａ", "番組Ｂ"});
+        view().select_rows({0, 1}, false);
+        auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus != nullptr);
+            QTest::keyClick(focus, k, modifiers);
+        };
+        auto untouched = [this] {
+            return fs::exists(files_->file("a.ts")) && fs::exists(files_->file("b.ts")) &&
+                   model().rowCount() == 2 && window_->isVisible();
+        };
+
+        auto* item2 = child<QComboBox>(window_.get(), "item2");
+        item2->setFocus();
+        for (int round = 0; round < 3; ++round) {
+            key(Qt::Key_Down, Qt::AltModifier);
+            QTRY_VERIFY(item2->view()->isVisible());
+            key(Qt::Key_Down);
+            key(Qt::Key_Return);
+            QTRY_VERIFY(!item2->view()->isVisible());
+            QCOMPARE(item2->currentIndex(), round + 1);
+            QVERIFY(untouched());
+        }
+        key(Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(item2->view()->isVisible());
+        key(Qt::Key_Down);
+        key(Qt::Key_Escape);
+        QTRY_VERIFY(!item2->view()->isVisible());
+        QCOMPARE(item2->currentIndex(), 3);
+        QVERIFY(untouched());
+        QVERIFY(item2->hasFocus());
+        item2->setCurrentIndex(0);
+
+        auto* separator = child<QLineEdit>(window_.get(), "separator2");
+        separator->setFocus();
+        QTest::keyClicks(separator, QStringLiteral("ab"));
+        key(Qt::Key_Home);
+        key(Qt::Key_Delete);
+        QCOMPARE(separator->text(), QStringLiteral("b"));
+        key(Qt::Key_Return);
+        key(Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(separator->selectedText(), QStringLiteral("b"));
+        key(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(separator->text(), QString());
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(separator->text(), QStringLiteral("b"));
+        key(Qt::Key_Escape);
+        QVERIFY(untouched());
+        QVERIFY(separator->hasFocus());
+        QCOMPARE(view().selected_rows().size(), std::size_t{2});
+
+        // In the list Delete asks before it removes.
+        view().setFocus();
+        const Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("リストから削除"));
+            answer(box, QMessageBox::No);
+        });
+        key(Qt::Key_Delete);
+        QVERIFY(*asked);
+        QVERIFY(untouched());
+        // Esc closes the window from the list.
+        activate();
+        view().setFocus();
+        key(Qt::Key_Escape);
+        QVERIFY(!window_->isVisible());
     }
 
     void undoTakesTheWindowsLastConversionBack() {
