@@ -20,6 +20,7 @@ JobTableView::JobTableView(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);  // Tab goes on to the next control
     setWordWrap(false);
     setShowGrid(false);
     setSortingEnabled(false);  // the window sorts on header clicks itself

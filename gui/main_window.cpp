@@ -62,7 +62,7 @@ constexpr std::size_t kProgrammeNameMax = 255;  // bytes of an edited programme 
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
+    b->setAutoDefault(true);  // Enter presses the button that has the focus
     return b;
 }
 
@@ -196,7 +196,7 @@ void MainWindow::build_controls() {
             [this] { open_rule_list(std::nullopt, std::nullopt, view_->first_selected_row()); });
     QFont bold = convertButton_->font();
     bold.setBold(true);
-    convertButton_->setFont(bold);  // the default button of the window: Enter converts
+    convertButton_->setFont(bold);  // the main command: Enter in the list does the same
     connect(convertButton_, &QPushButton::clicked, this, [this] { convert_selected(false); });
     connect(close_button, &QPushButton::clicked, this, &QWidget::close);
     connect(removeButton_, &QPushButton::clicked, this, [this] { remove_selected(false); });
@@ -235,6 +235,18 @@ void MainWindow::build_controls() {
     layout->addLayout(top);
     layout->addWidget(view_, 1);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+
+    // Tab follows what the eye sees: the check boxes column by column, the
+    // naming row, the buttons row by row, then the list.
+    std::vector<QWidget*> order = {fileDateBox_, gopRenameBox_, notRenameBox_, wildRenameBox_,
+                                   iconStartBox_};
+    for (std::size_t i = 0; i < separators_.size(); ++i) {
+        order.push_back(separators_[i]);
+        if (i < items_.size()) order.push_back(items_[i]);
+    }
+    order.insert(order.end(), {convertButton_, close_button, removeButton_, select_all_button,
+                               ombrixRenameBox_, ombrixButton_, settings_button, view_});
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::build_menus() {
@@ -281,13 +293,13 @@ void MainWindow::connect_controls() {
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         connect(separators_[i], &QLineEdit::textChanged, this, [this, i](const QString& text) {
             settings_.filenameSetSp[i] = cp932_from_qt(text, kSeparatorMax);
-            rebuild(false);
+            rebuild();
         });
     }
     for (std::size_t i = 0; i < items_.size(); ++i) {
         connect(items_[i], &QComboBox::currentIndexChanged, this, [this, i](int index) {
             settings_.filenameSet[i] = index < 0 ? 0 : index;
-            rebuild(false);
+            rebuild();
         });
     }
     connect(fileDateBox_, &QCheckBox::toggled, this, [this](bool on) { settings_.fileDate = on; });
@@ -299,11 +311,11 @@ void MainWindow::connect_controls() {
             [this](bool on) { settings_.iconStart = on; });
     connect(ombrixRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.ombrixRename = on;
-        rebuild(true);
+        rebuild();
     });
     connect(notRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.notRename = on;
-        rebuild(true);
+        rebuild();
     });
 
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -373,7 +385,6 @@ void MainWindow::convert_selected(bool ask_first) {
                           QStringLiteral("選択されているファイルの変換を行ないますか？")))
         return;
     run_conversion(selected_ids(), false);
-    view_->setFocus();
 }
 
 // Every conversion of the window goes through here, each as one batch of the
@@ -476,7 +487,6 @@ void MainWindow::undo_last_conversion() {
                              QStringLiteral("元に戻せなかったファイルがあります。\n%1")
                                  .arg(left.join(QLatin1Char('\n'))));
     }
-    view_->setFocus();
 }
 
 void MainWindow::remove_selected(bool ask_first) {
@@ -491,19 +501,18 @@ void MainWindow::remove_selected(bool ask_first) {
         qCDebug(lcRemove, "%d,%llu,%s", row, static_cast<unsigned long long>(model_->id_at(row)),
                 entry != nullptr ? qt_from_cp932(entry->sourcePath).toLocal8Bit().constData() : "");
     }
-    view_->setFocus();
 }
 
 void MainWindow::select_all() {
     if (model_->rowCount() > 0) view_->selectAll();
-    view_->setFocus();
 }
 
-void MainWindow::rebuild(bool focus_list) {
+// Commands leave the focus where the user is: a keyboard user who ticks a
+// box or presses a button stays on it.
+void MainWindow::rebuild() {
     jobs_.set_naming(naming_settings_from(settings_));
     const std::vector<EntryId> converted = jobs_.rebuild();
     show_composed_list(converted, false);
-    if (focus_list) view_->setFocus();
 }
 
 // After the job list composed every entry: the texts, the waiting rows, the
@@ -795,7 +804,7 @@ void MainWindow::use_rules(RuleList rules) {
     service.baseUrl = settings_.scheduleBaseUrl;
     workerRuleStep_ = std::make_shared<const RuleStep>(
         make_stoppable_rule_step(context_.rules, std::move(service), compose_->stop_token()));
-    rebuild(true);
+    rebuild();
 }
 
 // ---- dialogs and settings --------------------------------------------------

@@ -83,7 +83,7 @@ class MainWindow final : public QMainWindow {
     bool run_conversion(const std::vector<EntryId>& ids, bool unattended);
     void remove_selected(bool ask);
     void select_all();
-    void rebuild(bool focus_list);
+    void rebuild();
     void show_composed_list(const std::vector<EntryId>& reselect, bool only_these);
     void refresh_entry(EntryId id);
     void queue_deferred();

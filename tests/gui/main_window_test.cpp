@@ -327,6 +327,54 @@ class MainWindowTest : public QObject {
         QVERIFY(!window_->isVisible());
     }
 
+    // Tab walks the controls in the order they are seen, the list last; a
+    // command leaves the focus where the user is.
+    void tabReachesEveryControlInVisualOrder() {
+        open_with({"番組Ａ", "番組Ｂ"});
+        auto focus_name = [] {
+            QWidget* focus = QApplication::focusWidget();
+            return focus != nullptr ? focus->objectName() : QString();
+        };
+        auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        };
+        view().setFocus();
+        QStringList order;
+        for (int i = 0; i < 30; ++i) {
+            key(Qt::Key_Tab);
+            order << focus_name();
+            if (order.back() == QStringLiteral("jobList")) break;
+        }
+        QStringList expected;
+        for (const char* name :
+             {"fileDateBox",    "gopRenameBox",    "notRenameBox",    "wildRenameBox",
+              "iconStartBox",   "separator1",      "item1",           "separator2",
+              "item2",          "separator3",      "item3",           "separator4",
+              "item4",          "separator5",      "convertButton",   "closeButton",
+              "removeButton",   "selectAllButton", "ombrixRenameBox", "ombrixButton",
+              "settingsButton", "jobList"})
+            expected << QString::fromLatin1(name);
+        QCOMPARE(order, expected);
+        key(Qt::Key_Backtab);
+        QCOMPARE(focus_name(), QStringLiteral("settingsButton"));
+
+        // The check boxes and buttons keep the focus after their command.
+        auto press = [&](const char* name, Qt::Key k) {
+            child<QWidget>(window_.get(), name)->setFocus();
+            key(k);
+            QCOMPARE(focus_name(), QString::fromLatin1(name));
+        };
+        press("notRenameBox", Qt::Key_Space);
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("a.ts"));
+        press("notRenameBox", Qt::Key_Space);
+        press("ombrixRenameBox", Qt::Key_Space);
+        press("selectAllButton", Qt::Key_Space);
+        QCOMPARE(view().selected_rows().size(), std::size_t{2});
+        press("convertButton", Qt::Key_Return);  // Enter presses the button that has the focus
+        QVERIFY(fs::exists(files_->file("番組Ａ.ts")));
+        QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
+    }
+
     void undoTakesTheWindowsLastConversionBack() {
         open_with({"番組Ａ", "番組Ｂ"});
         auto* undo = child<QAction>(window_.get(), "undoConversionAction");
