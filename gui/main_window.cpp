@@ -9,6 +9,7 @@
 #include "app/window_rule_steps.h"
 #include "gui/about_dialog.h"
 #include "gui/compose_runner.h"
+#include "gui/flow_layout.h"
 #include "gui/job_table_model.h"
 #include "gui/job_table_view.h"
 #include "gui/name_edit_dialog.h"
@@ -45,6 +46,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -157,8 +159,9 @@ void MainWindow::build_controls() {
     auto* naming_label = new QLabel(
         QStringLiteral("ファイル名の付与条件（付与項目の順番を指定します。 ) "), central);
     naming_label->setObjectName(QStringLiteral("namingLabel"));
-    auto* naming = new QHBoxLayout;
-    naming->setSpacing(4);
+    // Each separator stays beside the item list that follows it; the pairs
+    // wrap when the window is narrow.
+    auto* naming = new FlowLayout(4, 4);
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         auto* edit = new QLineEdit(central);
         edit->setObjectName(QStringLiteral("separator%1").arg(i + 1));
@@ -166,8 +169,10 @@ void MainWindow::build_controls() {
         // Files dropped on a separator go to the list, not into the text.
         edit->setAcceptDrops(false);
         separators_[i] = edit;
-        naming->addWidget(edit);
-        if (i >= items_.size()) break;
+        if (i >= items_.size()) {
+            naming->addWidget(edit);
+            break;
+        }
         auto* list = new QComboBox(central);
         list->setObjectName(QStringLiteral("item%1").arg(i + 1));
         list->setMaxVisibleItems(kItemTableSize);
@@ -179,7 +184,14 @@ void MainWindow::build_controls() {
             list->addItem(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
         }
         items_[i] = list;
-        naming->addWidget(list, 1);
+        auto* pair = new QWidget(central);
+        pair->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        auto* pair_layout = new QHBoxLayout(pair);
+        pair_layout->setContentsMargins(0, 0, 0, 0);
+        pair_layout->setSpacing(4);
+        pair_layout->addWidget(edit);
+        pair_layout->addWidget(list, 1);
+        naming->addWidget(pair);
     }
 
     convertButton_ = button(QStringLiteral("変換"), "convertButton", central);
@@ -202,29 +214,42 @@ void MainWindow::build_controls() {
     connect(removeButton_, &QPushButton::clicked, this, [this] { remove_selected(false); });
     connect(select_all_button, &QPushButton::clicked, this, &MainWindow::select_all);
     connect(settings_button, &QPushButton::clicked, this, &MainWindow::open_settings_dialog);
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(convertButton_, 0, 0);
-    buttons->addWidget(close_button, 0, 1);
-    buttons->addWidget(removeButton_, 1, 0);
-    buttons->addWidget(select_all_button, 1, 1);
-    auto* ombrix = new QHBoxLayout;
-    ombrix->setSpacing(2);
-    ombrix->addWidget(ombrixRenameBox_);
-    ombrix->addWidget(ombrixButton_, 1);
-    buttons->addLayout(ombrix, 2, 0);
-    buttons->addWidget(settings_button, 2, 1);
-    buttons->setRowStretch(3, 1);
+    // The buttons, all as wide as the widest, two to a line beside the
+    // naming controls, or in one line below them on a narrow screen.
+    auto* ombrix = new QWidget(central);
+    auto* ombrix_layout = new QHBoxLayout(ombrix);
+    ombrix_layout->setContentsMargins(0, 0, 0, 0);
+    ombrix_layout->setSpacing(2);
+    ombrix_layout->addWidget(ombrixRenameBox_);
+    ombrix_layout->addWidget(ombrixButton_, 1);
+    const std::vector<QWidget*> button_order = {convertButton_,    close_button, removeButton_,
+                                                select_all_button, ombrix,       settings_button};
+    int button_width = 0;
+    for (QWidget* b : button_order) button_width = std::max(button_width, b->sizeHint().width());
+    auto* button_block = new QWidget(central);
+    button_block->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    auto* buttons = new FlowLayout(6, 6, button_block);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* b : button_order) {
+        b->setMinimumWidth(button_width);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        buttons->addWidget(b);
+    }
+    button_block->setMinimumWidth(2 * button_width + 6);
 
-    auto* left = new QVBoxLayout;
+    auto* naming_block = new QWidget(central);
+    naming_block->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* left = new QVBoxLayout(naming_block);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(instructions);
     left->addWidget(key_help);
     left->addLayout(boxes);
     left->addWidget(naming_label);
     left->addLayout(naming);
-    auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addSpacing(12);
-    top->addLayout(buttons);
+    // On a narrow screen the buttons move below the naming controls.
+    auto* top = new FlowLayout(12, 6);
+    top->addWidget(naming_block);
+    top->addWidget(button_block);
 
     view_ = new JobTableView(central);
     view_->setModel(model_);

@@ -7,6 +7,7 @@
 #include "tests/gui/recordings.h"
 #include "tests/support/local_http_server.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -373,6 +374,32 @@ class MainWindowTest : public QObject {
         press("convertButton", Qt::Key_Return);  // Enter presses the button that has the focus
         QVERIFY(fs::exists(files_->file("番組Ａ.ts")));
         QVERIFY(fs::exists(files_->file("番組Ｂ.ts")));
+    }
+
+    // At a scale of 2 a screen 1,600 pixels wide is 800 wide for the window:
+    // the controls wrap, and every one of them stays whole inside it.
+    void everyControlFitsANarrowScreen() {
+        open_with({"番組Ａ"});
+        QVERIFY(window_->minimumWidth() <= 780);
+        for (const QSize size :
+             {QSize(1280, 600), QSize(780, 400), QSize(window_->minimumWidth(), 480)}) {
+            window_->resize(size);
+            QTRY_COMPARE(window_->size(), size);
+            const QRect inside = window_->rect();
+            for (QWidget* control : window_->findChildren<QWidget*>()) {
+                const bool command = qobject_cast<QAbstractButton*>(control) != nullptr ||
+                                     qobject_cast<QComboBox*>(control) != nullptr ||
+                                     qobject_cast<QLineEdit*>(control) != nullptr;
+                if (!command || control->objectName().isEmpty() ||
+                    control->objectName().startsWith(QStringLiteral("qt_")))
+                    continue;
+                const QRect at(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
+                QVERIFY2(control->isVisible() && inside.contains(at) &&
+                             control->width() >= control->minimumSizeHint().width(),
+                         qPrintable(control->objectName()));
+            }
+            QVERIFY(view().height() >= 64);
+        }
     }
 
     void undoTakesTheWindowsLastConversionBack() {
