@@ -113,8 +113,18 @@ class DialogsTest : public QObject {
     void nameEditDialogPastesTheDescription() {
         NameEditDialog dialog(QStringLiteral("番組名"), QStringLiteral("一行目\r\n二行目"));
         dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // It opens with the caret at the end and nothing selected, so the
+        // description goes in after the name.
         auto* edit = child<QLineEdit>(&dialog, "nameEdit");
+        QVERIFY(edit->hasFocus());
+        QVERIFY(!edit->hasSelectedText());
         QCOMPARE(edit->cursorPosition(), 3);
+        child<QPushButton>(&dialog, "pasteDescriptionButton")->click();
+        QCOMPARE(dialog.name(), QStringLiteral("番組名一行目二行目"));
+        QCOMPARE(edit->cursorPosition(), 3);
+        edit->setText(QStringLiteral("番組名"));
         edit->setSelection(1, 1);  // "組"
         child<QPushButton>(&dialog, "pasteDescriptionButton")->click();
         QCOMPARE(dialog.name(), QStringLiteral("番一行目二行目名"));

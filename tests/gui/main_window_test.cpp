@@ -215,6 +215,7 @@ class MainWindowTest : public QObject {
         });
         const Done edited = when_dialog_opens<gui::NameEditDialog>([](gui::NameEditDialog* dialog) {
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("nameEdit"));
+            QVERIFY(!edit->hasSelectedText());
             edit->setText(QStringLiteral("直した/名前"));
             dialog->accept();
         });
