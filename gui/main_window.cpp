@@ -620,7 +620,9 @@ void MainWindow::start_batch(const std::vector<std::string>& paths, bool from_co
     const bool show_progress = settings_.showProgress && !(autoConvert_ && settings_.iconStart);
     if (show_progress) {
         progress_ = new ProgressDialog(this);
-        if (progressPosition_) progress_->move(*progressPosition_);
+        // Placed by its client area: a frame position given to a window that
+        // has never been shown lands the client there, one frame off.
+        if (progressGeometry_) progress_->setGeometry(*progressGeometry_);
         connect(progress_, &ProgressDialog::stopConfirmed, analysis_,
                 &AnalysisRunner::request_stop);
         progress_->open();
@@ -653,7 +655,7 @@ void MainWindow::file_analysed(const std::string& path, const AnalysisResult& re
 
 void MainWindow::close_progress_dialog() {
     if (progress_ == nullptr) return;
-    progressPosition_ = progress_->pos();
+    progressGeometry_ = progress_->geometry();
     progress_->hide();
     progress_->deleteLater();
     progress_ = nullptr;

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 
 #include <array>
@@ -132,7 +133,7 @@ class MainWindow final : public QMainWindow {
     AnalysisRunner* analysis_ = nullptr;
     ComposeRunner* compose_ = nullptr;
     ProgressDialog* progress_ = nullptr;
-    std::optional<QPoint> progressPosition_;
+    std::optional<QRect> progressGeometry_;  // where the user left the dialog
 
     std::array<QLineEdit*, 5> separators_{};
     std::array<QComboBox*, 4> items_{};
