@@ -625,6 +625,8 @@ void MainWindow::start_batch(const std::vector<std::string>& paths, bool from_co
         if (progressGeometry_) progress_->setGeometry(*progressGeometry_);
         connect(progress_, &ProgressDialog::stopConfirmed, analysis_,
                 &AnalysisRunner::request_stop);
+        connect(progress_, &ProgressDialog::stopQuestionOpen, analysis_,
+                [this](bool open) { open ? analysis_->pause() : analysis_->resume(); });
         progress_->open();
     }
     analysis_->start(std::move(to_read), analysis_window_from(settings_));

@@ -90,6 +90,7 @@ class DialogsTest : public QObject {
         std::int64_t now = 1000;
         ProgressDialog dialog(nullptr, [&now] { return now; });
         QSignalSpy stops(&dialog, &ProgressDialog::stopConfirmed);
+        QSignalSpy asking(&dialog, &ProgressDialog::stopQuestionOpen);
         dialog.show();
         dialog.begin_file(QStringLiteral("rec.ts"));
         QCOMPARE(child<QLabel>(&dialog, "fileName")->text(), QStringLiteral("rec.ts"));
@@ -114,8 +115,12 @@ class DialogsTest : public QObject {
         QVERIFY(question != nullptr);
         QCOMPARE(question->text(), QStringLiteral("ファイルの読み込みを中断しますか？"));
         QCOMPARE(question->windowTitle(), QStringLiteral("中断"));
+        QCOMPARE(asking.count(), 1);
+        QCOMPARE(asking.at(0).at(0).toBool(), true);  // the analysis is held meanwhile
         answer(question, QMessageBox::No);
         QCOMPARE(stops.count(), 0);
+        QCOMPARE(asking.count(), 2);
+        QCOMPARE(asking.at(1).at(0).toBool(), false);
         QVERIFY(dialog.isVisible());
         QTest::keyClick(&dialog, Qt::Key_Escape);  // Esc asks the same
         question = dialog.findChild<QMessageBox*>(QStringLiteral("stopQuestion"));

@@ -543,6 +543,54 @@ class MainWindowTest : public QObject {
         }
     }
 
+    void theAnalysisWaitsWhileTheStopQuestionIsOpen() {
+        // An analysis of 200 reports, 5 ms apart; it counts the reports made.
+        std::atomic<int> reports{0};
+        auto analyse = [&reports](const std::string& path, const AnalysisWindow& window,
+                                  const ChannelNameMap& channels, const Progress& progress) {
+            for (int i = 0; i < 200; ++i) {
+                if (progress.stop_requested()) {
+                    AnalysisResult stopped;
+                    stopped.outcome = AnalysisOutcome::stopped;
+                    return stopped;
+                }
+                progress(i, 200);
+                ++reports;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return analyse_recording(path, window, channels, progress);
+        };
+        const std::string a = write_drama(*files_, "a.ts", "一");
+        open(kByProgramme, analyse);
+        drop({qs(a)});
+        QTRY_VERIFY(reports > 10);
+        auto* progress = window_->findChild<gui::ProgressDialog*>();
+        QVERIFY(progress != nullptr);
+        auto ask = [&] {
+            child<QPushButton>(progress, "stopButton")->click();
+            return progress->findChild<QMessageBox*>(QStringLiteral("stopQuestion"));
+        };
+
+        // While the question is open the analysis stands still, longer than
+        // it would need to end; No lets it go on.
+        QMessageBox* question = ask();
+        QTest::qWait(50);
+        const int held_at = reports;
+        QTest::qWait(1200);
+        QCOMPARE(reports.load(), held_at);
+        QVERIFY(window_->busy());
+        answer(question, QMessageBox::No);
+        QTRY_VERIFY(reports > held_at);
+
+        // Yes ends it where it stood: nothing is added.
+        question = ask();
+        QTest::qWait(1200);
+        QVERIFY(window_->busy());
+        answer(question, QMessageBox::Yes);
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 0);
+    }
+
     void theNewestRowComesIntoViewDuringADrop() {
         Gate gate;
         gate.held = "f39.ts";
