@@ -682,6 +682,10 @@ void MainWindow::start(const CommandLine& command_line) {
     autoConvert_ = command_line.autoConvert;
     quitAfter_ = command_line.quitAfter;
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Room for the controls is made before the window shows: a window that
+    // had to grow while being shown minimised comes up at normal size.
+    ensurePolished();
+    resize(size().expandedTo(minimumSizeHint()));
     if (autoConvert_ && settings_.iconStart) {
         showMinimized();
     } else {
