@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <thread>
 
 namespace kalvento::test {
@@ -544,51 +545,58 @@ class MainWindowTest : public QObject {
     }
 
     void theAnalysisWaitsWhileTheStopQuestionIsOpen() {
-        // An analysis of 200 reports, 5 ms apart; it counts the reports made.
+        // An analysis that reports every 2 ms and ends once it has made
+        // `finish_at` reports.
         std::atomic<int> reports{0};
-        auto analyse = [&reports](const std::string& path, const AnalysisWindow& window,
-                                  const ChannelNameMap& channels, const Progress& progress) {
-            for (int i = 0; i < 200; ++i) {
+        std::atomic<int> finish_at{std::numeric_limits<int>::max()};
+        auto analyse = [&](const std::string& path, const AnalysisWindow& window,
+                           const ChannelNameMap& channels, const Progress& progress) {
+            while (reports < finish_at) {
                 if (progress.stop_requested()) {
                     AnalysisResult stopped;
                     stopped.outcome = AnalysisOutcome::stopped;
                     return stopped;
                 }
-                progress(i, 200);
+                progress(reports, 1000);
                 ++reports;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             return analyse_recording(path, window, channels, progress);
         };
-        const std::string a = write_drama(*files_, "a.ts", "一");
+        write_drama(*files_, "a.ts", "一");
+        write_drama(*files_, "b.ts", "二", "", 2);
         open(kByProgramme, analyse);
-        drop({qs(a)});
-        QTRY_VERIFY(reports > 10);
-        auto* progress = window_->findChild<gui::ProgressDialog*>();
-        QVERIFY(progress != nullptr);
-        auto ask = [&] {
+        // Asks to stop the running analysis, which could end at its next step.
+        auto ask = [&](const char* file) {
+            finish_at = std::numeric_limits<int>::max();
+            const int before = reports;
+            drop({qs(files_->file(file))});
+            QTRY_VERIFY(reports > before + 5);
+            auto* progress = window_->findChild<gui::ProgressDialog*>();
+            QVERIFY(progress != nullptr);
             child<QPushButton>(progress, "stopButton")->click();
-            return progress->findChild<QMessageBox*>(QStringLiteral("stopQuestion"));
+            QTest::qWait(100);
+            finish_at = reports + 1;
         };
 
-        // While the question is open the analysis stands still, longer than
-        // it would need to end; No lets it go on.
-        QMessageBox* question = ask();
-        QTest::qWait(50);
+        // While the question is open the analysis stands still; No lets it end.
+        ask("a.ts");
         const int held_at = reports;
-        QTest::qWait(1200);
+        QTest::qWait(500);
         QCOMPARE(reports.load(), held_at);
         QVERIFY(window_->busy());
-        answer(question, QMessageBox::No);
-        QTRY_VERIFY(reports > held_at);
+        answer(window_->findChild<QMessageBox*>(QStringLiteral("stopQuestion")), QMessageBox::No);
+        QTRY_VERIFY(settled());
+        QCOMPARE(model().rowCount(), 1);
 
         // Yes ends it where it stood: nothing is added.
-        question = ask();
-        QTest::qWait(1200);
+        ask("b.ts");
+        QTest::qWait(300);
         QVERIFY(window_->busy());
-        answer(question, QMessageBox::Yes);
+        answer(window_->findChild<QMessageBox*>(QStringLiteral("stopQuestion")), QMessageBox::Yes);
         QTRY_VERIFY(settled());
-        QCOMPARE(model().rowCount(), 0);
+        QCOMPARE(model().rowCount(), 1);
+        QCOMPARE(row_of_file("b.ts"), -1);
     }
 
     void theNewestRowComesIntoViewDuringADrop() {
