@@ -27,6 +27,10 @@ inline constexpr std::size_t kStoredColumnCount = 8;
 inline constexpr std::array<std::string_view, kStoredColumnCount> kColumnWidthKeys = {
     "OLDW", "NEWW", "NAMEW", "CHW", "DATEW", "CONTW", "AVW", "GENREW"};
 inline constexpr std::string_view kDefaultScheduleBaseUrl = "http://cal.syoboi.jp";
+// The analysis window the settings dialog accepts.
+inline constexpr int kReadStartPosMax = 100;  // per cent
+inline constexpr int kReadSizeMin = 1;        // MB
+inline constexpr int kReadSizeMax = 2047;     // MB
 
 struct AppSettings {
     int readStartPos = 30;  // per cent of the file size

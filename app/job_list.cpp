@@ -18,6 +18,11 @@ Job* JobList::find_job(EntryId id) {
     return it == jobs_.end() || it->id != id ? nullptr : &*it;
 }
 
+void JobList::compose_job(Job& job) {
+    compose_entry(job.entry, naming_, ruleStep_);
+    job.composition = nextComposition_++;
+}
+
 const FileEntry* JobList::find(EntryId id) const {
     const Job* job = const_cast<JobList*>(this)->find_job(id);
     return job == nullptr ? nullptr : &job->entry;
@@ -43,7 +48,7 @@ std::vector<EntryId> JobList::follow_moves(const std::vector<FileMove>& moves) {
         const int selected = job.entry.selected;
         job.entry = make_file_entry(move.to, std::move(job.entry.candidates));
         job.entry.selected = selected;
-        compose_entry(job.entry, naming_, ruleStep_);
+        compose_job(job);
         job.entry.converted = false;
         followed.push_back(job.id);
     }
@@ -64,7 +69,7 @@ AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult a
     job.entry = make_file_entry(native_path, std::move(analysis.candidates));
     if (selected > 0 && static_cast<std::size_t>(selected) < job.entry.candidates.size())
         job.entry.selected = selected;
-    compose_entry(job.entry, naming_, ruleStep_);
+    compose_job(job);
     job.entry.converted = false;
     jobs_.push_back(std::move(job));
     result.outcome = AddOutcome::added;
@@ -75,7 +80,7 @@ AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult a
 std::vector<EntryId> JobList::rebuild() {
     std::vector<EntryId> converted;
     for (Job& job : jobs_) {
-        compose_entry(job.entry, naming_, ruleStep_);
+        compose_job(job);
         if (job.entry.converted) converted.push_back(job.id);
         job.entry.converted = false;
     }
@@ -85,7 +90,7 @@ std::vector<EntryId> JobList::rebuild() {
 bool JobList::compose(EntryId id) {
     Job* job = find_job(id);
     if (job == nullptr) return false;
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 
@@ -95,14 +100,21 @@ std::optional<FileEntry> JobList::copy(EntryId id) const {
     return *entry;
 }
 
-bool JobList::store_composed(EntryId id, const FileEntry& composed) {
+std::uint64_t JobList::composition(EntryId id) const {
+    const Job* job = const_cast<JobList*>(this)->find_job(id);
+    return job == nullptr ? 0 : job->composition;
+}
+
+bool JobList::store_composed(EntryId id, const FileEntry& composed, std::uint64_t composition) {
     Job* job = find_job(id);
-    // The entry may have been converted or changed while the copy was
-    // composed; a copy of another state of the file is not taken back.
-    if (job == nullptr || job->entry.nativePath != composed.nativePath ||
+    // The entry may have been converted, changed or named anew while the
+    // copy was composed; a copy of another state is not taken back.
+    if (job == nullptr || job->composition != composition ||
+        job->entry.nativePath != composed.nativePath ||
         job->entry.candidates.size() != composed.candidates.size()) {
         return false;
     }
+    job->composition = nextComposition_++;
     FileEntry& entry = job->entry;
     entry.newName = composed.newName;
     entry.newPath = composed.newPath;
@@ -120,7 +132,7 @@ bool JobList::select_candidate(EntryId id, int candidate) {
         return false;
     }
     job->entry.selected = candidate;
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 
@@ -130,7 +142,7 @@ bool JobList::set_programme_name(EntryId id, std::string cp932_name) {
     ProgramInfo* info = selected_candidate(job->entry);
     if (info == nullptr) return false;
     info->eventName = std::move(cp932_name);
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "gui/settings_dialog.h"
 
+#include "app/app_settings.h"
 #include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
-#include "platform/profile_file.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -14,14 +14,28 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace kalvento::gui {
 namespace {
 
-// The edits take up to 99 characters, read like atoi.
+// The edits take up to 99 characters: an optional minus and digits.
 constexpr int kNumberFieldMax = 99;
 
-int number_of(const QLineEdit* edit) {
-    return parse_profile_integer(edit->text().toStdString());
+// The number in an edit; one without digits reads as 0, one too long for any
+// number as none at all (outside every range, never wrapped round into one).
+std::optional<long long> number_of(const QLineEdit* edit) {
+    const QString text = edit->text();
+    if (text.isEmpty() || text == QStringLiteral("-")) return 0;
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    return value;
+}
+
+bool in_range(const QLineEdit* edit, int low, int high) {
+    const std::optional<long long> value = number_of(edit);
+    return value && *value >= low && *value <= high;
 }
 
 QLineEdit* number_edit(int value, const char* name, QWidget* parent) {
@@ -77,11 +91,11 @@ SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_prog
 }
 
 int SettingsDialog::read_start_pos() const {
-    return number_of(startPos_);
+    return static_cast<int>(number_of(startPos_).value_or(0));
 }
 
 int SettingsDialog::read_size() const {
-    return number_of(size_);
+    return static_cast<int>(number_of(size_).value_or(0));
 }
 
 bool SettingsDialog::show_progress() const {
@@ -89,18 +103,24 @@ bool SettingsDialog::show_progress() const {
 }
 
 void SettingsDialog::accept() {
-    const int start = read_start_pos();
-    if (start < 0 || start > 100) {
-        auto* message =
-            new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"),
-                            QStringLiteral("1～100で指定してください。"), QMessageBox::Ok, this);
-        message->setObjectName(QStringLiteral("rangeMessage"));
-        message->setAttribute(Qt::WA_DeleteOnClose);
-        message->open();
-        startPos_->setFocus();
-        return;
+    if (!in_range(startPos_, 0, kReadStartPosMax)) {
+        refuse(startPos_, QStringLiteral("1～%1で指定してください。").arg(kReadStartPosMax));
+    } else if (!in_range(size_, kReadSizeMin, kReadSizeMax)) {
+        refuse(size_,
+               QStringLiteral("%1～%2で指定してください。").arg(kReadSizeMin).arg(kReadSizeMax));
+    } else {
+        QDialog::accept();
     }
-    QDialog::accept();
+}
+
+// Says what is wrong and stays open on the field.
+void SettingsDialog::refuse(QLineEdit* field, const QString& message_text) {
+    auto* message = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"), message_text,
+                                    QMessageBox::Ok, this);
+    message->setObjectName(QStringLiteral("rangeMessage"));
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->open();
+    field->setFocus();
 }
 
 }  // namespace kalvento::gui
