@@ -34,7 +34,9 @@ RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
     ScheduleService service;
     service.baseUrl = context.settings.scheduleBaseUrl;
     service.log = std::move(options.scheduleLog);
-    auto session = std::make_shared<ScheduleSession>(std::move(service));
+    service.stop = options.stop;
+    auto session =
+        std::make_shared<ScheduleSession>(std::move(service), std::move(options.scheduleOutage));
     ScheduleLookup lookup = make_schedule_lookup(session);
     return [rules = context.rules, lookup, session](FileEntry& entry, ProgramInfo& candidate,
                                                     std::string& result) {

@@ -12,8 +12,11 @@
 #include "programme/file_analysis.h"
 #include "rules/macro_menu.h"
 #include "rules/rule_store.h"
+#include "schedule/schedule_query.h"
 
 #include <functional>
+#include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,11 @@ struct RuleStepOptions {
     // Receives the schedule lookups' requests and why they found nothing
     // (code page 932); none for a quiet run.
     std::function<void(const std::string&)> scheduleLog;
+    // Ends a wait for the schedule service at once (a watch told to stop).
+    std::stop_token stop;
+    // An outage of the service known from earlier runs (a watch's); each
+    // rule step starts without one otherwise.
+    std::shared_ptr<ScheduleOutage> scheduleOutage;
 };
 
 // The rules of the context in store order, with schedule lookups at the

@@ -10,9 +10,17 @@
 namespace kalvento {
 
 Job* JobList::find_job(EntryId id) {
+    // Ids grow with every entry added and removing keeps the order, so the
+    // list stays sorted by id: a search, not a walk, for thousands of entries.
     const auto it =
-        std::find_if(jobs_.begin(), jobs_.end(), [id](const Job& job) { return job.id == id; });
-    return it == jobs_.end() ? nullptr : &*it;
+        std::lower_bound(jobs_.begin(), jobs_.end(), id,
+                         [](const Job& job, EntryId wanted) { return job.id < wanted; });
+    return it == jobs_.end() || it->id != id ? nullptr : &*it;
+}
+
+void JobList::compose_job(Job& job) {
+    compose_entry(job.entry, naming_, ruleStep_);
+    job.composition = nextComposition_++;
 }
 
 const FileEntry* JobList::find(EntryId id) const {
@@ -40,7 +48,7 @@ std::vector<EntryId> JobList::follow_moves(const std::vector<FileMove>& moves) {
         const int selected = job.entry.selected;
         job.entry = make_file_entry(move.to, std::move(job.entry.candidates));
         job.entry.selected = selected;
-        compose_entry(job.entry, naming_, ruleStep_);
+        compose_job(job);
         job.entry.converted = false;
         followed.push_back(job.id);
     }
@@ -61,7 +69,7 @@ AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult a
     job.entry = make_file_entry(native_path, std::move(analysis.candidates));
     if (selected > 0 && static_cast<std::size_t>(selected) < job.entry.candidates.size())
         job.entry.selected = selected;
-    compose_entry(job.entry, naming_, ruleStep_);
+    compose_job(job);
     job.entry.converted = false;
     jobs_.push_back(std::move(job));
     result.outcome = AddOutcome::added;
@@ -72,7 +80,7 @@ AddResult JobList::add_analysed(const std::string& native_path, AnalysisResult a
 std::vector<EntryId> JobList::rebuild() {
     std::vector<EntryId> converted;
     for (Job& job : jobs_) {
-        compose_entry(job.entry, naming_, ruleStep_);
+        compose_job(job);
         if (job.entry.converted) converted.push_back(job.id);
         job.entry.converted = false;
     }
@@ -82,7 +90,7 @@ std::vector<EntryId> JobList::rebuild() {
 bool JobList::compose(EntryId id) {
     Job* job = find_job(id);
     if (job == nullptr) return false;
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 
@@ -92,14 +100,21 @@ std::optional<FileEntry> JobList::copy(EntryId id) const {
     return *entry;
 }
 
-bool JobList::store_composed(EntryId id, const FileEntry& composed) {
+std::uint64_t JobList::composition(EntryId id) const {
+    const Job* job = const_cast<JobList*>(this)->find_job(id);
+    return job == nullptr ? 0 : job->composition;
+}
+
+bool JobList::store_composed(EntryId id, const FileEntry& composed, std::uint64_t composition) {
     Job* job = find_job(id);
-    // The entry may have been converted or changed while the copy was
-    // composed; a copy of another state of the file is not taken back.
-    if (job == nullptr || job->entry.nativePath != composed.nativePath ||
+    // The entry may have been converted, changed or named anew while the
+    // copy was composed; a copy of another state is not taken back.
+    if (job == nullptr || job->composition != composition ||
+        job->entry.nativePath != composed.nativePath ||
         job->entry.candidates.size() != composed.candidates.size()) {
         return false;
     }
+    job->composition = nextComposition_++;
     FileEntry& entry = job->entry;
     entry.newName = composed.newName;
     entry.newPath = composed.newPath;
@@ -117,7 +132,7 @@ bool JobList::select_candidate(EntryId id, int candidate) {
         return false;
     }
     job->entry.selected = candidate;
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 
@@ -127,7 +142,7 @@ bool JobList::set_programme_name(EntryId id, std::string cp932_name) {
     ProgramInfo* info = selected_candidate(job->entry);
     if (info == nullptr) return false;
     info->eventName = std::move(cp932_name);
-    compose_entry(job->entry, naming_, ruleStep_);
+    compose_job(*job);
     return true;
 }
 
@@ -141,11 +156,13 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
 ConversionReport JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
                                   MoveRecorder* recorder) {
     ConversionReport report;
+    // Each folder is read once for the companions of all its recordings.
+    CompanionListings listings;
     for (const EntryId id : ids) {
         Job* job = find_job(id);
         if (job == nullptr) continue;
-        report.converted.push_back(
-            ConvertedEntry{.id = id, .result = convert_entry(job->entry, options, recorder)});
+        report.converted.push_back(ConvertedEntry{
+            .id = id, .result = convert_entry(job->entry, options, recorder, &listings)});
     }
     report.moved = rebuild();
     return report;

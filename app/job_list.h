@@ -26,6 +26,9 @@ using EntryId = std::uint64_t;
 struct Job {
     EntryId id = 0;
     FileEntry entry;
+    // Changes with every composition of the entry, here or stored from a
+    // copy: a copy composed elsewhere is taken back only while it is unchanged.
+    std::uint64_t composition = 0;
 };
 
 enum class AddOutcome {
@@ -82,9 +85,13 @@ class JobList {
 
     // A copy of an entry, to compose on another thread, and the composed copy
     // taken back: its names and its candidates (the rule engine may have
-    // filled schedule results). False when the entry has gone meanwhile.
+    // filled schedule results). `composition` is the entry's composition when
+    // the copy was taken; the copy is refused (false) when the entry has gone
+    // or has been composed or stored since, so a late result never replaces
+    // a newer name.
     std::optional<FileEntry> copy(EntryId id) const;
-    bool store_composed(EntryId id, const FileEntry& composed);
+    std::uint64_t composition(EntryId id) const;
+    bool store_composed(EntryId id, const FileEntry& composed, std::uint64_t composition);
 
     // Chooses another candidate and composes the entry again.
     bool select_candidate(EntryId id, int candidate);
@@ -111,11 +118,13 @@ class JobList {
 
   private:
     Job* find_job(EntryId id);
+    void compose_job(Job& job);
 
     RuleStep ruleStep_;
     NamingSettings naming_;
     std::vector<Job> jobs_;
     EntryId nextId_ = 1;
+    std::uint64_t nextComposition_ = 1;
 };
 
 }  // namespace kalvento

@@ -240,13 +240,16 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     return command;
 }
 
-int run_rename(const RenameOptions& options, const char* argv0) {
+int run_rename(const RenameOptions& options, const char* argv0,
+               std::vector<std::string>* statuses) {
     const AppContext context = load_app_context(argv0);
     if (!context.settingsError.empty()) {
         std::cerr << "kalvento-cli: " << context.settingsError << "\n";
         return kExitUsage;
     }
     RuleStepOptions rule_options;
+    rule_options.stop = options.stop;
+    rule_options.scheduleOutage = options.scheduleOutage;
     if (options.verbose) {
         rule_options.scheduleLog = [](const std::string& text) {
             std::cerr << "schedule: " << cp932_to_utf8_lossy(text) << "\n";
@@ -293,8 +296,9 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             report.path, window, context.channels,
             Progress{.report = [&](std::int64_t done_k,
                                    std::int64_t total_k) { progress.update(done_k, total_k); },
-                     .stop = {}});
+                     .stop = options.stop});
         progress.end();
+        if (options.stop.stop_requested()) return kExitTryAgain;
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";
             report.message = "cannot read: " + analysis.error;
@@ -325,6 +329,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         warn_about_rules(report, jobs);
         reports.push_back(std::move(report));
     }
+    // A lookup cut short by the stop is no answer to name a file by.
+    if (options.stop.stop_requested()) return kExitTryAgain;
 
     bool journal_busy = false;
     if (options.dryRun) {
@@ -346,8 +352,8 @@ int run_rename(const RenameOptions& options, const char* argv0) {
             for (FileReport& report : reports) {
                 if (!report.id || report.duplicate || !report.status.empty()) continue;
                 report.status = "notRecorded";
-                report.message =
-                    "not renamed: the rename journal cannot be written: " + journal_error;
+                report.message = std::string(convert_status_text(ConvertStatus::notRecorded)) +
+                                 ": " + journal_error;
             }
             ids.clear();
         }
@@ -355,11 +361,13 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         if (journal && !journal->finish(journal_error))
             std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
         journal_busy = journal && journal->gave_up_waiting();
+        // Each entry's report, found once for thousands of files.
+        std::map<EntryId, FileReport*> report_of;
+        for (FileReport& report : reports)
+            if (report.id && !report.duplicate) report_of.emplace(*report.id, &report);
         for (const ConvertedEntry& done : converted.converted) {
-            for (FileReport& report : reports) {
-                if (report.id == done.id && !report.duplicate)
-                    fill_from_result(report, done.result);
-            }
+            if (const auto found = report_of.find(done.id); found != report_of.end())
+                fill_from_result(*found->second, done.result);
         }
     }
 
@@ -373,6 +381,7 @@ int run_rename(const RenameOptions& options, const char* argv0) {
         }
         any_retry = any_retry || report.retryLater;
         any_failed = any_failed || (!report.success && !report.retryLater);
+        if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
     if (any_retry || journal_busy) return kExitTryAgain;

@@ -6,10 +6,13 @@
 
 #include "cli/candidate_choice.h"
 #include "platform/file_lock.h"
+#include "schedule/schedule_query.h"
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,10 @@ struct RenameOptions {
     double lockTimeout = kDefaultLockWaitSeconds;  // seconds to wait for the journal's lock
     CandidateChoice choice;
     std::vector<std::string> files;  // recordings and folders of recordings
+    // Set by a watch: its stop ends the run before any file moves, and an
+    // outage of the schedule service it found earlier is remembered.
+    std::stop_token stop;
+    std::shared_ptr<ScheduleOutage> scheduleOutage;
 };
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
@@ -48,6 +55,9 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 // for a schedule service that could not be reached, or the journal's lock
 // stayed held by another process (nothing renamed then); 1 otherwise; 2 when the
 // settings cannot be read or an argument cannot be used (--template).
-int run_rename(const RenameOptions& options, const char* argv0);
+// `statuses`, when given, receives the status word of each file. A run
+// stopped through `options.stop` prints nothing and moves nothing more.
+int run_rename(const RenameOptions& options, const char* argv0,
+               std::vector<std::string>* statuses = nullptr);
 
 }  // namespace kalvento::cli

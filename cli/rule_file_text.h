@@ -2,7 +2,9 @@
 // and writes them in CP932, as on Windows; a file written on Linux is more
 // likely UTF-8. Import tells them apart: a UTF-8 byte-order mark, or text that
 // is valid UTF-8 and holds non-ASCII characters, means UTF-8 (CP932 text
-// almost never is valid UTF-8); anything else is CP932.
+// almost never is valid UTF-8); anything else is CP932. A UTF-16 byte-order
+// mark (what Windows Notepad saves as "Unicode") means UTF-16 whatever was
+// asked for: neither CP932 nor UTF-8 text can begin with those bytes.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +15,7 @@
 
 namespace kalvento::cli {
 
-enum class RuleFileEncoding { automatic, utf8, cp932 };
+enum class RuleFileEncoding { automatic, utf8, cp932, utf16le, utf16be };
 
 // "auto", "utf-8" (or "utf8"), "cp932" (or "shift_jis", "sjis"), any case;
 // nullopt for anything else.
@@ -34,7 +36,9 @@ struct DecodedRuleFile {
 };
 
 // The file's bytes as the CP932 text the importer reads, line by line, so a
-// line that cannot be converted is named and the others are kept.
+// line that cannot be converted is named and the others are kept. A line that
+// the rules could not hold whole (see `import_line_problem`) is refused too,
+// never cut.
 DecodedRuleFile decode_rule_file(std::string_view bytes, RuleFileEncoding encoding);
 
 // Exported CP932 lines in the encoding asked for (CP932 stays as it is); nullopt

@@ -72,6 +72,19 @@ void report_skipped_lines(const std::string& path, std::vector<RefusedLine> prob
     }
 }
 
+// How the import says which encoding it read; nothing for CP932, the native one.
+const char* read_as_text(RuleFileEncoding encoding) {
+    switch (encoding) {
+        case RuleFileEncoding::utf8:
+            return " (read as UTF-8)";
+        case RuleFileEncoding::utf16le:
+        case RuleFileEncoding::utf16be:
+            return " (read as UTF-16)";
+        default:
+            return "";
+    }
+}
+
 // Adds the rules of an exchange file to the settings file, under its lock,
 // to the rules as they are when the lock is held.
 int import_file(const std::string& settings_path, const std::string& path,
@@ -107,7 +120,7 @@ int import_file(const std::string& settings_path, const std::string& path,
     }
     report_skipped_lines(path, problems);
     std::cerr << result.added << (result.added == 1 ? " rule" : " rules") << " added"
-              << (decoded.encoding == RuleFileEncoding::utf8 ? " (read as UTF-8)" : "") << "\n";
+              << read_as_text(decoded.encoding) << "\n";
     return result.added == 0 && !problems.empty() ? kExitSomeFailed : kExitDone;
 }
 
@@ -235,7 +248,8 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
         "import",
         "Add the rules of a rule exchange file (tab-separated lines) and save them. UTF-8 (with a\n"
         "byte-order mark, or valid UTF-8 with non-ASCII text) and CP932 are told apart by\n"
-        "themselves; lines that give no rule are named with the reason");
+        "themselves, UTF-16 by its byte-order mark; lines that give no rule, or whose values\n"
+        "are longer than a rule keeps, are named with the reason");
     import_command->add_option("FILE", options.file, "Rule exchange file; - for standard input")
         ->required();
     import_command

@@ -8,11 +8,14 @@
 #include "platform/file_ops.h"
 #include "platform/folder_watch.h"
 #include "platform/stop_signals.h"
+#include "schedule/schedule_query.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -58,11 +61,16 @@ std::string name_of(const std::string& path) {
 
 class Watcher {
   public:
-    Watcher(const WatchOptions& options, const char* argv0)
+    Watcher(const WatchOptions& options, const char* argv0, StopSignals& stop)
         : options_(options),
           argv0_(argv0),
           settle_(std::chrono::duration_cast<Clock::duration>(
-              std::chrono::duration<double>(options.settleSeconds))) {}
+              std::chrono::duration<double>(options.settleSeconds))),
+          stop_(stop),
+          // An outage of the schedule service is believed until the files it
+          // left are tried again: one wait for the service per retry, not one
+          // per file.
+          scheduleOutage_(std::make_shared<ScheduleOutage>(kRetryDelay)) {}
 
     // A recording was written or arrived: it is renamed once it settles.
     void expect(const std::string& path) {
@@ -87,9 +95,9 @@ class Watcher {
                     forget(event.path);
                     break;
                 case FolderEvent::Kind::overflow:
-                    // Events were lost: the recordings there that this watch has
-                    // not handled yet are looked at again.
-                    for (const std::string& folder : folders) expect_all_in(folder, true);
+                    std::cerr << "kalvento-cli: events were lost (the system's event queue "
+                                 "overflowed); looking for recordings that came or changed\n";
+                    for (const std::string& folder : folders) expect_changed_in(folder);
                     break;
                 case FolderEvent::Kind::folderGone:
                     std::cerr << "kalvento-cli: " << path_for_text(event.path)
@@ -99,16 +107,38 @@ class Watcher {
         }
     }
 
-    void expect_all_in(const std::string& folder, bool only_new = false) {
+    // --existing: every recording there now is to be named.
+    void expect_all_in(const std::string& folder) {
+        for (const RecordingArgument& found : expand_recording_arguments({folder}, false))
+            if (found.error.empty()) expect(found.path);
+    }
+
+    // Without --existing the recordings there now are not this watch's to
+    // name: they are noted as they are, so that lost events bring back only
+    // what came or changed since.
+    void pass_over_all_in(const std::string& folder) {
         for (const RecordingArgument& found : expand_recording_arguments({folder}, false)) {
             if (!found.error.empty()) continue;
-            if (only_new && handled_.count(identity_key(found.path)) != 0) continue;
+            if (const std::optional<Stamp> stamp = stamp_of(found.path))
+                passedOver_[identity_key(found.path)] = *stamp;
+        }
+    }
+
+    // After lost events: the recordings that came or changed since the watch
+    // started, and that it has not handled, are looked at again.
+    void expect_changed_in(const std::string& folder) {
+        for (const RecordingArgument& found : expand_recording_arguments({folder}, false)) {
+            if (!found.error.empty() || pending_.count(found.path) != 0) continue;
+            const IdentityKey identity = identity_key(found.path);
+            if (handled_.count(identity) != 0) continue;
+            const auto passed = passedOver_.find(identity);
+            if (passed != passedOver_.end() && stamp_of(found.path) == passed->second) continue;
             expect(found.path);
         }
     }
 
     // Renames what has settled; stops between files when asked to.
-    void rename_settled(StopSignals& stop) {
+    void rename_settled() {
         const Clock::time_point now = Clock::now();
         std::erase_if(renamed_,
                       [&](const auto& item) { return item.second + kOwnMoveMemory < now; });
@@ -122,7 +152,7 @@ class Watcher {
         for (const auto& [path, pending] : pending_)
             if (pending.due <= now) due.push_back(path);
         for (const std::string& path : due) {
-            if (stop.requested()) return;
+            if (stop_.requested()) return;
             Pending& pending = pending_[path];
             const std::optional<Stamp> stamp = stamp_of(path);
             if (!stamp) {
@@ -197,9 +227,18 @@ class Watcher {
     void rename_one(const std::string& path) {
         RenameOptions rename = options_.rename;
         rename.files = {path};
+        rename.stop = stop_.token();
+        rename.scheduleOutage = scheduleOutage_;
         const IdentityKey identity = identity_key(path);
-        const int code = run_rename(rename, argv0_);
-        if (code != kExitTryAgain && code != kExitUsage) {
+        std::vector<std::string> statuses;
+        const int code = run_rename(rename, argv0_, &statuses);
+        // Told to stop in the middle: the file stays as it is, and the watch ends.
+        if (rename.stop.stop_requested()) return;
+        // A journal that could not be written (a full disk) is passing trouble
+        // too, like a service that cannot be reached.
+        const bool try_again = code == kExitTryAgain || code == kExitUsage ||
+                               std::ranges::count(statuses, "notRecorded") != 0;
+        if (!try_again) {
             // Its move away from this name, if it moved (a companion left
             // behind still gives 1), is ours; the name it moves to is not a
             // new recording.
@@ -215,6 +254,8 @@ class Watcher {
     const WatchOptions& options_;
     const char* argv0_;
     Clock::duration settle_;
+    StopSignals& stop_;
+    std::shared_ptr<ScheduleOutage> scheduleOutage_;
     std::map<std::string, Pending> pending_;
     // Old paths of the files this watch renamed, and the cookies of those
     // moves, with when they were noted.
@@ -225,6 +266,9 @@ class Watcher {
     // The files this watch has handled, so that lost events bring back only
     // those it has not seen.
     std::map<IdentityKey, Clock::time_point> handled_;
+    // The recordings that were there when the watch started without --existing,
+    // as they were then.
+    std::map<IdentityKey, Stamp> passedOver_;
 };
 
 }  // namespace
@@ -280,9 +324,13 @@ int run_watch(const WatchOptions& options, const char* argv0) {
             return kExitUsage;
         }
     }
-    Watcher watcher(options, argv0);
-    if (options.existing) {
-        for (const std::string& folder : options.folders) watcher.expect_all_in(folder);
+    Watcher watcher(options, argv0, *stop);
+    for (const std::string& folder : options.folders) {
+        if (options.existing) {
+            watcher.expect_all_in(folder);
+        } else {
+            watcher.pass_over_all_in(folder);
+        }
     }
     std::cerr << "kalvento-cli: watching " << options.folders.size()
               << (options.folders.size() == 1 ? " folder" : " folders") << ", settle time "
@@ -299,7 +347,7 @@ int run_watch(const WatchOptions& options, const char* argv0) {
             std::cerr << "kalvento-cli: no folder left to watch\n";
             return kExitSomeFailed;
         }
-        watcher.rename_settled(*stop);
+        watcher.rename_settled();
     }
     std::cerr << "kalvento-cli: watch ended\n";
     return kExitDone;

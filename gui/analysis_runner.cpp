@@ -25,6 +25,7 @@ bool AnalysisRunner::start(std::vector<std::string> paths, const AnalysisWindow&
     if (busy_) return false;
     if (worker_.joinable()) worker_.join();
     busy_ = true;
+    resume();
     worker_ = std::jthread([this, paths = std::move(paths), window](std::stop_token stop) mutable {
         run(std::move(stop), std::move(paths), window);
     });
@@ -32,7 +33,25 @@ bool AnalysisRunner::start(std::vector<std::string> paths, const AnalysisWindow&
 }
 
 void AnalysisRunner::request_stop() {
-    worker_.request_stop();
+    worker_.request_stop();  // also ends a pause
+}
+
+void AnalysisRunner::pause() {
+    std::lock_guard lock(pauseMutex_);
+    paused_ = true;
+}
+
+void AnalysisRunner::resume() {
+    {
+        std::lock_guard lock(pauseMutex_);
+        paused_ = false;
+    }
+    resumed_.notify_all();
+}
+
+void AnalysisRunner::wait_while_paused(std::stop_token stop) {
+    std::unique_lock lock(pauseMutex_);
+    resumed_.wait(lock, stop, [this] { return !paused_; });
 }
 
 void AnalysisRunner::post_progress(std::int64_t done_k, std::int64_t total_k) {
@@ -71,10 +90,12 @@ void AnalysisRunner::run(std::stop_token stop, std::vector<std::string> paths,
         const std::string path = paths[i];
         QMetaObject::invokeMethod(
             this, [this, index, path] { emit fileStarted(index, path); }, Qt::QueuedConnection);
-        const Progress progress{
-            .report = [this](std::int64_t done_k,
-                             std::int64_t total_k) { post_progress(done_k, total_k); },
-            .stop = stop};
+        const Progress progress{.report =
+                                    [this, stop](std::int64_t done_k, std::int64_t total_k) {
+                                        post_progress(done_k, total_k);
+                                        wait_while_paused(stop);
+                                    },
+                                .stop = stop};
         auto result = std::make_shared<AnalysisResult>(analyse_(path, window, channels_, progress));
         // A stop confirmed while the file was read discards it, even when the
         // analysis ended before it looked at the stop.

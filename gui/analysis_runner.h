@@ -1,7 +1,8 @@
 // Runs the analyses of a batch of recordings (one drop, or the command line)
 // on a worker thread, one file at a time and in order, and hands each result
 // to the UI thread. A stop ends the file being read at its next progress
-// report and skips the files after it.
+// report and skips the files after it; a pause holds it at its next progress
+// report until it is resumed or stopped.
 #pragma once
 
 #include "programme/file_analysis.h"
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,6 +41,10 @@ class AnalysisRunner final : public QObject {
     bool start(std::vector<std::string> paths, const AnalysisWindow& window);
     // Asks the running batch to stop.
     void request_stop();
+    // Holds the analysis at its next progress report (while the user is
+    // asked whether to stop it), and lets it go on.
+    void pause();
+    void resume();
 
   signals:
     void fileStarted(int index, const std::string& path);
@@ -51,6 +57,7 @@ class AnalysisRunner final : public QObject {
   private:
     void run(std::stop_token stop, std::vector<std::string> paths, AnalysisWindow window);
     void post_progress(std::int64_t done_k, std::int64_t total_k);
+    void wait_while_paused(std::stop_token stop);
 
     const ChannelNameMap& channels_;
     Analyse analyse_;
@@ -62,6 +69,10 @@ class AnalysisRunner final : public QObject {
     std::int64_t latestDone_ = 0;
     std::int64_t latestTotal_ = 0;
     bool progressPosted_ = false;
+
+    std::mutex pauseMutex_;
+    std::condition_variable_any resumed_;
+    bool paused_ = false;
 };
 
 }  // namespace kalvento::gui

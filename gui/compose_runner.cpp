@@ -16,9 +16,9 @@ ComposeRunner::~ComposeRunner() {
     if (worker_.joinable()) worker_.join();
 }
 
-void ComposeRunner::request(EntryId id, FileEntry entry, NamingSettings naming,
-                            std::shared_ptr<const RuleStep> rule_step) {
-    const std::uint64_t generation = nextGeneration_++;
+void ComposeRunner::request(EntryId id, std::uint64_t composition, FileEntry entry,
+                            NamingSettings naming, std::shared_ptr<const RuleStep> rule_step) {
+    const std::uint64_t generation = composition;
     latest_[id] = generation;
     {
         std::lock_guard lock(mutex_);
@@ -30,6 +30,29 @@ void ComposeRunner::request(EntryId id, FileEntry entry, NamingSettings naming,
                                  .ruleStep = std::move(rule_step)});
     }
     wake_.notify_one();
+}
+
+std::vector<EntryId> ComposeRunner::drop_outdated(
+    const std::function<std::uint64_t(EntryId)>& current) {
+    std::vector<EntryId> dropped;
+    for (const auto& [id, generation] : latest_) {
+        if (current(id) != generation) dropped.push_back(id);
+    }
+    if (dropped.empty()) return dropped;
+    {
+        std::lock_guard lock(mutex_);
+        for (const EntryId id : dropped) {
+            latest_.erase(id);
+            newest_.erase(id);  // not started yet: the worker skips it
+        }
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (latest_.empty()) emit idle();
+        },
+        Qt::QueuedConnection);
+    return dropped;
 }
 
 void ComposeRunner::run(std::stop_token stop) {
@@ -64,7 +87,7 @@ void ComposeRunner::take_result(EntryId id, std::uint64_t generation, const File
         std::lock_guard lock(mutex_);
         newest_.erase(id);
     }
-    emit composed(id, entry);
+    emit composed(id, entry, generation);
     if (latest_.empty()) emit idle();
 }
 

@@ -20,6 +20,7 @@ JobTableView::JobTableView(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);  // Tab goes on to the next control
     setWordWrap(false);
     setShowGrid(false);
     setSortingEnabled(false);  // the window sorts on header clicks itself
@@ -100,6 +101,19 @@ void JobTableView::keyPressEvent(QKeyEvent* event) {
         emit descriptionMenuRequested(first_selected_row());
         return;
     }
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                emit convertRequested(false);
+                return;
+            case Qt::Key_Delete:
+                emit removeRequested();
+                return;
+            default:
+                break;
+        }
+    }
     if (modifiers == Qt::ControlModifier) {
         switch (event->key()) {
             case Qt::Key_A:
@@ -109,7 +123,7 @@ void JobTableView::keyPressEvent(QKeyEvent* event) {
                 emit removeRequested();
                 return;
             case Qt::Key_Z:
-                emit convertRequested();
+                emit convertRequested(true);
                 return;
             default:
                 break;

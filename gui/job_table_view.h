@@ -1,5 +1,6 @@
 // The list of the main window: full-row, multiple selection; files dropped
-// from a file manager; the keys and clicks that open the row popups.
+// from a file manager; the keys and clicks that open the row popups, and the
+// keys that convert, remove and select. Tab leaves it for the next control.
 #pragma once
 
 #include <QPoint>
@@ -41,9 +42,11 @@ class JobTableView final : public QTableView {
     void candidateMenuRequested(int row);
     void descriptionMenuRequested(int row);
     void ruleMenuRequested(int row, const QPoint& global_position);
-    void selectAllRequested();
-    void removeRequested();   // Ctrl+X: asks first
-    void convertRequested();  // Ctrl+Z: asks first
+    // The list's keys act only while the list has the focus, never from an
+    // open drop-down, an edit or a dialog.
+    void selectAllRequested();              // Ctrl+A
+    void removeRequested();                 // Ctrl+X, Delete: asks first
+    void convertRequested(bool ask_first);  // Enter; Ctrl+Z asks first
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

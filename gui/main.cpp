@@ -9,7 +9,9 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -28,7 +30,44 @@ const char kUsage[] =
     "  --version   show the version and exit\n"
     "\n"
     "The switches may stand anywhere and in any case. Settings, rules and the macro menu\n"
-    "are shared with kalvento-cli (see kalvento-cli config path).\n";
+    "are shared with kalvento-cli (see kalvento-cli config path). Without a display (no\n"
+    "DISPLAY or WAYLAND_DISPLAY) the window cannot open: kalvento says so and exits with 2;\n"
+    "kalvento-cli rename does the same work on a server.\n";
+
+// Without a display the window cannot open; the command-line tool does the
+// same work without one.
+const char kNoDisplay[] =
+    "kalvento: no display to open the window on; use kalvento-cli instead "
+    "(kalvento-cli rename FILE...)\n";
+constexpr int kNoDisplayExit = 2;
+
+bool display_named(int argc, char** argv) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) return true;
+    }
+    return false;
+}
+
+// While Qt looks for its display: a display that cannot be reached ends the
+// program with the one line above instead of an abort; the other messages of
+// that moment are held and shown once the display is there.
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+std::vector<HeldMessage>* heldMessages = nullptr;
+
+void hold_message(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::_Exit(kNoDisplayExit);
+    }
+    heldMessages->push_back({type, text});
+}
 
 }  // namespace
 
@@ -44,9 +83,20 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (!display_named(argc, argv)) {
+        std::fputs(kNoDisplay, stderr);
+        return kNoDisplayExit;
+    }
     // The tokens come before Qt takes its own options out of argv.
     const kalvento::CommandLine command_line = kalvento::parse_command_line_arguments(argc, argv);
+    std::vector<HeldMessage> held;
+    heldMessages = &held;
+    const QtMessageHandler previous = qInstallMessageHandler(hold_message);
     QApplication application(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const HeldMessage& message : held) {
+        if (previous != nullptr) previous(message.type, {}, message.text);
+    }
     QApplication::setApplicationName(QStringLiteral("kalvento"));
     QApplication::setApplicationVersion(QStringLiteral(KALVENTO_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("TSファイル名変更ツール"));

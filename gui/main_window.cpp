@@ -9,6 +9,7 @@
 #include "app/window_rule_steps.h"
 #include "gui/about_dialog.h"
 #include "gui/compose_runner.h"
+#include "gui/flow_layout.h"
 #include "gui/job_table_model.h"
 #include "gui/job_table_view.h"
 #include "gui/name_edit_dialog.h"
@@ -22,6 +23,7 @@
 #include "platform/profile_file.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,6 +33,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -43,6 +46,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -60,7 +64,7 @@ constexpr std::size_t kProgrammeNameMax = 255;  // bytes of an edited programme 
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
+    b->setAutoDefault(true);  // Enter presses the button that has the focus
     return b;
 }
 
@@ -105,7 +109,7 @@ MainWindow::MainWindow(AppContext context, AnalysisRunner::Analyse analyse, QWid
 
     model_ = new JobTableModel(jobs_, this);
     build_controls();
-    build_actions();
+    build_menus();
     load_controls();
     connect_controls();
     update_command_states();
@@ -155,8 +159,9 @@ void MainWindow::build_controls() {
     auto* naming_label = new QLabel(
         QStringLiteral("ファイル名の付与条件（付与項目の順番を指定します。 ) "), central);
     naming_label->setObjectName(QStringLiteral("namingLabel"));
-    auto* naming = new QHBoxLayout;
-    naming->setSpacing(4);
+    // Each separator stays beside the item list that follows it; the pairs
+    // wrap when the window is narrow.
+    auto* naming = new FlowLayout(4, 4);
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         auto* edit = new QLineEdit(central);
         edit->setObjectName(QStringLiteral("separator%1").arg(i + 1));
@@ -164,8 +169,10 @@ void MainWindow::build_controls() {
         // Files dropped on a separator go to the list, not into the text.
         edit->setAcceptDrops(false);
         separators_[i] = edit;
-        naming->addWidget(edit);
-        if (i >= items_.size()) break;
+        if (i >= items_.size()) {
+            naming->addWidget(edit);
+            break;
+        }
         auto* list = new QComboBox(central);
         list->setObjectName(QStringLiteral("item%1").arg(i + 1));
         list->setMaxVisibleItems(kItemTableSize);
@@ -177,7 +184,14 @@ void MainWindow::build_controls() {
             list->addItem(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
         }
         items_[i] = list;
-        naming->addWidget(list, 1);
+        auto* pair = new QWidget(central);
+        pair->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        auto* pair_layout = new QHBoxLayout(pair);
+        pair_layout->setContentsMargins(0, 0, 0, 0);
+        pair_layout->setSpacing(4);
+        pair_layout->addWidget(edit);
+        pair_layout->addWidget(list, 1);
+        naming->addWidget(pair);
     }
 
     convertButton_ = button(QStringLiteral("変換"), "convertButton", central);
@@ -194,35 +208,48 @@ void MainWindow::build_controls() {
             [this] { open_rule_list(std::nullopt, std::nullopt, view_->first_selected_row()); });
     QFont bold = convertButton_->font();
     bold.setBold(true);
-    convertButton_->setFont(bold);  // the default button of the window: Enter converts
+    convertButton_->setFont(bold);  // the main command: Enter in the list does the same
     connect(convertButton_, &QPushButton::clicked, this, [this] { convert_selected(false); });
     connect(close_button, &QPushButton::clicked, this, &QWidget::close);
     connect(removeButton_, &QPushButton::clicked, this, [this] { remove_selected(false); });
     connect(select_all_button, &QPushButton::clicked, this, &MainWindow::select_all);
     connect(settings_button, &QPushButton::clicked, this, &MainWindow::open_settings_dialog);
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(convertButton_, 0, 0);
-    buttons->addWidget(close_button, 0, 1);
-    buttons->addWidget(removeButton_, 1, 0);
-    buttons->addWidget(select_all_button, 1, 1);
-    auto* ombrix = new QHBoxLayout;
-    ombrix->setSpacing(2);
-    ombrix->addWidget(ombrixRenameBox_);
-    ombrix->addWidget(ombrixButton_, 1);
-    buttons->addLayout(ombrix, 2, 0);
-    buttons->addWidget(settings_button, 2, 1);
-    buttons->setRowStretch(3, 1);
+    // The buttons, all as wide as the widest, two to a line beside the
+    // naming controls, or in one line below them on a narrow screen.
+    auto* ombrix = new QWidget(central);
+    auto* ombrix_layout = new QHBoxLayout(ombrix);
+    ombrix_layout->setContentsMargins(0, 0, 0, 0);
+    ombrix_layout->setSpacing(2);
+    ombrix_layout->addWidget(ombrixRenameBox_);
+    ombrix_layout->addWidget(ombrixButton_, 1);
+    const std::vector<QWidget*> button_order = {convertButton_,    close_button, removeButton_,
+                                                select_all_button, ombrix,       settings_button};
+    int button_width = 0;
+    for (QWidget* b : button_order) button_width = std::max(button_width, b->sizeHint().width());
+    auto* button_block = new QWidget(central);
+    button_block->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    auto* buttons = new FlowLayout(6, 6, button_block);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* b : button_order) {
+        b->setMinimumWidth(button_width);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        buttons->addWidget(b);
+    }
+    button_block->setMinimumWidth(2 * button_width + 6);
 
-    auto* left = new QVBoxLayout;
+    auto* naming_block = new QWidget(central);
+    naming_block->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* left = new QVBoxLayout(naming_block);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(instructions);
     left->addWidget(key_help);
     left->addLayout(boxes);
     left->addWidget(naming_label);
     left->addLayout(naming);
-    auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addSpacing(12);
-    top->addLayout(buttons);
+    // On a narrow screen the buttons move below the naming controls.
+    auto* top = new FlowLayout(12, 6);
+    top->addWidget(naming_block);
+    top->addWidget(button_block);
 
     view_ = new JobTableView(central);
     view_->setModel(model_);
@@ -233,33 +260,21 @@ void MainWindow::build_controls() {
     layout->addLayout(top);
     layout->addWidget(view_, 1);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+
+    // Tab follows what the eye sees: the check boxes column by column, the
+    // naming row, the buttons row by row, then the list.
+    std::vector<QWidget*> order = {fileDateBox_, gopRenameBox_, notRenameBox_, wildRenameBox_,
+                                   iconStartBox_};
+    for (std::size_t i = 0; i < separators_.size(); ++i) {
+        order.push_back(separators_[i]);
+        if (i < items_.size()) order.push_back(items_[i]);
+    }
+    order.insert(order.end(), {convertButton_, close_button, removeButton_, select_all_button,
+                               ombrixRenameBox_, ombrixButton_, settings_button, view_});
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void MainWindow::build_actions() {
-    auto add = [this](const QString& text, const char* name, QList<QKeySequence> keys,
-                      auto handler) {
-        auto* action = new QAction(text, this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-        return action;
-    };
-    convertAction_ = add(QStringLiteral("変換"), "convertAction",
-                         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
-                         [this] { convert_selected(false); });
-    askConvertAction_ =
-        add(QStringLiteral("変換"), "askConvertAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)},
-            [this] { convert_selected(true); });
-    askRemoveAction_ = add(QStringLiteral("リストから削除"), "askRemoveAction",
-                           {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::Key_Delete)},
-                           [this] { remove_selected(true); });
-    add(QStringLiteral("全選択"), "selectAllAction", {QKeySequence(Qt::CTRL | Qt::Key_A)},
-        [this] { select_all(); });
-    add(QStringLiteral("閉じる"), "closeAction", {QKeySequence(Qt::Key_Escape)},
-        [this] { close(); });
-
+void MainWindow::build_menus() {
     // The settings and the about box, which a Windows system menu would hold.
     QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     tools->setObjectName(QStringLiteral("toolsMenu"));
@@ -303,13 +318,13 @@ void MainWindow::connect_controls() {
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         connect(separators_[i], &QLineEdit::textChanged, this, [this, i](const QString& text) {
             settings_.filenameSetSp[i] = cp932_from_qt(text, kNameSeparatorMax);
-            rebuild(false);
+            rebuild();
         });
     }
     for (std::size_t i = 0; i < items_.size(); ++i) {
         connect(items_[i], &QComboBox::currentIndexChanged, this, [this, i](int index) {
             settings_.filenameSet[i] = index < 0 ? 0 : index;
-            rebuild(false);
+            rebuild();
         });
     }
     connect(fileDateBox_, &QCheckBox::toggled, this, [this](bool on) { settings_.fileDate = on; });
@@ -321,11 +336,11 @@ void MainWindow::connect_controls() {
             [this](bool on) { settings_.iconStart = on; });
     connect(ombrixRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.ombrixRename = on;
-        rebuild(true);
+        rebuild();
     });
     connect(notRenameBox_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.notRename = on;
-        rebuild(true);
+        rebuild();
     });
 
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -339,7 +354,7 @@ void MainWindow::connect_controls() {
     connect(view_, &JobTableView::ruleMenuRequested, this, &MainWindow::open_rule_menu);
     connect(view_, &JobTableView::selectAllRequested, this, &MainWindow::select_all);
     connect(view_, &JobTableView::removeRequested, this, [this] { remove_selected(true); });
-    connect(view_, &JobTableView::convertRequested, this, [this] { convert_selected(true); });
+    connect(view_, &JobTableView::convertRequested, this, &MainWindow::convert_selected);
 
     connect(analysis_, &AnalysisRunner::fileStarted, this,
             [this](int, const std::string& path) { file_started(path); });
@@ -364,9 +379,6 @@ void MainWindow::update_command_states() {
     const bool free = !busy();
     convertButton_->setEnabled(free);
     removeButton_->setEnabled(free);
-    convertAction_->setEnabled(free);
-    askConvertAction_->setEnabled(free);
-    askRemoveAction_->setEnabled(free);
     undoAction_->setEnabled(free && !lastBatch_.empty());
     view_->set_drops_enabled(free);
     if (compose_->busy()) {
@@ -398,7 +410,6 @@ void MainWindow::convert_selected(bool ask_first) {
                           QStringLiteral("選択されているファイルの変換を行ないますか？")))
         return;
     run_conversion(selected_ids(), false);
-    view_->setFocus();
 }
 
 // Every conversion of the window goes through here, each as one batch of the
@@ -501,7 +512,6 @@ void MainWindow::undo_last_conversion() {
                              QStringLiteral("元に戻せなかったファイルがあります。\n%1")
                                  .arg(left.join(QLatin1Char('\n'))));
     }
-    view_->setFocus();
 }
 
 void MainWindow::remove_selected(bool ask_first) {
@@ -516,19 +526,18 @@ void MainWindow::remove_selected(bool ask_first) {
         qCDebug(lcRemove, "%d,%llu,%s", row, static_cast<unsigned long long>(model_->id_at(row)),
                 entry != nullptr ? qt_from_cp932(entry->sourcePath).toLocal8Bit().constData() : "");
     }
-    view_->setFocus();
 }
 
 void MainWindow::select_all() {
     if (model_->rowCount() > 0) view_->selectAll();
-    view_->setFocus();
 }
 
-void MainWindow::rebuild(bool focus_list) {
+// Commands leave the focus where the user is: a keyboard user who ticks a
+// box or presses a button stays on it.
+void MainWindow::rebuild() {
     jobs_.set_naming(naming_settings_from(settings_));
     const std::vector<EntryId> converted = jobs_.rebuild();
     show_composed_list(converted, false);
-    if (focus_list) view_->setFocus();
 }
 
 // After the job list composed every entry: the texts, the waiting rows, the
@@ -548,8 +557,10 @@ void MainWindow::refresh_entry(EntryId id) {
     queue_deferred();
 }
 
+// Sends the entries whose names wait for the schedule service to the worker;
+// a row named anew meanwhile without the service no longer waits, and the
+// late answer for it is dropped.
 void MainWindow::queue_deferred() {
-    if (deferred_.empty()) return;
     std::vector<std::string> paths;
     paths.swap(deferred_);
     std::unordered_set<std::string> seen;
@@ -559,14 +570,18 @@ void MainWindow::queue_deferred() {
         if (!id) continue;
         std::optional<FileEntry> copy = jobs_.copy(*id);
         if (!copy) continue;
-        compose_->request(*id, std::move(*copy), jobs_.naming(), workerRuleStep_);
+        compose_->request(*id, jobs_.composition(*id), std::move(*copy), jobs_.naming(),
+                          workerRuleStep_);
         model_->set_waiting(*id, true);
     }
+    for (const EntryId id :
+         compose_->drop_outdated([this](EntryId id) { return jobs_.composition(id); }))
+        model_->set_waiting(id, false);
     update_command_states();
 }
 
-void MainWindow::entry_composed(EntryId id, const FileEntry& entry) {
-    if (jobs_.store_composed(id, entry)) model_->refresh(id);
+void MainWindow::entry_composed(EntryId id, const FileEntry& entry, std::uint64_t composition) {
+    if (jobs_.store_composed(id, entry, composition)) model_->refresh(id);
     model_->set_waiting(id, compose_->waiting_for(id));
 }
 
@@ -605,9 +620,13 @@ void MainWindow::start_batch(const std::vector<std::string>& paths, bool from_co
     const bool show_progress = settings_.showProgress && !(autoConvert_ && settings_.iconStart);
     if (show_progress) {
         progress_ = new ProgressDialog(this);
-        if (progressPosition_) progress_->move(*progressPosition_);
+        // Placed by its client area: a frame position given to a window that
+        // has never been shown lands the client there, one frame off.
+        if (progressGeometry_) progress_->setGeometry(*progressGeometry_);
         connect(progress_, &ProgressDialog::stopConfirmed, analysis_,
                 &AnalysisRunner::request_stop);
+        connect(progress_, &ProgressDialog::stopQuestionOpen, analysis_,
+                [this](bool open) { open ? analysis_->pause() : analysis_->resume(); });
         progress_->open();
     }
     analysis_->start(std::move(to_read), analysis_window_from(settings_));
@@ -638,7 +657,7 @@ void MainWindow::file_analysed(const std::string& path, const AnalysisResult& re
 
 void MainWindow::close_progress_dialog() {
     if (progress_ == nullptr) return;
-    progressPosition_ = progress_->pos();
+    progressGeometry_ = progress_->geometry();
     progress_->hide();
     progress_->deleteLater();
     progress_ = nullptr;
@@ -663,6 +682,10 @@ void MainWindow::start(const CommandLine& command_line) {
     autoConvert_ = command_line.autoConvert;
     quitAfter_ = command_line.quitAfter;
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Room for the controls is made before the window shows: a window that
+    // had to grow while being shown minimised comes up at normal size.
+    ensurePolished();
+    resize(size().expandedTo(minimumSizeHint()));
     if (autoConvert_ && settings_.iconStart) {
         showMinimized();
     } else {
@@ -814,7 +837,7 @@ void MainWindow::use_rules(RuleList rules) {
     service.baseUrl = settings_.scheduleBaseUrl;
     workerRuleStep_ = std::make_shared<const RuleStep>(
         make_stoppable_rule_step(context_.rules, std::move(service), compose_->stop_token()));
-    rebuild(true);
+    rebuild();
 }
 
 // ---- dialogs and settings --------------------------------------------------
@@ -850,6 +873,17 @@ void MainWindow::save_settings() {
             return true;
         });
     if (!update.ok) std::fprintf(stderr, "kalvento: %s\n", update.error.c_str());
+}
+
+// Esc closes the window from the list, a button or a check box; an edit, an
+// open drop-down and a dialog keep it for themselves.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        qobject_cast<QLineEdit*>(QApplication::focusWidget()) == nullptr) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 
 #include <array>
@@ -65,6 +66,7 @@ class MainWindow final : public QMainWindow {
     void settled();
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -72,7 +74,7 @@ class MainWindow final : public QMainWindow {
 
   private:
     void build_controls();
-    void build_actions();
+    void build_menus();
     void load_controls();
     void connect_controls();
 
@@ -82,7 +84,7 @@ class MainWindow final : public QMainWindow {
     bool run_conversion(const std::vector<EntryId>& ids, bool unattended);
     void remove_selected(bool ask);
     void select_all();
-    void rebuild(bool focus_list);
+    void rebuild();
     void show_composed_list(const std::vector<EntryId>& reselect, bool only_these);
     void refresh_entry(EntryId id);
     void queue_deferred();
@@ -99,7 +101,7 @@ class MainWindow final : public QMainWindow {
     void close_progress_dialog();
 
     // Compositions on the worker.
-    void entry_composed(EntryId id, const FileEntry& entry);
+    void entry_composed(EntryId id, const FileEntry& entry, std::uint64_t composition);
     void compositions_idle();
 
     // Row popups.
@@ -131,7 +133,7 @@ class MainWindow final : public QMainWindow {
     AnalysisRunner* analysis_ = nullptr;
     ComposeRunner* compose_ = nullptr;
     ProgressDialog* progress_ = nullptr;
-    std::optional<QPoint> progressPosition_;
+    std::optional<QRect> progressGeometry_;  // where the user left the dialog
 
     std::array<QLineEdit*, 5> separators_{};
     std::array<QComboBox*, 4> items_{};
@@ -144,9 +146,6 @@ class MainWindow final : public QMainWindow {
     QPushButton* ombrixButton_ = nullptr;
     QPushButton* convertButton_ = nullptr;
     QPushButton* removeButton_ = nullptr;
-    QAction* convertAction_ = nullptr;
-    QAction* askConvertAction_ = nullptr;
-    QAction* askRemoveAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     std::string lastBatch_;  // the journal batch of this window's last conversion
 

@@ -43,6 +43,11 @@ void NameEditDialog::place_at_cell(const QPoint& cell_top_left) {
     move(cell_top_left.x() - 14, cell_top_left.y() - caption - 16);
 }
 
+void NameEditDialog::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible) edit_->end(false);
+}
+
 QString NameEditDialog::name() const {
     return edit_->text();
 }

@@ -24,6 +24,10 @@ class NameEditDialog final : public QDialog {
 
     QString name() const;
 
+    // A dialog hands the focus to the edit as Tab would, which selects the
+    // whole text; the name opens with the caret at its end instead.
+    void setVisible(bool visible) override;
+
   private:
     void paste_description();
 

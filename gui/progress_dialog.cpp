@@ -80,8 +80,8 @@ void ProgressDialog::closeEvent(QCloseEvent* event) {
 
 void ProgressDialog::ask_to_stop() {
     if (question_ != nullptr) return;
-    // Asked without a nested event loop: the analysis goes on meanwhile and
-    // may even end before the user answers.
+    // Asked without a nested event loop; the window holds the analysis at its
+    // next progress report until the answer.
     question_ = new QMessageBox(QMessageBox::Question, QStringLiteral("中断"),
                                 QStringLiteral("ファイルの読み込みを中断しますか？"),
                                 QMessageBox::Yes | QMessageBox::No, this);
@@ -91,8 +91,10 @@ void ProgressDialog::ask_to_stop() {
     connect(question_, &QMessageBox::finished, this, [this](int answer) {
         question_ = nullptr;
         if (answer == QMessageBox::Yes) emit stopConfirmed();
+        emit stopQuestionOpen(false);
     });
     question_->open();
+    emit stopQuestionOpen(true);
 }
 
 }  // namespace kalvento::gui

@@ -34,6 +34,9 @@ class ProgressDialog final : public QDialog {
     int bar_value() const;
 
   signals:
+    // The question to stop opened (true) or was answered (false); the
+    // analysis is held meanwhile.
+    void stopQuestionOpen(bool open);
     // The user confirmed the question to stop.
     void stopConfirmed();
 

@@ -3,7 +3,6 @@
 #include "app/settings_table.h"
 #include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
-#include "platform/profile_file.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,14 +14,28 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace kalvento::gui {
 namespace {
 
-// The edits take up to 99 characters, read like atoi.
+// The edits take up to 99 characters: an optional minus and digits.
 constexpr int kNumberFieldMax = 99;
 
-int number_of(const QLineEdit* edit) {
-    return parse_profile_integer(edit->text().toStdString());
+// The number in an edit; one without digits reads as 0, one too long for any
+// number as none at all (outside every range, never wrapped round into one).
+std::optional<long long> number_of(const QLineEdit* edit) {
+    const QString text = edit->text();
+    if (text.isEmpty() || text == QStringLiteral("-")) return 0;
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    return value;
+}
+
+bool in_range(const QLineEdit* edit, const SettingRow& row) {
+    const std::optional<long long> value = number_of(edit);
+    return value && within_limits(row, *value);
 }
 
 QLineEdit* number_edit(int value, const char* name, QWidget* parent) {
@@ -78,11 +91,11 @@ SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_prog
 }
 
 int SettingsDialog::read_start_pos() const {
-    return number_of(startPos_);
+    return static_cast<int>(number_of(startPos_).value_or(0));
 }
 
 int SettingsDialog::read_size() const {
-    return number_of(size_);
+    return static_cast<int>(number_of(size_).value_or(0));
 }
 
 bool SettingsDialog::show_progress() const {
@@ -91,23 +104,25 @@ bool SettingsDialog::show_progress() const {
 
 void SettingsDialog::accept() {
     // The limits of the settings table, which the command line applies too.
+    const SettingRow& start = *find_setting("ReadStartPos");
     const SettingRow& size = *find_setting("ReadSize");
-    if (!within_limits(*find_setting("ReadStartPos"), read_start_pos())) {
-        refuse(startPos_, QStringLiteral("1～100で指定してください。"));
-    } else if (!within_limits(size, read_size())) {
+    if (!in_range(startPos_, start)) {
+        refuse(startPos_, QStringLiteral("1～%1で指定してください。").arg(start.high));
+    } else if (!in_range(size_, size)) {
         refuse(size_, QStringLiteral("%1～%2で指定してください。").arg(size.low).arg(size.high));
     } else {
         QDialog::accept();
     }
 }
 
-void SettingsDialog::refuse(QLineEdit* edit, const QString& text) {
-    auto* message =
-        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"), text, QMessageBox::Ok, this);
+// Says what is wrong and stays open on the field.
+void SettingsDialog::refuse(QLineEdit* field, const QString& message_text) {
+    auto* message = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"), message_text,
+                                    QMessageBox::Ok, this);
     message->setObjectName(QStringLiteral("rangeMessage"));
     message->setAttribute(Qt::WA_DeleteOnClose);
     message->open();
-    edit->setFocus();
+    field->setFocus();
 }
 
 }  // namespace kalvento::gui

@@ -16,18 +16,18 @@ class SettingsDialog final : public QDialog {
     SettingsDialog(int read_start_pos, int read_size, bool show_progress,
                    QWidget* parent = nullptr);
 
-    // The values as entered; a text that is not a number reads as 0.
+    // The values as entered; a field without digits reads as 0.
     int read_start_pos() const;
     int read_size() const;
     bool show_progress() const;
 
   public slots:
-    // Refuses a start position or a size outside the settings' limits with a
-    // message and stays open.
+    // Refuses a start position outside 0..100 or a size outside 1..2047 MB
+    // with a message and stays open.
     void accept() override;
 
   private:
-    void refuse(QLineEdit* edit, const QString& text);
+    void refuse(QLineEdit* field, const QString& message_text);
 
     QLineEdit* startPos_ = nullptr;
     QLineEdit* size_ = nullptr;

@@ -12,6 +12,9 @@ bool in_table(int index) {
     return index >= 0 && index < kItemTableSize;
 }
 
+constexpr int kFirstPrintable = 0x20;
+constexpr int kDelete = 0x7F;
+
 // The replacement of every byte value that starts a forbidden character, as
 // CP932; converted once, since names are composed for every row of every rebuild.
 struct ReplacementTable {
@@ -19,6 +22,11 @@ struct ReplacementTable {
     std::array<std::string, 256> replacement;
 
     ReplacementTable() {
+        // Every other control character is dropped as well, as the broadcast
+        // text decoder drops them: a name typed with a tab or taken from a
+        // template is treated like one from a broadcast.
+        for (int byte = 0; byte < kFirstPrintable; ++byte) forbidden[byte] = true;
+        forbidden[kDelete] = true;
         for (const auto& entry : item_tables::kForbiddenCharacters) {
             const auto byte = static_cast<unsigned char>(entry.character);
             forbidden[byte] = true;

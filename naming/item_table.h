@@ -25,7 +25,8 @@ std::string item_label(int index);
 const std::string* item_text(const ProgramInfo& info, int index);
 
 // Replaces the characters that file names must not contain (: < > \ / * ? |)
-// by their full-width forms and drops carriage returns and line feeds. A match
+// by their full-width forms and drops carriage returns, line feeds and every
+// other control character (below 0x20, and 0x7F). A match
 // is looked for only where a character begins, so the trail byte of a
 // double-byte character (0x5C in 表, 0x7C in ポ) is never taken for one. The
 // double quote is left alone.

@@ -26,15 +26,17 @@ std::optional<MoveResult> recorded_move(MoveRecorder* recorder, const MoveIntent
 }
 
 ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& options,
-                             RenamePlan& plan, MoveRecorder* recorder) {
+                             RenamePlan& plan, MoveRecorder* recorder,
+                             CompanionListings& listings) {
     ConvertResult result;
     result.fromPath = entry.nativePath;
     result.toPath = entry.nativeNewPath;
     int first_number = 0;
     for (;;) {
-        plan = plan_rename(entry, options, path_exists, first_number);
+        plan = plan_rename(entry, options, path_exists, listings, first_number);
         if (plan.blocker) {
             result.status = *plan.blocker;
+            result.message = plan.message;
             result.toPath = *plan.blocker == ConvertStatus::alreadyNamed ? entry.nativePath
                                                                          : entry.nativeNewPath;
             return result;
@@ -50,6 +52,7 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
         }
         const MoveResult& move = *recorded;
         if (move.moved()) {
+            listings.note_move(plan.from, plan.to);
             result.status = ConvertStatus::moved;
             result.nameNumber = plan.nameNumber;
             return result;
@@ -65,12 +68,13 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
 
 // The companions planned with the recording follow it to its new name.
 std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned,
-                                           MoveRecorder* recorder) {
+                                           MoveRecorder* recorder, CompanionListings& listings) {
     for (CompanionMove& move : planned) {
         std::string error;
         const auto outcome =
             recorded_move(recorder, MoveIntent{FileRole::companion, move.from, move.to}, error);
         move.moved = outcome && outcome->moved();
+        if (move.moved) listings.note_move(move.from, move.to);
         move.message = outcome ? outcome->message : error;
     }
     return planned;
@@ -86,7 +90,7 @@ bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path, s
 // Dates the recording and the companions that belong to it: those that moved
 // with it, or, when it stayed, those its options let follow it.
 bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptions& options,
-               const ConvertResult& result, MoveRecorder* recorder) {
+               const ConvertResult& result, MoveRecorder* recorder, CompanionListings& listings) {
     const bool recording_dated =
         date_file(recorder, FileRole::recording, entry.nativePath, start, 0);
     std::vector<std::string> companions;
@@ -94,7 +98,7 @@ bool set_times(const FileEntry& entry, std::int64_t start, const ConversionOptio
         for (const CompanionMove& move : result.companions)
             if (move.moved) companions.push_back(move.to);
     } else if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : list_companions(entry.nativePath))
+        for (const CompanionEntry& companion : listings.companions_of(entry.nativePath))
             if (companion_follows(companion, options))
                 companions.push_back(entry.nativePath + companion.suffix);
     }
@@ -147,12 +151,14 @@ std::string numbered_name(const std::string& target, int n) {
 }
 
 ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
-                            MoveRecorder* recorder) {
+                            MoveRecorder* recorder, CompanionListings* listings) {
+    CompanionListings own_listings;
+    CompanionListings& names = listings != nullptr ? *listings : own_listings;
     RenamePlan plan;
-    ConvertResult result = move_recording(entry, options, plan, recorder);
+    ConvertResult result = move_recording(entry, options, plan, recorder, names);
     result.fromPath = entry.nativePath;
     if (result.status == ConvertStatus::moved) {
-        result.companions = move_companions(std::move(plan.companions), recorder);
+        result.companions = move_companions(std::move(plan.companions), recorder, names);
         // The numbered form adds only ASCII, which CP932 and UTF-8 share.
         entry.sourcePath = numbered_name(entry.newPath, result.nameNumber);
         entry.currentName = split_path(entry.sourcePath).name;
@@ -165,7 +171,7 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
 
     const ProgramInfo* info = selected_candidate(entry);
     if (options.fileDate && info != nullptr && info->startTime != 0)
-        result.timesSet = set_times(entry, info->startTime, options, result, recorder);
+        result.timesSet = set_times(entry, info->startTime, options, result, recorder, names);
     return result;
 }
 
@@ -193,7 +199,7 @@ const char* convert_status_text(ConvertStatus status) {
         case ConvertStatus::moveFailed:
             return "move failed";
         case ConvertStatus::notRecorded:
-            return "not renamed: the rename journal cannot be written";
+            return "the rename journal cannot be written";
     }
     return "";
 }

@@ -7,6 +7,7 @@
 // recording on to the next free name.
 #pragma once
 
+#include "naming/companion_listing.h"
 #include "naming/file_entry.h"
 #include "naming/move_recorder.h"
 
@@ -84,9 +85,12 @@ bool is_numbered_form(const std::string& path, const std::string& target);
 // Converts the entry (see the header comment). On a move the entry's
 // sourcePath, currentName, nativePath and converted (= true) change; otherwise
 // the entry stays as it was. A recorder, when given, hears of every move and
-// every dating first and can refuse it.
+// every dating first and can refuse it. The companions are found through
+// `listings` when given (one for every entry of a run), else by reading the
+// folder for this entry alone.
 ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
-                            MoveRecorder* recorder = nullptr);
+                            MoveRecorder* recorder = nullptr,
+                            CompanionListings* listings = nullptr);
 
 // Short English description of a status, for the command line.
 const char* convert_status_text(ConvertStatus status);

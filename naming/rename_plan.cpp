@@ -1,5 +1,6 @@
 #include "naming/rename_plan.h"
 
+#include "naming/entry_paths.h"
 #include "platform/file_ops.h"
 
 #include <string_view>
@@ -25,7 +26,7 @@ bool companion_follows(const CompanionEntry& companion, const ConversionOptions&
 }
 
 RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
-                       const NameTaken& taken, int first_number) {
+                       const NameTaken& taken, CompanionListings& listings, int first_number) {
     RenamePlan plan;
     plan.from = entry.nativePath;
     plan.to = entry.nativeNewPath;
@@ -37,12 +38,24 @@ RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
     if (plan.blocker) return plan;
 
     std::vector<std::string> suffixes;
+    std::string longest_suffix;
     if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : list_companions(plan.from))
-            if (companion_follows(companion, options)) suffixes.push_back(companion.suffix);
+        for (const CompanionEntry& companion : listings.companions_of(plan.from)) {
+            if (!companion_follows(companion, options)) continue;
+            suffixes.push_back(companion.suffix);
+            if (companion.suffix.size() > longest_suffix.size()) longest_suffix = companion.suffix;
+        }
     }
+    // A longer number never makes a name shorter: the search ends at the
+    // first form whose longest name does not fit.
+    std::size_t too_long = 0;  // bytes of the longest name that does not fit
     const auto number =
         first_free_number(entry.nativeNewPath, first_number, [&](const std::string& target) {
+            const std::string longest = split_path(target).name + longest_suffix;
+            if (!name_fits_filesystem(longest)) {
+                too_long = longest.size();
+                return true;
+            }
             if (taken(target)) return false;
             for (const std::string& suffix : suffixes) {
                 // A companion name the recording itself leaves is free for it.
@@ -51,6 +64,14 @@ RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
             }
             return true;
         });
+    if (too_long != 0) {
+        plan.blocker = ConvertStatus::tooLong;
+        plan.message =
+            (longest_suffix.empty() ? "its name would have "
+                                    : "with its companions the longest name would have ") +
+            std::to_string(too_long) + " bytes, more than " + std::to_string(kMaxFileNameBytes);
+        return plan;
+    }
     if (!number) {
         plan.blocker = ConvertStatus::noFreeName;
         return plan;
@@ -74,8 +95,8 @@ bool DryRunPlanner::taken(const std::string& path) const {
 }
 
 RenamePlan DryRunPlanner::plan(const FileEntry& entry, const ConversionOptions& options) {
-    RenamePlan plan =
-        plan_rename(entry, options, [this](const std::string& path) { return taken(path); });
+    RenamePlan plan = plan_rename(
+        entry, options, [this](const std::string& path) { return taken(path); }, listings_);
     if (!plan.blocker) {
         planned_.insert(plan.to);
         vacated_.insert(plan.from);

@@ -4,6 +4,7 @@
 // conversion does, as long as the disk does not change in between.
 #pragma once
 
+#include "naming/companion_listing.h"
 #include "naming/file_entry.h"
 #include "naming/rename.h"
 #include "platform/file_ops.h"
@@ -30,6 +31,7 @@ bool companion_follows(const CompanionEntry& companion, const ConversionOptions&
 
 struct RenamePlan {
     std::optional<ConvertStatus> blocker;  // why the file stays (no move is due)
+    std::string message;                   // what the blocker is about, when it needs saying
     std::string from;                      // native path now
     std::string to;                        // the free numbered form chosen
     int nameNumber = 0;
@@ -39,9 +41,11 @@ struct RenamePlan {
 // Plans the entry's move: its blocker, or the first numbered form of its
 // target from `first_number` on for which the recording's new name and the
 // new names of all the companions that follow it are free (noFreeName when
-// there is none), and those companions.
+// there is none), and those companions. The recording and its companions move
+// together or not at all: when the longest of their new names would pass the
+// file-name limit the plan is tooLong.
 RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
-                       const NameTaken& taken, int first_number = 0);
+                       const NameTaken& taken, CompanionListings& listings, int first_number = 0);
 
 // Plans a batch without touching the disk: a name planned for an earlier file
 // is taken, a name an earlier file gives up is free.
@@ -54,6 +58,7 @@ class DryRunPlanner {
 
     std::set<std::string> planned_;
     std::set<std::string> vacated_;
+    CompanionListings listings_;
 };
 
 }  // namespace kalvento

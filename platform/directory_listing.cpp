@@ -64,4 +64,56 @@ DirectoryListing list_directory(const std::string& path) {
     return listing;
 }
 
+std::optional<DirectoryStamp> directory_stamp(const std::string& path) {
+    struct stat info {};
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    constexpr std::int64_t kNs = 1'000'000'000;
+    return DirectoryStamp{.device = static_cast<std::uint64_t>(info.st_dev),
+                          .inode = static_cast<std::uint64_t>(info.st_ino),
+                          .modifiedNs = info.st_mtim.tv_sec * kNs + info.st_mtim.tv_nsec,
+                          .changedNs = info.st_ctim.tv_sec * kNs + info.st_ctim.tv_nsec};
+}
+
+std::optional<DirectoryNames> DirectoryNames::read(const std::string& directory) {
+    // Stamped before the reading: a change while it runs shows at the next look.
+    const std::optional<DirectoryStamp> stamp = directory_stamp(directory);
+    if (!stamp) return std::nullopt;
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) return std::nullopt;
+    DirectoryNames names;
+    names.directory_ = directory;
+    names.stamp_ = *stamp;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) break;
+        names.names_.emplace_hint(names.names_.end(), entry->d_name);
+    }
+    const int read_error = errno;
+    ::closedir(dir);
+    if (read_error != 0) return std::nullopt;
+    return names;
+}
+
+std::vector<CompanionEntry> DirectoryNames::companions_of(std::string_view recording_name) const {
+    std::vector<CompanionEntry> found;
+    if (recording_name.empty()) return found;
+    const std::string prefix = std::string(recording_name) + ".";
+    const std::string folder = directory_.ends_with('/') ? directory_ : directory_ + "/";
+    for (auto name = names_.lower_bound(prefix); name != names_.end() && name->starts_with(prefix);
+         ++name) {
+        struct stat info {};
+        if (::lstat((folder + *name).c_str(), &info) != 0) continue;
+        found.push_back(CompanionEntry{.name = *name,
+                                       .suffix = name->substr(recording_name.size()),
+                                       .isDirectory = S_ISDIR(info.st_mode)});
+    }
+    return found;
+}
+
+void DirectoryNames::restamp() {
+    if (const std::optional<DirectoryStamp> stamp = directory_stamp(directory_)) stamp_ = *stamp;
+}
+
 }  // namespace kalvento

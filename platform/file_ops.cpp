@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 
-#include <dirent.h>
+#include "platform/directory_listing.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -193,8 +194,7 @@ bool is_directory(const std::string& path) {
 }
 
 std::vector<CompanionEntry> list_companions(const std::string& recording_path) {
-    std::vector<CompanionEntry> found;
-    if (holds_nul(recording_path)) return found;
+    if (holds_nul(recording_path)) return {};
     const std::size_t slash = recording_path.rfind('/');
     std::string directory;
     std::string recording_name;
@@ -205,32 +205,9 @@ std::vector<CompanionEntry> list_companions(const std::string& recording_path) {
         directory = slash == 0 ? std::string("/") : recording_path.substr(0, slash);
         recording_name = recording_path.substr(slash + 1);
     }
-    if (recording_name.empty()) return found;
-
-    DIR* dir = ::opendir(directory.c_str());
-    if (dir == nullptr) return found;
-    const int dir_fd = ::dirfd(dir);
-    const std::size_t prefix_length = recording_name.size() + 1;  // the name and its dot
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name.size() < prefix_length ||
-            name.compare(0, recording_name.size(), recording_name) != 0 ||
-            name[recording_name.size()] != '.') {
-            continue;
-        }
-        struct stat info {};
-        if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        CompanionEntry companion;
-        companion.name = std::string(name);
-        companion.suffix = std::string(name.substr(recording_name.size()));
-        companion.isDirectory = S_ISDIR(info.st_mode);
-        found.push_back(std::move(companion));
-    }
-    ::closedir(dir);
-    // std::string compares its characters as unsigned bytes.
-    std::sort(found.begin(), found.end(),
-              [](const CompanionEntry& a, const CompanionEntry& b) { return a.name < b.name; });
-    return found;
+    if (recording_name.empty()) return {};
+    const std::optional<DirectoryNames> names = DirectoryNames::read(directory);
+    return names ? names->companions_of(recording_name) : std::vector<CompanionEntry>{};
 }
 
 bool set_file_times(const std::string& path, std::int64_t unix_seconds, int milliseconds) {

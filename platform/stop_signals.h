@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 namespace kalvento {
 
@@ -26,11 +28,19 @@ class StopSignals {
     // blocking.
     bool requested();
 
+    // Stop requested as soon as a signal arrives, for work that waits
+    // elsewhere (a schedule lookup, an analysis). A small thread watches the
+    // descriptor; it leaves the signal to `requested`.
+    std::stop_token token();
+
   private:
-    explicit StopSignals(int fd) : fd_(fd) {}
+    StopSignals(int fd, int wake_fd) : fd_(fd), wakeFd_(wake_fd) {}
 
     int fd_ = -1;
+    int wakeFd_ = -1;  // ends the watching thread
     bool requested_ = false;
+    std::stop_source source_;
+    std::thread watcher_;
 };
 
 // True when SIGTERM or SIGINT has arrived while blocked and not yet been

@@ -1,5 +1,6 @@
 #include "rules/rule_text_forms.h"
 
+#include "platform/profile_file.h"
 #include "rules/line_pieces.h"
 #include "rules/rule_keys.h"
 #include "rules/rule_numbers.h"
@@ -174,6 +175,28 @@ std::optional<RenameRule> parse_import_line(std::string_view line) {
     }
     rule.Modified = 1;
     return rule;
+}
+
+std::optional<std::string> import_line_problem(std::string_view line) {
+    if (line.size() > kImportLineMax)
+        return "longer than " + std::to_string(kImportLineMax) + " bytes; not imported";
+    line = without_line_end(line);
+    if (line.find('\0') != std::string_view::npos)
+        return std::string(
+            "holds a NUL byte (UTF-16 text needs its byte-order mark); "
+            "not imported");
+    static constexpr std::array<std::string_view, 6> kTextKeys = {kKeyFindText,    kKeyFindTextCh,
+                                                                  kKeyRenameText,  kKeySyoboFind,
+                                                                  kKeySyoboFindCh, kKeySyoboFindSt};
+    const std::vector<std::string> fields = split_fields(line, "\t", false);
+    for (std::size_t i = 0; i < kTextKeys.size() && i < fields.size(); ++i) {
+        if (fields[i].size() > kProfileValueMax) {
+            return std::string(kTextKeys[i]) + " has " + std::to_string(fields[i].size()) +
+                   " bytes, more than the " + std::to_string(kProfileValueMax) +
+                   " a rule keeps; not imported";
+        }
+    }
+    return std::nullopt;
 }
 
 ImportResult import_rules(RuleList& list, std::string_view file_bytes) {

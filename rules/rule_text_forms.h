@@ -47,6 +47,13 @@ struct ImportResult {
 // The number of leading fields an exchange line needs.
 inline constexpr std::size_t kExchangeLeadingFields = 11;
 
+// Why an exchange line (CP932) could not be imported whole, or nullopt when it
+// can: a line longer than kImportLineMax would fall apart into pieces, a text
+// value longer than the settings file keeps (kProfileValueMax) would come back
+// cut, and a NUL byte ends a value early. Importers that can say so refuse
+// such a line instead of importing part of it.
+std::optional<std::string> import_line_problem(std::string_view line);
+
 // Adds the rule of every usable line of an exchange file to the list with a
 // new section number, marked Modified; notes the lines that gave none.
 ImportResult import_rules(RuleList& list, std::string_view file_bytes);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,13 @@ struct WaitPlan {
     // Called once per round before waiting (a window passes one that handles
     // its pending events; a command line passes none).
     std::function<void()> pump;
+    // Ends the wait at the next round (a watch told to stop); the transfer is aborted.
+    std::stop_token stop{};
 };
 
 // Fetches one page: the body in code page 932 with CR LF line ends, or
 // nullopt when the transfer could not start, failed, or was still open after
-// the last round (it is then aborted). A start refused because another
+// the last round or when the stop came (it is then aborted). A start refused because another
 // transfer is waiting leaves that transfer alone.
 std::optional<std::string> fetch_page(HttpClient& client, std::string_view url,
                                       const WaitPlan& plan);

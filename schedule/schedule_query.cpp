@@ -19,20 +19,20 @@ std::string base_address(const ScheduleSession& session) {
 }
 
 // The page at `address`; nullopt (and why, in the log) when it could not be
-// had, or at once when the service was found down earlier in this run.
+// had, or at once while an outage found earlier lasts.
 std::optional<std::string> fetch(ScheduleSession& session, const std::string& address) {
     ++session.unreachableLookups;
-    if (session.serviceDown) {
-        log(session, "not asked: the service could not be reached earlier in this run");
+    if (session.outage->ongoing()) {
+        log(session, "not asked: the service could not be reached at the last try");
         return std::nullopt;
     }
     log(session, address);
     const WaitPlan plan{session.service.waitRounds, session.service.roundLength,
-                        session.service.pump};
+                        session.service.pump, session.service.stop};
     auto page = fetch_page(session.client, address, plan);
     if (!page) {
         for (const std::string& diagnostic : session.client.diagnostics()) log(session, diagnostic);
-        session.serviceDown = true;
+        if (!session.service.stop.stop_requested()) session.outage->begin();
         return page;
     }
     --session.unreachableLookups;

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -25,23 +27,42 @@ struct ScheduleService {
     int waitRounds = kDefaultWaitRounds;
     std::chrono::milliseconds roundLength = kDefaultRoundLength;
     std::function<void()> pump;  // run once per wait round; none on the command line
+    std::stop_token stop;        // ends a wait at once; a stopped lookup is no outage
     std::string extraCaFile;     // PEM certificates trusted besides the system's (tests)
     // Receives what a verbose log shows: addresses asked for and why a lookup
     // found nothing (code page 932 texts).
     std::function<void(const std::string&)> log;
 };
 
+// That the service could not be reached (no connection, no answer in time):
+// later lookups fail at once instead of waiting again for a service that is
+// down. A run keeps it for the run; a watch shares one among its runs and
+// believes in the outage until its retry time (`hold`).
+class ScheduleOutage {
+  public:
+    using Clock = std::chrono::steady_clock;
+    explicit ScheduleOutage(Clock::duration hold = Clock::duration::max()) : hold_(hold) {}
+
+    bool ongoing() const { return began_ && Clock::now() - *began_ < hold_; }
+    void begin() { began_ = Clock::now(); }
+
+  private:
+    Clock::duration hold_;
+    std::optional<Clock::time_point> began_;
+};
+
 // The service and the one connection that all lookups share, so that a lookup
 // started while another waits is refused rather than run twice.
 struct ScheduleSession {
-    explicit ScheduleSession(ScheduleService config)
-        : service(std::move(config)), client(service.extraCaFile) {}
+    explicit ScheduleSession(ScheduleService config,
+                             std::shared_ptr<ScheduleOutage> known_outage = nullptr)
+        : service(std::move(config)),
+          client(service.extraCaFile),
+          outage(known_outage ? std::move(known_outage) : std::make_shared<ScheduleOutage>()) {}
     ScheduleService service;
     HttpClient client;
-    // Set by the first fetch that could not be made (no connection, no
-    // answer in time): later lookups of the run fail at once instead of
-    // waiting for a service that is down.
-    bool serviceDown = false;
+    // Begun by the first fetch that could not be made.
+    std::shared_ptr<ScheduleOutage> outage;
     int unreachableLookups = 0;  // lookups that could not reach the service
 };
 

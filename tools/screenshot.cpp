@@ -2,6 +2,10 @@
 // recordings into PNG files for the documentation.
 //
 //   QT_QPA_PLATFORM=offscreen kalvento-screenshot DIRECTORY
+//   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 kalvento-screenshot --narrow DIRECTORY
+//
+// --narrow renders only the main window, 780 by 420 (what a screen 1,600
+// pixels wide leaves at a scale of 2), into main-window-scale2.png.
 #include "app/app_context.h"
 #include "gui/job_table_model.h"
 #include "gui/job_table_view.h"
@@ -26,6 +30,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -51,13 +56,14 @@ void wait_until_settled(kalvento::gui::MainWindow& window) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kalvento-screenshot DIRECTORY\n");
+    const bool narrow = argc == 3 && std::strcmp(argv[1], "--narrow") == 0;
+    if (argc != 2 && !narrow) {
+        std::fprintf(stderr, "usage: kalvento-screenshot [--narrow] DIRECTORY\n");
         return 2;
     }
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
     QApplication::setApplicationVersion(QStringLiteral(KALVENTO_VERSION));
-    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString output = QString::fromLocal8Bit(argv[argc - 1]);
     QDir().mkpath(output);
 
     QTemporaryDir temp;
@@ -96,10 +102,12 @@ int main(int argc, char** argv) {
 
     kalvento::gui::MainWindow window(kalvento::load_app_context_from(
         kalvento::side_files_in(settings.string()), {.macroMenu = true}));
+    if (narrow) window.resize(780, 420);
     window.show();
     window.add_dropped({QString::fromStdString(recordings.string())});
     wait_until_settled(window);
     window.job_view()->select_rows({1}, false);
+    if (narrow) return save(&window, output + QStringLiteral("/main-window-scale2.png")) ? 0 : 1;
     if (!save(&window, output + QStringLiteral("/main-window.png"))) return 1;
 
     // The tools menu after a conversion of the selected row (in the temporary

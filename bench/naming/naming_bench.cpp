@@ -7,6 +7,10 @@
 //   convert_1000          - convert_entry over 1,000 small files in one folder
 //                           (free-name search and no-replace move)
 //   plain_rename_1000     - rename(2) of 1,000 files to fresh names
+//   convert_companions/N  - convert_entry over N recordings with one companion
+//                           ".txt" each, all in one folder, with the listings
+//                           of one run (as JobList::convert does): the time per
+//                           entry stays flat from 1,000 to 8,000
 // The counter "per_entry" is the time per entry.
 #include "naming/compose.h"
 #include "naming/entry_paths.h"
@@ -77,9 +81,9 @@ void write_files(const ScratchFolder& folder, int count) {
         std::ofstream(folder.file("rec" + std::to_string(i) + ".ts"), std::ios::binary) << content;
 }
 
-void set_per_entry(benchmark::State& state) {
+void set_per_entry(benchmark::State& state, int entries = kEntries) {
     state.counters["per_entry"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kEntries,
+        benchmark::Counter(static_cast<double>(state.iterations()) * entries,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
@@ -113,26 +117,58 @@ void concatenate_1000(benchmark::State& state) {
 }
 BENCHMARK(concatenate_1000)->Unit(benchmark::kMicrosecond);
 
+// A fresh folder of `count` recordings (each with a companion ".txt" when
+// asked), composed: every tenth composes the name of the one before it when
+// `numbered`, so that it gets a numbered form.
+std::vector<FileEntry> fresh_entries(ScratchFolder& folder, int count, bool companions,
+                                     bool numbered) {
+    folder.clear();
+    write_files(folder, count);
+    const NamingSettings settings = sample_settings();
+    std::vector<FileEntry> entries;
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder.file("rec" + std::to_string(i) + ".ts");
+        if (companions) std::ofstream(path + ".txt") << "programme text";
+        entries.push_back(
+            make_file_entry(path, {sample_programme(numbered && i % 10 == 9 ? i - 1 : i)}));
+        compose_entry(entries.back(), settings);
+    }
+    return entries;
+}
+
 void convert_1000(benchmark::State& state) {
     ScratchFolder folder;
-    const NamingSettings settings = sample_settings();
     for (auto _ : state) {
         state.PauseTiming();
-        folder.clear();
-        write_files(folder, kEntries);
-        std::vector<FileEntry> entries;
-        for (int i = 0; i < kEntries; ++i) {
-            // Every tenth entry composes the name of the one before it: a numbered form.
-            entries.push_back(make_file_entry(folder.file("rec" + std::to_string(i) + ".ts"),
-                                              {sample_programme(i % 10 == 9 ? i - 1 : i)}));
-            compose_entry(entries.back(), settings);
-        }
+        std::vector<FileEntry> entries = fresh_entries(folder, kEntries, false, true);
         state.ResumeTiming();
         for (FileEntry& entry : entries) benchmark::DoNotOptimize(convert_entry(entry, {}));
     }
     set_per_entry(state);
 }
 BENCHMARK(convert_1000)->Unit(benchmark::kMillisecond);
+
+void convert_companions(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    ScratchFolder folder;
+    const ConversionOptions options{.gopRename = true};
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<FileEntry> entries = fresh_entries(folder, count, true, false);
+        state.ResumeTiming();
+        CompanionListings listings;
+        for (FileEntry& entry : entries)
+            benchmark::DoNotOptimize(convert_entry(entry, options, nullptr, &listings));
+    }
+    set_per_entry(state, count);
+}
+BENCHMARK(convert_companions)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(8000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void plain_rename_1000(benchmark::State& state) {
     ScratchFolder folder;

@@ -108,17 +108,24 @@ TEST(JobList, CandidateChoiceAndProgrammeNameRecompose) {
     EXPECT_FALSE(jobs.list.select_candidate(id, 1));  // there is only one
     EXPECT_TRUE(jobs.list.select_candidate(id, 0));
 
-    // A copy composed elsewhere comes back only while the entry is unchanged.
+    // A copy composed elsewhere comes back only while the entry is unchanged:
+    // not after another composition of it, nor after another copy came back.
     FileEntry copy = *jobs.list.copy(id);
+    std::uint64_t composition = jobs.list.composition(id);
     copy.newName = "x.ts";
-    EXPECT_TRUE(jobs.list.store_composed(id, copy));
+    EXPECT_TRUE(jobs.list.compose(id));
+    EXPECT_FALSE(jobs.list.store_composed(id, copy, composition));
+    EXPECT_EQ(jobs.list.find(id)->newName, cp932("直した名前.ts"));
+    composition = jobs.list.composition(id);
+    EXPECT_TRUE(jobs.list.store_composed(id, copy, composition));
     EXPECT_EQ(jobs.list.find(id)->newName, "x.ts");
+    EXPECT_FALSE(jobs.list.store_composed(id, copy, composition));
     // A copy whose choice lies outside the list leaves no name to set.
     copy.selected = 7;
-    EXPECT_TRUE(jobs.list.store_composed(id, copy));
+    EXPECT_TRUE(jobs.list.store_composed(id, copy, jobs.list.composition(id)));
     EXPECT_FALSE(jobs.list.set_programme_name(id, "x"));
     copy.nativePath += ".moved";
-    EXPECT_FALSE(jobs.list.store_composed(id, copy));
+    EXPECT_FALSE(jobs.list.store_composed(id, copy, jobs.list.composition(id)));
 }
 
 TEST(JobList, ConversionReportsExactlyTheMovedEntries) {

@@ -7,7 +7,8 @@
 namespace kalvento::test {
 namespace {
 
-const std::string kTemplate = "@TT 第@2nb話「@sb」 [@CH] @mm月@dd日(@wk)";
+// Control characters in a template are dropped, as in broadcast text.
+const std::string kTemplate = "@TT\t第@2nb話「@sb」\n [@CH]\x01 @mm月@dd日(@wk)\x7F";
 
 // Two services on air: 1024 "ニュース７　[字]" (event 6657, the larger share)
 // and 1025 "みんなの体操" (event 6913); small enough for a quick test.
@@ -32,7 +33,7 @@ TEST(CliTemplate, NamesEveryFileWhateverTheRulesAndItems) {
                                                            .description = "　嵐の前　",
                                                            .start = mjd_time(2024, 4, 8, 1, 30)}));
         const std::string expected =
-            "夜のドラマ／特別編 第00話「嵐の前」 [カルヴェントテレビ] 04月07日(日).ts";
+            "夜のドラマ／特別編第00話「嵐の前」 [カルヴェントテレビ] 04月07日(日).ts";
 
         const CliRun analysed =
             scratch.run({"analyse", "--json", "--template", kTemplate, scratch.file("rec.ts")});

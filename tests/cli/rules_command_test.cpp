@@ -90,6 +90,68 @@ TEST(CliRules, Utf8FilesInAndOut) {
     EXPECT_NE(forced.errors.find("0 rules added"), std::string::npos);
 }
 
+// The UTF-16 form of UTF-8 text (surrogate pairs beyond the first plane).
+std::string utf16(const std::string& utf8_text, bool big_endian) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    auto put = [&](unsigned unit) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    };
+    const std::wstring wide = utf8_to_wide(utf8_text).value_or(std::wstring());
+    for (const wchar_t c : wide) {
+        const auto code = static_cast<unsigned>(c);
+        if (code < 0x10000) {
+            put(code);
+        } else {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        }
+    }
+    return bytes;
+}
+
+TEST(CliRules, Utf16FilesAndLinesTooLongToKeep) {
+    const std::string lines =
+        "夜のドラマ\t\t@TT 第@2nb話\t\t\t\t0\t0\t0\t0\t0\r\n"
+        "\tＢＳ\t@TT \xF0\x9F\x98\x80\t\t\t\t0\t0\t0\t0\t0\r\n"
+        "\tＢＳ\t@TT [@CH]\t\t\t\t0\t0\t0\t0\t0\r\n";
+    // What Windows Notepad saves as "Unicode", and its big-endian form; the
+    // byte-order mark wins over an encoding that was asked for.
+    for (const bool big_endian : {false, true}) {
+        CliScratch scratch;
+        const std::string file = scratch.file("unicode.txt");
+        write_text(file, utf16(lines, big_endian));
+        const CliRun imported =
+            scratch.run({"rules", "import", "--encoding", big_endian ? "cp932" : "auto", file});
+        EXPECT_EQ(imported.exitCode, 0);
+        EXPECT_EQ(imported.errors,
+                  "kalvento-cli: " + file +
+                      ": line 2: the character '\xF0\x9F\x98\x80' (U+1F600) has no CP932 "
+                      "(Shift-JIS) form\n2 rules added (read as UTF-16)\n");
+        EXPECT_EQ(scratch.run({"rules", "list"}).output,
+                  "番組名\t夜のドラマ\t@TT 第@2nb話\t\t\n"
+                  "放送局\tＢＳ\t@TT [@CH]\t\t\n");
+    }
+
+    // A value longer than a rule keeps, or a line longer than is read at
+    // once, is refused whole instead of being cut.
+    CliScratch scratch;
+    const std::string tail = "\t\t@TT\t\t\t\t0\t0\t0\t0\t0\r\n";
+    const std::string file = scratch.file("long.txt");
+    write_text(file, std::string(1024, 'x') + tail + std::string(1023, 'y') + tail + "z\t" +
+                         std::string(70000, 'w') + tail);
+    const CliRun imported = scratch.run({"rules", "import", file});
+    EXPECT_EQ(imported.exitCode, 0);
+    EXPECT_EQ(imported.errors,
+              "kalvento-cli: " + file +
+                  ": line 1: FindText has 1024 bytes, more than the 1023 a rule keeps; not "
+                  "imported\nkalvento-cli: " +
+                  file + ": line 3: longer than 65535 bytes; not imported\n1 rule added\n");
+    EXPECT_EQ(scratch.run({"rules", "list"}).output,
+              "番組名\t" + std::string(1023, 'y') + "\t@TT\t\t\n");
+}
+
 TEST(CliRules, ImportThatAddsNothingSaysWhy) {
     CliScratch scratch;
     std::string lines;

@@ -3,9 +3,11 @@
 // ends the watch cleanly.
 #include "tests/cli/cli_test_util.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -145,6 +147,121 @@ TEST(CliWatch, AFileLeftForTheScheduleServiceIsTriedAgainLater) {
     EXPECT_NE(watch.output().find("\"status\":\"scheduleUnreachable\""), std::string::npos)
         << watch.output();
     EXPECT_TRUE(fs::exists(scratch.file("in/rec.ts")));
+    EXPECT_EQ(watch.stop(), 0);
+}
+
+// A rule that asks the schedule service about 夜 programmes; items
+// otherwise.
+std::string schedule_rule_settings(const std::string& base_url) {
+    std::string ini = "[KalventoDlg]\n";
+    for (const std::string& line : kNameAndDate)
+        if (!line.starts_with("OmbrixRename=")) ini += line + "\n";
+    return ini + "OmbrixRename=1\nScheduleBaseUrl=" + base_url +
+           "\n[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\nFindText=夜\n"
+           "FindType=1\nRenameText=@TT #@NB\nSyoboFind=@TT\nSyoboNB=1\n";
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(CliWatch, AnOutageCostsOneTryAndAStopEndsTheWaitForTheService) {
+    {
+        // A closed port: the first recording finds the service down, and the
+        // others of the cycle are left at once without asking again.
+        CliScratch scratch;
+        scratch.write_ini(schedule_rule_settings(unreachable_base_url()));
+        fs::create_directory(scratch.file("in"));
+        Watch watch(scratch, "--settle 0.3 -v " + shell_quote(scratch.file("in")));
+        for (std::uint32_t i = 0; i < 4; ++i)
+            write_drama(scratch.file("in/rec" + std::to_string(i) + ".ts"), i + 1);
+        ASSERT_TRUE(wait_for([&] { return count_of(watch.errors(), "tried again in") == 4; }, 8s))
+            << watch.errors();
+        EXPECT_EQ(count_of(watch.errors(), "schedule: http://"), 1u) << watch.errors();
+        EXPECT_EQ(count_of(watch.errors(), "not asked: the service could not be reached"), 3u)
+            << watch.errors();
+        EXPECT_EQ(names_in(scratch.file("in")).size(), 4u);
+        EXPECT_EQ(watch.stop(), 0);
+    }
+    // A service that takes the request and never answers: SIGTERM ends the
+    // wait at once, and the recording stays as it was.
+    LocalHttpServer silent(
+        [](const std::string&) { return CannedReply{.bytes = "", .keepOpen = true}; });
+    CliScratch scratch;
+    scratch.write_ini(schedule_rule_settings(silent.base_url()));
+    fs::create_directory(scratch.file("in"));
+    Watch watch(scratch, "--settle 0.2 " + shell_quote(scratch.file("in")));
+    write_drama(scratch.file("in/rec.ts"));
+    ASSERT_TRUE(wait_for([&] { return silent.request_count() == 1; }, 5s)) << watch.errors();
+    const auto asked_to_stop = std::chrono::steady_clock::now();
+    EXPECT_EQ(watch.stop(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked_to_stop, 3s);
+    EXPECT_EQ(names_in(scratch.file("in")), std::set<std::string>{"rec.ts"});
+    EXPECT_EQ(watch.output(), "");
+    EXPECT_NE(watch.errors().find("watch ended"), std::string::npos) << watch.errors();
+}
+
+TEST(CliWatch, AfterLostEventsOnlyWhatCameSinceTheStartIsNamed) {
+    // A real overflow of the event queue: the watch is held in a schedule
+    // lookup while more events arrive than the queue takes.
+    std::size_t queue_limit = 0;
+    std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> queue_limit;
+    if (queue_limit == 0 || queue_limit > 100000) GTEST_SKIP() << "queue limit " << queue_limit;
+    std::atomic<bool> asked{false};
+    std::atomic<bool> answer{false};
+    LocalHttpServer held([&](const std::string&) {
+        asked = true;
+        for (int i = 0; i < 300 && !answer; ++i) std::this_thread::sleep_for(50ms);
+        return CannedReply{http_reply("")};
+    });
+    CliScratch scratch;
+    scratch.write_ini(schedule_rule_settings(held.base_url()));
+    const std::string in = scratch.file("in");
+    fs::create_directory(in);
+    write_drama(in + "/old.ts", 1, "古い番組");
+    Watch watch(scratch, "--settle 0.2 " + shell_quote(in));
+    write_drama(in + "/trigger.ts", 2);
+    ASSERT_TRUE(wait_for([&] { return asked.load(); }, 5s)) << watch.errors();
+    // Closing a file opened for writing is an event; two files in turn, since
+    // the system merges an event with the same one just before it.
+    write_text(in + "/a.dat", "a");
+    write_text(in + "/b.dat", "b");
+    for (std::size_t i = 0; i <= queue_limit; ++i)
+        ::close(::open((in + (i % 2 == 0 ? "/a.dat" : "/b.dat")).c_str(), O_WRONLY));
+    write_drama(in + "/new.ts", 3, "ニュース");
+    answer = true;
+
+    const std::string named = in + "/ニュース 20240407(日).ts";
+    ASSERT_TRUE(wait_for([&] { return fs::exists(named); }, 10s))
+        << watch.output() << watch.errors();
+    EXPECT_NE(watch.errors().find("events were lost"), std::string::npos) << watch.errors();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(fs::exists(in + "/old.ts")) << watch.output();
+    EXPECT_EQ(lines_of(watch.output()).size(), 2u) << watch.output();
+    EXPECT_EQ(watch.stop(), 0);
+}
+
+TEST(CliWatch, AFileWhoseJournalLineCannotBeWrittenIsTriedAgainLater) {
+    CliScratch scratch;
+    // Something that cannot be appended to stands where the journal goes.
+    fs::create_directory(scratch.file("config/journal.jsonl"));
+    fs::create_directory(scratch.file("in"));
+    Watch watch(scratch, "--settle 0.2 --template @TT " + shell_quote(scratch.file("in")));
+    write_drama(scratch.file("in/rec.ts"));
+    ASSERT_TRUE(
+        wait_for([&] { return watch.errors().find("tried again") != std::string::npos; }, 5s))
+        << watch.output() << watch.errors();
+    EXPECT_NE(watch.errors().find(scratch.file("in/rec.ts") + ": tried again in 5 minutes"),
+              std::string::npos);
+    EXPECT_NE(watch.output().find(scratch.file("in/rec.ts") +
+                                  ": not renamed: the rename journal cannot be written: "),
+              std::string::npos)
+        << watch.output();
+    EXPECT_EQ(count_of(watch.output(), "not renamed"), 1u) << watch.output();
+    EXPECT_EQ(names_in(scratch.file("in")), std::set<std::string>{"rec.ts"});
     EXPECT_EQ(watch.stop(), 0);
 }
 

@@ -83,6 +83,32 @@ class AutoQuitTest : public QObject {
         QVERIFY(fs::exists(dir.file("番組.ts")));
         QVERIFY(fs::exists(dir.file("noise.ts")));
     }
+
+    // Without a display the window cannot open: one line points to the
+    // command-line tool, and nothing is renamed.
+    void withoutADisplayItPointsToTheCommandLineTool() {
+        TempDir dir;
+        write_drama(dir, "rec.ts", "番組");
+        QProcessEnvironment bare;  // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM
+        QProcessEnvironment unreachable;
+        unreachable.insert(QStringLiteral("DISPLAY"), QStringLiteral(":93"));
+        unreachable.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        for (const QProcessEnvironment& environment : {bare, unreachable}) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.setWorkingDirectory(QString::fromStdString(dir.path()));
+            process.start(
+                QStringLiteral(KALVENTO_BINARY),
+                {QStringLiteral("-AUTO"), QStringLiteral("-QUIT"), QStringLiteral("rec.ts")});
+            QVERIFY(process.waitForFinished(30000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 2);
+            const QString error = QString::fromLocal8Bit(process.readAllStandardError());
+            QCOMPARE(error.count(QLatin1Char('\n')), 1);
+            QVERIFY2(error.contains(QStringLiteral("kalvento-cli")), qPrintable(error));
+            QVERIFY(fs::exists(dir.file("rec.ts")));
+        }
+    }
 };
 
 KALVENTO_GUI_TEST(AutoQuitTest);

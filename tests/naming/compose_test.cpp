@@ -22,8 +22,8 @@ TEST(ItemTable, LabelsAndForbiddenCharacters) {
     EXPECT_EQ(item_label_utf8(26), "番組内容(1行)");
     EXPECT_EQ(item_label_utf8(27), "");
     EXPECT_EQ(item_text(ProgramInfo{}, -1), nullptr);
-    EXPECT_EQ(replace_forbidden_characters("a/b:c?d|e*f<g>h\\i\r\nj\"k"),
-              cp932("a／b：c？d｜e＊f＜g＞h￥ij\"k"));
+    EXPECT_EQ(replace_forbidden_characters("a/b:c?d|e*f<g>h\\i\r\nj\"k\tl\x01\x1Fm\x7F n~"),
+              cp932("a／b：c？d｜e＊f＜g＞h￥ij\"klm n~"));
     // 表 is 0x95 0x5C and ポ is 0x83 0x7C: their trail bytes are not "\" and "|".
     EXPECT_EQ(replace_forbidden_characters(cp932("表ポ/")), cp932("表ポ／"));
     EXPECT_EQ(replace_forbidden_characters("a\x95"), "a\x95");  // a lone lead byte at the end

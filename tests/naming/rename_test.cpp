@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <latch>
 #include <set>
@@ -123,6 +124,75 @@ TEST(ConvertEntry, CompanionsFollowTheRecording) {
         EXPECT_EQ(result.companions.size(), wild ? 3u : 1u);
         EXPECT_TRUE(result.companions_moved());
     }
+}
+
+// `count` times a kanji of three UTF-8 bytes (two in CP932, so the path limit
+// is far off while the file-name limit of 255 UTF-8 bytes is near).
+std::string kanji(std::size_t count, std::string_view one = "番") {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += one;
+    return text;
+}
+
+TEST(ConvertEntry, TheRecordingAndItsCompanionsMoveTogetherOrNotAtAll) {
+    TempDir dir;
+    const ConversionOptions with_text{.gopRename = true};
+    // 249 + ".ts" is 252 bytes: its companion would get 256.
+    FileEntry long_set = recording(dir, "a.ts", "video", kanji(83));
+    ASSERT_FALSE(long_set.tooLong);
+    write_text(dir.file("a.ts.txt"), "txt");
+    const ConvertResult refused = convert_entry(long_set, with_text);
+    EXPECT_EQ(refused.status, ConvertStatus::tooLong);
+    EXPECT_NE(refused.message.find("256 bytes"), std::string::npos) << refused.message;
+    EXPECT_TRUE(refused.companions.empty());
+    EXPECT_EQ(names_in(dir), (std::set<std::string>{"a.ts", "a.ts.txt"}));
+
+    // Without the companion following, the recording alone fits.
+    EXPECT_EQ(convert_entry(long_set, {}).status, ConvertStatus::moved);
+
+    // 251 bytes and ".txt": 255, the most a name may have.
+    FileEntry fitting = recording(dir, "b.ts", "video", kanji(82, "組") + "xy");
+    write_text(dir.file("b.ts.txt"), "txt");
+    const ConvertResult moved = convert_entry(fitting, with_text);
+    EXPECT_EQ(moved.status, ConvertStatus::moved);
+    EXPECT_TRUE(moved.companions_moved());
+    EXPECT_TRUE(fs::exists(dir.file(kanji(82, "組") + "xy.ts.txt")));
+
+    // The numbered form counts too: a taken 253-byte name would need "(1)".
+    FileEntry numbered = recording(dir, "c.ts", "video", kanji(83, "満") + "m");
+    write_text(dir.file(kanji(83, "満") + "m.ts"), "taken");
+    EXPECT_EQ(convert_entry(numbered, {}).status, ConvertStatus::tooLong);
+    EXPECT_TRUE(fs::exists(dir.file("c.ts")));
+}
+
+TEST(ConvertEntry, OneListingServesARunAndFollowsItsChanges) {
+    TempDir dir;
+    const ConversionOptions every_companion{.wildRename = true};
+    CompanionListings listings;
+    FileEntry first = recording(dir, "r1.ts", "1", "一");
+    write_text(dir.file("r1.ts.txt"), "txt");
+    // Its new name looks like a companion of a later recording.
+    FileEntry second = recording(dir, "r2.ts", "2", "r3.ts");
+    FileEntry third = recording(dir, "r3.ts", "3", "三");
+    EXPECT_EQ(convert_entry(first, every_companion, nullptr, &listings).companions.size(), 1u);
+
+    // A companion that someone else writes after the folder was read is still
+    // found. (A change in the same clock tick as the run's own last move
+    // cannot be told from that move, as a change between a listing and the
+    // move never could.)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    write_text(dir.file("r2.ts.log"), "log");
+    const ConvertResult moved_second = convert_entry(second, every_companion, nullptr, &listings);
+    ASSERT_EQ(moved_second.companions.size(), 1u);
+    EXPECT_EQ(moved_second.companions[0].to, dir.file("r3.ts.ts.log"));
+
+    // What the run itself moved is where the run put it.
+    const ConvertResult moved_third = convert_entry(third, every_companion, nullptr, &listings);
+    std::set<std::string> followed;
+    for (const CompanionMove& move : moved_third.companions) followed.insert(move.to);
+    EXPECT_EQ(followed, (std::set<std::string>{dir.file("三.ts.ts"), dir.file("三.ts.ts.log")}));
+    EXPECT_EQ(names_in(dir),
+              (std::set<std::string>{"一.ts", "一.ts.txt", "三.ts", "三.ts.ts", "三.ts.ts.log"}));
 }
 
 TEST(ConvertEntry, FileTimes) {

@@ -36,7 +36,7 @@ TEST(ScheduleOutage, AfterTheFirstTimeoutLaterLookupsFailAtOnce) {
 
     EXPECT_GE(first_done - started, std::chrono::milliseconds(250));
     EXPECT_LT(second_done - first_done, std::chrono::milliseconds(100));
-    EXPECT_TRUE(session.serviceDown);
+    EXPECT_TRUE(session.outage->ongoing());
     EXPECT_EQ(session.unreachableLookups, 2);
     EXPECT_EQ(silent.request_count(), 1u);
     EXPECT_TRUE(first.queryRow.empty());
