@@ -1,5 +1,6 @@
 #include "cli/config_command.h"
 
+#include "app/example_programme.h"
 #include "app/settings_store.h"
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
@@ -7,10 +8,8 @@
 #include "cli/lock_option.h"
 #include "cli/settings_keys.h"
 #include "naming/item_table.h"
-#include "platform/codepage.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
-#include "programme/item_format.h"
 
 #include <iomanip>
 #include <iostream>
@@ -135,25 +134,6 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
         }
     }
     return kExitDone;
-}
-
-// A programme to show what each item makes of it: a Monday 01:30 start, so
-// that the 28-hour forms differ from the others.
-ProgramInfo example_programme() {
-    ProgramInfo info;
-    info.eventName = cp932("夜のドラマ「港町の灯り」");
-    info.title = info.eventName;
-    info.eventText = cp932("第５話「嵐の前」\r灯台守の娘が嵐の夜に青年を助ける。");
-    info.eventTextFlat = cp932("第５話「嵐の前」灯台守の娘が嵐の夜に青年を助ける。");
-    info.eventTextLine = cp932("第５話「嵐の前」");
-    info.channelName = cp932("カルヴェントテレビ");
-    info.serviceName = info.channelName;
-    info.startTime = 1712507400;  // 2024-04-08 01:30 in Japan
-    info.endTime = info.startTime + 30 * 60;
-    set_date_items(info);
-    info.avText = format_av_text(0xB3, 0x03, 0);
-    set_genre_items(0x3, 0x0, info);
-    return info;
 }
 
 int list_items(bool json) {
