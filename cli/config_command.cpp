@@ -1,6 +1,7 @@
 #include "cli/config_command.h"
 
 #include "app/example_programme.h"
+#include "app/settings_presets.h"
 #include "app/settings_store.h"
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
@@ -160,6 +161,68 @@ int list_items(bool json) {
     return kExitDone;
 }
 
+int list_presets() {
+    for (const SettingsPreset& preset : settings_presets())
+        std::cout << std::left << std::setw(kKeyColumn) << preset.name << preset.example << "\n";
+    return kExitDone;
+}
+
+// Writes the preset's items and separators. A settings file that exists is
+// left alone unless `force`: then only those nine keys change in it and every
+// other line, the rules included, stays.
+int init_settings(const SideFiles& files, const ConfigOptions& options) {
+    if (options.listPresets) return list_presets();
+    const SettingsPreset* preset = find_settings_preset(options.preset);
+    if (preset == nullptr) {
+        std::cerr << "kalvento-cli: config init: "
+                  << (options.preset.empty() ? "name a preset with --preset NAME"
+                                             : "no preset \"" + options.preset + "\"")
+                  << " (kalvento-cli config init --list names them)\n";
+        return kExitUsage;
+    }
+    std::vector<SettingChange> changes;
+    for (const PresetSetting& setting : preset->settings) {
+        std::string error;
+        const auto change = parse_setting(setting.key, setting.value, error);
+        if (!change) {
+            std::cerr << "kalvento-cli: config init: preset " << preset->name << ": " << error
+                      << "\n";
+            return kExitSomeFailed;
+        }
+        changes.push_back(*change);
+    }
+    if (!readable_settings(files)) return kExitUsage;
+    bool existed = false;
+    const SettingsUpdate update = update_settings_file(
+        files.settingsFile,
+        [&](ProfileFile& profile, std::string& error) {
+            // Checked under the lock, so that a file made meanwhile is not replaced.
+            existed = path_exists(files.settingsFile);
+            if (existed && !options.force) return false;
+            for (const SettingChange& change : changes) {
+                if (!profile.write_string(kAppSettingsSection, change.key, change.stored)) {
+                    error = "cannot write " + change.key;
+                    return false;
+                }
+            }
+            return true;
+        },
+        lock_wait_for(options.lockTimeout));
+    if (existed && !options.force) {
+        std::cerr << "kalvento-cli: " << files.settingsFile
+                  << " exists: nothing changed (--force writes the preset's items and separators "
+                     "into it, keeping every other setting and the rules)\n";
+        return kExitUsage;
+    }
+    if (!update.ok) {
+        std::cerr << "kalvento-cli: settings not written: " << update.error << "\n";
+        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    }
+    std::cout << files.settingsFile << ": " << preset->name << ", for example " << preset->example
+              << "\n";
+    return kExitDone;
+}
+
 }  // namespace
 
 CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
@@ -194,6 +257,19 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
         "items", "List the 27 items of the name composition with an example value each");
     items->add_flag("--json", options.json, "One JSON object per item and line (UTF-8)");
     items->callback([&options] { options.action = ConfigAction::items; });
+    CLI::App* init = command->add_subcommand(
+        "init",
+        "Write a first settings file whose items and separators come from a preset, so that\n"
+        "rename names something at once (--list names the presets with an example each).\n"
+        "An existing settings file is refused unless --force: then only the items and\n"
+        "separators change in it");
+    init->add_option("--preset", options.preset,
+                     "The preset, for example " + std::string(kFirstPreset))
+        ->type_name("NAME");
+    init->add_flag("--list", options.listPresets, "Name the presets with an example name each");
+    init->add_flag("--force", options.force, "Write into an existing settings file");
+    add_lock_timeout_option(*init, options.lockTimeout);
+    init->callback([&options] { options.action = ConfigAction::init; });
     return command;
 }
 
@@ -208,6 +284,8 @@ int run_config(const ConfigOptions& options, const char* argv0) {
                                 lock_wait_for(options.lockTimeout));
         case ConfigAction::items:
             return list_items(options.json);
+        case ConfigAction::init:
+            return init_settings(locate_side_files(argv0), options);
         case ConfigAction::none:
             break;
     }

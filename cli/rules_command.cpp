@@ -276,7 +276,7 @@ CLI::Validator rule_number_check() {
                 return std::string();
             return "\"" + value + "\" is no rule number (rules list numbers them from 1)";
         },
-        "NUMBER");
+        "");
 }
 
 CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
