@@ -1,7 +1,7 @@
 #include "gui/main_window.h"
 
-#include "app/dropped_paths.h"
 #include "app/journal.h"
+#include "app/recording_folders.h"
 #include "app/rule_shortcuts.h"
 #include "app/settings_merge.h"
 #include "app/settings_store.h"
@@ -317,7 +317,7 @@ void MainWindow::load_controls() {
 void MainWindow::connect_controls() {
     for (std::size_t i = 0; i < separators_.size(); ++i) {
         connect(separators_[i], &QLineEdit::textChanged, this, [this, i](const QString& text) {
-            settings_.filenameSetSp[i] = cp932_from_qt(text, kSeparatorMax);
+            settings_.filenameSetSp[i] = cp932_from_qt(text, kNameSeparatorMax);
             rebuild();
         });
     }
