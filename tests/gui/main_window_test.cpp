@@ -599,6 +599,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(row_of_file("b.ts"), -1);
     }
 
+    // Closing the program while a file is read: the analysis, let go by the
+    // window's end, still reads the channel names, which must outlive it.
+    void deletingTheWindowDuringAnAnalysisLetsItEndSafely() {
+        std::string channels;
+        for (int service = 1; service <= 40; ++service)
+            channels += "局" + std::to_string(service) + "\t" + std::to_string(service) +
+                        "\t16\t32\t0\t0\t0\r\n";
+        write_text(settings_->file("ChSet3.txt"), cp932(channels));
+        std::atomic<bool> reached{false};
+        std::atomic<std::size_t> names_read{0};
+        auto analyse = [&](const std::string&, const AnalysisWindow&, const ChannelNameMap& names,
+                           const Progress& progress) {
+            reached = true;
+            while (!progress.stop_requested())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::size_t read = 0;
+            for (const auto& [key, name] : names.names) read += name.empty() ? 0 : 1;
+            names_read = read;
+            AnalysisResult stopped;
+            stopped.outcome = AnalysisOutcome::stopped;
+            return stopped;
+        };
+        open(kByProgramme, analyse);
+        drop({qs(write_drama(*files_, "a.ts", "番組"))});
+        QTRY_VERIFY(reached.load());
+        window_.reset();
+        QCOMPARE(names_read.load(), std::size_t{40});
+    }
+
     void theNewestRowComesIntoViewDuringADrop() {
         Gate gate;
         gate.held = "f39.ts";
