@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -764,6 +765,51 @@ class MainWindowTest : public QObject {
         if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
             QVERIFY(QApplication::activeWindow() != window_.get());
         QVERIFY(fs::exists(files_->file("番組.ts")));
+    }
+
+    // What used to go only to standard error shows in the window: a file that
+    // cannot be analysed, and settings that cannot be saved at close, where
+    // the user may try again or keep the window open, and loses nothing.
+    void problemsShowInTheWindowAndUnsavedSettingsAreNotLost() {
+        write_noise(*files_, "noise.ts");
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        auto* notice = child<QLabel>(window_.get(), "noticeLabel");
+        QVERIFY(notice->text().contains(QStringLiteral("failed on select_unit_size()")));
+
+        child<QLineEdit>(window_.get(), "separator3")->setText(QStringLiteral("_"));
+        // Something that is not a file stands where the settings go.
+        const std::string ini = settings_->file("kalvento.ini");
+        const std::string stored = read_all(ini);
+        fs::remove(ini);
+        fs::create_directory(ini);
+        Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->objectName(), QStringLiteral("settingsNotSaved"));
+            box->button(QMessageBox::Cancel)->click();
+        });
+        window_->close();
+        QVERIFY(*asked);
+        QVERIFY(window_->isVisible());
+        QVERIFY(notice->text().contains(QStringLiteral("the settings could not be saved")));
+        child<QAction>(window_.get(), "showLogAction")->trigger();
+        auto* log = child<QListWidget>(window_.get(), "noticeList");
+        QVERIFY(log != nullptr && log->isVisible());
+        QCOMPARE(
+            log->findItems(QStringLiteral("the settings could not be saved"), Qt::MatchContains)
+                .size(),
+            1);
+
+        // Once the user has made room, a retry saves the change.
+        asked = when_dialog_opens<QMessageBox>([&](QMessageBox* box) {
+            fs::remove(ini);
+            write_text(ini, stored);
+            box->button(QMessageBox::Retry)->click();
+        });
+        window_->close();
+        QVERIFY(*asked);
+        QVERIFY(!window_->isVisible());
+        QVERIFY(read_all(ini).find("FilenameSetSp1014=\"_\"") != std::string::npos);
     }
 
     void headerClicksSortAndSettingsAreSavedAtClose() {
