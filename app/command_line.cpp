@@ -1,23 +1,10 @@
 #include "app/command_line.h"
 
+#include "platform/ascii_case.h"
+
 #include <utility>
 
 namespace kalvento {
-namespace {
-
-bool equals_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::vector<std::string> split_command_line(std::string_view text) {
     std::vector<std::string> tokens;

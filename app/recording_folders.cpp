@@ -1,21 +1,10 @@
 #include "app/recording_folders.h"
 
+#include "platform/ascii_case.h"
 #include "platform/directory_listing.h"
 
 namespace kalvento {
 namespace {
-
-char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool ends_with_ignoring_case(std::string_view name, std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    const std::string_view tail = name.substr(name.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (ascii_lower(tail[i]) != suffix[i]) return false;
-    return true;
-}
 
 std::string join(const std::string& folder, const std::string& name) {
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
@@ -26,7 +15,8 @@ void add_folder(const std::string& folder, const DirectoryListing& listing, bool
     for (const DirectoryEntry& entry : listing.entries) {
         if (entry.name.starts_with('.')) continue;
         const std::string path = join(folder, entry.name);
-        if (entry.kind == EntryKind::file && is_recording_name(entry.name)) {
+        const bool file = entry.kind == EntryKind::file || entry.kind == EntryKind::linkToFile;
+        if (file && is_recording_name(entry.name)) {
             found.push_back(RecordingArgument{.path = path, .error = {}});
         } else if (entry.kind == EntryKind::directory && recursive) {
             const DirectoryListing inner = list_directory(path);
@@ -42,9 +32,10 @@ void add_folder(const std::string& folder, const DirectoryListing& listing, bool
 }  // namespace
 
 bool is_recording_name(std::string_view name) {
-    if (name.empty() || name.starts_with('.')) return false;
+    if (name.starts_with('.')) return false;
     for (const std::string_view extension : kRecordingExtensions)
-        if (ends_with_ignoring_case(name, extension) && name.size() > extension.size()) return true;
+        if (name.size() > extension.size() && ends_with_ignoring_ascii_case(name, extension))
+            return true;
     return false;
 }
 
@@ -66,6 +57,13 @@ std::vector<RecordingArgument> expand_recording_arguments(const std::vector<std:
         }
     }
     return expanded;
+}
+
+std::vector<std::string> expand_dropped_paths(const std::vector<std::string>& dropped) {
+    std::vector<std::string> paths;
+    for (RecordingArgument& found : expand_recording_arguments(dropped, false))
+        if (found.error.empty()) paths.push_back(std::move(found.path));
+    return paths;
 }
 
 }  // namespace kalvento

@@ -7,8 +7,6 @@
 #include "rules/rename_rule.h"
 
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace kalvento {
 
@@ -32,10 +30,6 @@ struct RulePreview {
     // shows the programme's own fields where the service's would stand.
     bool withoutSchedule = false;
 };
-
-// The patterns of a template's macros (@C, the "from" of @R, the extractions),
-// in template order.
-std::vector<std::string> template_patterns(std::string_view rename_text);
 
 // What the rule does to the entry's selected candidate under the naming
 // settings (extension and forbidden characters as a conversion would have

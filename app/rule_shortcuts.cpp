@@ -1,5 +1,6 @@
 #include "app/rule_shortcuts.h"
 
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "rules/rule_engine.h"
 #include "text/regex_helpers.h"
@@ -18,12 +19,7 @@ std::optional<std::size_t> first_matching_rule(const RuleList& rules,
 }
 
 bool is_template_rule(const RenameRule& rule) {
-    const std::string_view text = rule.FindText;
-    if (text.size() < kTemplateRulePrefix.size()) return false;
-    return std::equal(kTemplateRulePrefix.begin(), kTemplateRulePrefix.end(), text.begin(),
-                      [](char a, char b) {
-                          return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
-                      });
+    return starts_with_ignoring_ascii_case(rule.FindText, kTemplateRulePrefix);
 }
 
 std::vector<TemplateChoice> template_choices(const RuleList& rules) {

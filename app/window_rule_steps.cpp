@@ -1,6 +1,5 @@
 #include "app/window_rule_steps.h"
 
-#include "platform/cp932_text.h"
 #include "rules/rule_engine.h"
 #include "rules/schedule_binding.h"
 
@@ -38,7 +37,6 @@ RuleStep make_deferring_rule_step(RuleList rules, std::function<void(const FileE
             return true;
         }
         apply_rule(entry.currentName, candidate, *rule, result);
-        cut_cp932(result, kRuleResultLimit);
         return true;
     };
 }

@@ -2,11 +2,11 @@
 
 #include "app/app_context.h"
 #include "app/recording_folders.h"
+#include "app/settings_table.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
 #include "cli/recording_options.h"
-#include "cli/settings_keys.h"
 #include "cli/terminal_progress.h"
 #include "programme/candidates.h"
 #include "programme/file_analysis.h"
@@ -68,12 +68,15 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     command->alias("analyze");
     command->add_flag("--json", options.json,
                       "One JSON object per file and line (JSON Lines, UTF-8)");
+    // The same limits as the settings ReadStartPos and ReadSize.
+    const SettingRow& start = *find_setting("ReadStartPos");
+    const SettingRow& size = *find_setting("ReadSize");
     command
         ->add_option("--start-percent", options.startPercent,
                      "Where reading starts, in per cent of the file size")
-        ->check(CLI::Range(0, 100));
+        ->check(CLI::Range(start.low, start.high));
     command->add_option("--size-mb", options.sizeMb, "How much to read, in MB")
-        ->check(CLI::Range(1, kMaxWindowMb));
+        ->check(CLI::Range(size.low, size.high));
     add_template_option(*command, options.templateText,
                         "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
                         "each candidate");

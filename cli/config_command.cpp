@@ -202,9 +202,11 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
         "Change settings, each KEY followed by its VALUE (UTF-8). Items (FilenameSet1000..1003)\n"
         "by number or label, separators (FilenameSetSp1012..1016) as text, the check boxes\n"
         "(OmbrixRename, NotRename, GopRename, WildRename, FileDate, ShowProgress, IconStart)\n"
-        "as 1 or 0, ReadStartPos 0..100 (%), ReadSize 1..2047 (MB), ScheduleBaseUrl http(s)://...\n"
-        "All are checked first; the file is written once, under its lock, keeping every other "
-        "line");
+        "as 1 or 0, ReadStartPos " +
+            limits_text("ReadStartPos") + " (%), ReadSize " + limits_text("ReadSize") +
+            " (MB), ScheduleBaseUrl http(s)://...\n"
+            "All are checked first; the file is written once, under its lock, keeping every "
+            "other line");
     set->add_option("KEY VALUE", options.assignments, "KEY VALUE pairs")->required();
     add_lock_timeout_option(*set, options.lockTimeout);
     set->callback([&options] { options.action = ConfigAction::set; });

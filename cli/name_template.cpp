@@ -2,7 +2,6 @@
 
 #include "cli/text_arguments.h"
 #include "naming/entry_paths.h"
-#include "platform/cp932_text.h"
 #include "rules/rule_engine.h"
 
 namespace kalvento::cli {
@@ -23,10 +22,8 @@ std::optional<std::string> template_argument(const std::string& utf8_template, s
 RuleStep template_rule_step(std::string cp932_template) {
     return [text = std::move(cp932_template)](FileEntry& entry, ProgramInfo& candidate,
                                               std::string& result) {
-        std::string expansion;
-        apply_template(entry.currentName, candidate, text, expansion);
-        cut_cp932(expansion, kRuleResultLimit);
-        result = std::move(expansion);
+        result.clear();
+        apply_template(entry.currentName, candidate, text, result);
         return true;
     };
 }

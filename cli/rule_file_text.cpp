@@ -1,13 +1,13 @@
 #include "cli/rule_file_text.h"
 
 #include "cli/text_arguments.h"
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "rules/rule_text_forms.h"
 
 namespace kalvento::cli {
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -41,13 +41,6 @@ std::string utf16_to_utf8(std::string_view bytes, bool big_endian) {
     return wide_to_utf8(wide).value_or(std::string());
 }
 
-std::string lower_ascii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 bool has_non_ascii(std::string_view bytes) {
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) return true;
@@ -57,7 +50,7 @@ bool has_non_ascii(std::string_view bytes) {
 }  // namespace
 
 std::optional<RuleFileEncoding> rule_file_encoding(std::string_view name) {
-    const std::string lower = lower_ascii(name);
+    const std::string lower = ascii_lowered(name);
     if (lower == "auto") return RuleFileEncoding::automatic;
     if (lower == "utf-8" || lower == "utf8") return RuleFileEncoding::utf8;
     if (lower == "cp932" || lower == "shift_jis" || lower == "sjis") return RuleFileEncoding::cp932;
@@ -67,7 +60,7 @@ std::optional<RuleFileEncoding> rule_file_encoding(std::string_view name) {
 RuleFileEncoding detect_rule_file_encoding(std::string_view bytes) {
     if (bytes.starts_with(kUtf16LeMark)) return RuleFileEncoding::utf16le;
     if (bytes.starts_with(kUtf16BeMark)) return RuleFileEncoding::utf16be;
-    if (bytes.starts_with(kUtf8Mark)) return RuleFileEncoding::utf8;
+    if (bytes.starts_with(kUtf8Bom)) return RuleFileEncoding::utf8;
     if (has_non_ascii(bytes) && utf8_to_wide(bytes)) return RuleFileEncoding::utf8;
     return RuleFileEncoding::cp932;
 }
@@ -86,8 +79,8 @@ DecodedRuleFile decode_rule_file(std::string_view bytes, RuleFileEncoding encodi
         utf8 = utf16_to_utf8(bytes.substr(kUtf16LeMark.size()),
                              decoded.encoding == RuleFileEncoding::utf16be);
         bytes = utf8;
-    } else if (bytes.starts_with(kUtf8Mark) && decoded.encoding == RuleFileEncoding::utf8) {
-        bytes.remove_prefix(kUtf8Mark.size());
+    } else if (bytes.starts_with(kUtf8Bom) && decoded.encoding == RuleFileEncoding::utf8) {
+        bytes.remove_prefix(kUtf8Bom.size());
     }
     std::size_t number = 1;
     while (!bytes.empty()) {

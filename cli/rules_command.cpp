@@ -22,8 +22,6 @@
 namespace kalvento::cli {
 namespace {
 
-// An exchange file larger than this is surely not one.
-constexpr std::size_t kExchangeFileMaxBytes = 64u * 1024u * 1024u;
 // Lines named with the reason they gave no rule; the rest are counted.
 constexpr std::size_t kReasonsShown = 5;
 

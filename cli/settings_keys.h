@@ -1,6 +1,7 @@
-// The keys of section "KalventoDlg" as `config show` lists them and `config
-// set` changes them: each value checked as the settings dialog and the item
-// lists would, and written in the form the settings writer uses.
+// The settings of section "KalventoDlg" as `config show` lists them and `config
+// set` changes them, row by row of the settings table: shown in UTF-8 for
+// people and as JSON for scripts, and changed only as the table's checks
+// allow.
 #pragma once
 
 #include "app/app_settings.h"
@@ -14,18 +15,15 @@
 
 namespace kalvento::cli {
 
-// The largest analysis window, in MB, that --size-mb and ReadSize take.
-inline constexpr int kMaxWindowMb = 2047;
-
 struct ShownSetting {
     std::string key;    // as stored, "FilenameSet1000"
     std::string value;  // UTF-8 for people: 30, "番組名 (1)", "\" \"" (separators quoted)
     nlohmann::ordered_json json;  // for scripts: numbers, booleans, texts, {index, label}
 };
 
-// Every setting in the order `config show` lists them: the analysis window,
-// the name composition (separators and items in the order they are joined),
-// the check boxes, the schedule address, then what the window keeps for itself.
+// Every setting in the order of the settings table: the analysis window, the
+// name composition (separators and items in the order they are joined), the
+// check boxes, the schedule address, then what the window keeps for itself.
 std::vector<ShownSetting> shown_settings(const AppSettings& settings);
 
 // One checked change: the key's stored spelling and the value as it is to be
@@ -44,5 +42,8 @@ std::optional<SettingChange> parse_setting(std::string_view key, std::string_vie
 // labels match exactly or with full-width ASCII taken as ASCII and ASCII case
 // ignored ("yyyy/mm/dd" is "yyyy／mm／dd").
 std::optional<int> item_by_number_or_label(std::string_view utf8_value);
+
+// "0..100" for a row with limits, as the help texts give ranges.
+std::string limits_text(std::string_view key);
 
 }  // namespace kalvento::cli

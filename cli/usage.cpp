@@ -1,6 +1,7 @@
 #include "cli/usage.h"
 
 #include "cli/exit_codes.h"
+#include "platform/ascii_case.h"
 
 #include <iostream>
 
@@ -25,7 +26,7 @@ std::string chosen_command(const CLI::App& app) {
 // "FILE" stay as they are.
 std::string as_continuation(std::string text) {
     if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && !(text[1] >= 'A' && text[1] <= 'Z'))
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+        text[0] = ascii_lower(text[0]);
     return text;
 }
 

@@ -39,8 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)parse_kanji_numeral(text);
     std::string argument;
     (void)read_quoted(text, 0, argument);
-    std::int32_t number = 0;
-    const std::string templ = "N" + pattern;
-    (void)extract_number(templ, 0, text, number);
+    (void)number_in_match(text, pattern);
     return 0;
 }

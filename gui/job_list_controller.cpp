@@ -2,7 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/conversion.h"
-#include "app/dropped_paths.h"
+#include "app/recording_folders.h"
 #include "app/rule_warnings.h"
 #include "app/undo.h"
 #include "app/window_rule_steps.h"

@@ -130,7 +130,7 @@ void NamingPanel::load(const AppSettings& settings) {
 
 void NamingPanel::store(AppSettings& settings) const {
     for (std::size_t i = 0; i < separators_.size(); ++i)
-        settings.filenameSetSp[i] = cp932_from_qt(separators_[i]->text(), kSeparatorMax);
+        settings.filenameSetSp[i] = cp932_from_qt(separators_[i]->text(), kNameSeparatorMax);
     for (std::size_t i = 0; i < items_.size(); ++i)
         settings.filenameSet[i] = std::max(0, items_[i]->currentIndex());
     settings.fileDate = fileDateBox_->isChecked();

@@ -5,6 +5,7 @@
 #include "gui/dialog_buttons.h"
 #include "gui/macro_menu.h"
 #include "gui/qt_text.h"
+#include "platform/japan_time.h"
 #include "rules/rule_store.h"
 #include "rules/rule_text_forms.h"
 
@@ -32,15 +33,17 @@ namespace kalvento::gui {
 namespace {
 
 // Numbering dates are days in Japan, whatever the zone of this machine.
-constexpr int kJapanOffsetSeconds = 9 * 3600;
 constexpr std::size_t kFieldMax = 1023;  // bytes of a text field
 
 QDate japan_date(std::int64_t seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone(kJapanOffsetSeconds)).date();
+    return QDateTime::fromSecsSinceEpoch(seconds,
+                                         QTimeZone(static_cast<int>(kJapanUtcOffsetSeconds)))
+        .date();
 }
 
 std::int64_t japan_midnight(const QDate& date) {
-    return QDateTime(date, QTime(0, 0), QTimeZone(kJapanOffsetSeconds)).toSecsSinceEpoch();
+    return QDateTime(date, QTime(0, 0), QTimeZone(static_cast<int>(kJapanUtcOffsetSeconds)))
+        .toSecsSinceEpoch();
 }
 
 const char* const kWeekdayNames[7] = {"日", "月", "火", "水", "木", "金", "土"};

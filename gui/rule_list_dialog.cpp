@@ -33,9 +33,6 @@ struct ColumnWidth {
 constexpr ColumnWidth kColumnWidths[RuleListModel::kColumnCount] = {
     {"TYPEW", 60}, {"FINDW", 140}, {"RENAMEW", 300}, {"SYOBOW", 140}, {"NUMBERW", 200}};
 
-// A rule exchange file larger than this is not read.
-constexpr std::size_t kExchangeFileMax = 64u * 1024u * 1024u;
-
 QStringList exchange_filters() {
     // "*" is what "*.*" means on Windows: every file.
     return {QStringLiteral("txt(*.txt)"), QStringLiteral("すべてのファイル(*)")};
@@ -259,7 +256,7 @@ void RuleListDialog::import_rules() {
     if (chosen.isEmpty()) return;
     exchangeFile_ = native_path_from_qt(chosen);
 
-    const FileRead read = read_small_file(exchangeFile_, kExchangeFileMax);
+    const FileRead read = read_small_file(exchangeFile_, kExchangeFileMaxBytes);
     if (!read.ok()) {
         QMessageBox::warning(this, windowTitle(),
                              QStringLiteral("%1 を読めません: %2")

@@ -1,6 +1,6 @@
 #include "gui/settings_dialog.h"
 
-#include "app/app_settings.h"
+#include "app/settings_table.h"
 #include "gui/dialog_buttons.h"
 #include "gui/qt_text.h"
 
@@ -33,9 +33,9 @@ std::optional<long long> number_of(const QLineEdit* edit) {
     return value;
 }
 
-bool in_range(const QLineEdit* edit, int low, int high) {
+bool in_range(const QLineEdit* edit, const SettingRow& row) {
     const std::optional<long long> value = number_of(edit);
-    return value && *value >= low && *value <= high;
+    return value && within_limits(row, *value);
 }
 
 QLineEdit* number_edit(int value, const char* name, QWidget* parent) {
@@ -103,11 +103,13 @@ bool SettingsDialog::show_progress() const {
 }
 
 void SettingsDialog::accept() {
-    if (!in_range(startPos_, 0, kReadStartPosMax)) {
-        refuse(startPos_, QStringLiteral("1～%1で指定してください。").arg(kReadStartPosMax));
-    } else if (!in_range(size_, kReadSizeMin, kReadSizeMax)) {
-        refuse(size_,
-               QStringLiteral("%1～%2で指定してください。").arg(kReadSizeMin).arg(kReadSizeMax));
+    // The limits of the settings table, which the command line applies too.
+    const SettingRow& start = *find_setting("ReadStartPos");
+    const SettingRow& size = *find_setting("ReadSize");
+    if (!in_range(startPos_, start)) {
+        refuse(startPos_, QStringLiteral("1～%1で指定してください。").arg(start.high));
+    } else if (!in_range(size_, size)) {
+        refuse(size_, QStringLiteral("%1～%2で指定してください。").arg(size.low).arg(size.high));
     } else {
         QDialog::accept();
     }

@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "platform/cp932_text.h"
 #include "platform/file_ops.h"
+#include "rules/rule_engine.h"
 
 #include <optional>
 #include <string_view>
@@ -103,7 +104,7 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
         if (settings.ombrixRename && rule_step) {
             std::string result;
             if (rule_step(entry, *info, result)) {
-                cut_cp932(result, kRuleResultMax);
+                cut_cp932(result, kRuleResultLimit);
                 // A rule that gives only blanks gives no name.
                 if (has_visible_text(result)) name = std::move(result);
                 by_rule = true;

@@ -19,8 +19,6 @@ inline constexpr std::size_t kNameSeparatorCount = 5;
 inline constexpr std::size_t kNameSeparatorMax = 255;  // bytes per separator
 // The composed name lives in a 512-byte buffer with its terminating NUL.
 inline constexpr std::size_t kComposedNameMax = 511;
-// A rule's result is cut to this many bytes before the extension is added.
-inline constexpr std::size_t kRuleResultMax = 500;
 // A new path longer than this marks the entry tooLong. It is counted in CP932
 // bytes of directory, base name and extension: the limit comes from paths of
 // 256 ANSI characters, where every byte counts as one, so a name keeps the same

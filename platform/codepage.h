@@ -20,6 +20,9 @@
 
 namespace kalvento {
 
+// The byte order mark that some editors put before UTF-8 text.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // What becomes of a character that CP932 cannot represent.
 enum class Unmappable {
     fail,   // the whole conversion fails

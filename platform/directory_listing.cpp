@@ -45,6 +45,9 @@ DirectoryListing list_directory(const std::string& path) {
             found.kind = EntryKind::file;
         } else if (S_ISDIR(info.st_mode)) {
             found.kind = EntryKind::directory;
+        } else if (S_ISLNK(info.st_mode) && ::fstatat(dir_fd, entry->d_name, &info, 0) == 0 &&
+                   S_ISREG(info.st_mode)) {
+            found.kind = EntryKind::linkToFile;
         }
         listing.entries.push_back(std::move(found));
     }

@@ -14,9 +14,10 @@
 namespace kalvento {
 
 enum class EntryKind {
-    file,       // a regular file
-    directory,  // a directory itself (a symbolic link to one is `other`)
-    other,      // symbolic links, devices, FIFOs, sockets
+    file,        // a regular file
+    linkToFile,  // a symbolic link that leads to a regular file
+    directory,   // a directory itself (a symbolic link to one is `other`)
+    other,       // other symbolic links, devices, FIFOs, sockets
 };
 
 struct DirectoryEntry {

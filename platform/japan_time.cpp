@@ -5,7 +5,6 @@
 namespace kalvento {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86'400;
 constexpr std::int64_t kMinYear = std::int64_t{std::numeric_limits<int>::min()} + 1900;
 constexpr std::int64_t kMaxYear = std::int64_t{std::numeric_limits<int>::max()} + 1900;
 

@@ -10,6 +10,7 @@
 
 namespace kalvento {
 
+inline constexpr std::int64_t kSecondsPerDay = 86'400;
 inline constexpr std::int64_t kJapanUtcOffsetSeconds = 9 * 3600;
 
 // One instant as a calendar in Japan.

@@ -3,13 +3,13 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 
 namespace kalvento {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 
 // The blanks of the profile reader: the C white space plus ^Z, the DOS end of
@@ -26,10 +26,6 @@ std::string_view trim(std::string_view text) {
 
 bool is_blank_line(std::string_view text) {
     return trim(text).empty();
-}
-
-char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Case-insensitive for ASCII letters; a double-byte character is compared

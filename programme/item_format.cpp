@@ -11,7 +11,6 @@
 namespace kalvento {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr int kHoursPerDay = 24;
 constexpr int kGenreOther = 0xF;  // "その他" as level 1, and as level 2 under every level 1
 

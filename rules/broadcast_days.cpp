@@ -1,14 +1,12 @@
 #include "rules/broadcast_days.h"
 
 #include "platform/japan_time.h"
+#include "rules/rule_keys.h"
 
 #include <algorithm>
 
 namespace kalvento {
 namespace {
-
-constexpr std::int64_t kSecondsPerDay = 86'400;
-constexpr std::int64_t kDaysPerWeek = 7;
 
 std::int64_t floor_div(std::int64_t value, std::int64_t divisor) {
     const std::int64_t quotient = value / divisor;
@@ -24,7 +22,7 @@ int japan_weekday(std::int64_t time) {
     std::int64_t time_of_day = time % kSecondsPerDay;
     if (time_of_day < 0) time_of_day += kSecondsPerDay;
     if (time_of_day + kJapanUtcOffsetSeconds >= kSecondsPerDay) ++days;
-    return static_cast<int>((days % kDaysPerWeek + kDaysPerWeek + 4) % kDaysPerWeek);
+    return static_cast<int>((days % kWeekdayCount + kWeekdayCount + 4) % kWeekdayCount);
 }
 
 }  // namespace
@@ -40,10 +38,10 @@ std::int64_t count_flagged_days(std::int64_t first, std::int64_t last,
                                                       [](std::int32_t flag) { return flag != 0; });
     // Japan keeps one offset all year, so every seven steps in a row are the
     // seven weekdays once; only the last partial week is walked day by day.
-    std::int64_t count = steps / kDaysPerWeek * flags_per_week;
+    std::int64_t count = steps / kWeekdayCount * flags_per_week;
     const int first_weekday = japan_weekday(first);
-    for (std::int64_t k = 0; k < steps % kDaysPerWeek; ++k) {
-        const auto weekday = static_cast<std::size_t>((first_weekday + k) % kDaysPerWeek);
+    for (std::int64_t k = 0; k < steps % kWeekdayCount; ++k) {
+        const auto weekday = static_cast<std::size_t>((first_weekday + k) % kWeekdayCount);
         if (week_check[weekday] != 0) ++count;
     }
     return count;

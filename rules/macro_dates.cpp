@@ -10,8 +10,6 @@
 namespace kalvento {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86'400;
-
 CalendarFields japan_fields(std::int64_t time) {
     CalendarFields fields;
     const auto calendar = japan_calendar(time);

@@ -16,6 +16,8 @@ namespace kalvento {
 
 // Exchange-file lines are read in pieces of at most this many bytes.
 inline constexpr std::size_t kImportLineMax = 65535;
+// A larger exchange file is not read (it is surely no rule file).
+inline constexpr std::size_t kExchangeFileMaxBytes = 64u * 1024u * 1024u;
 
 // One exchange line ending in CR LF: FindText, FindTextCh, RenameText,
 // SyoboFind, SyoboFindCh, SyoboFindSt, the four flags and the entry count, then

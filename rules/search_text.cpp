@@ -49,27 +49,24 @@ std::string expand_search_text(std::string_view text, const SearchContext& conte
                     out += candidate.genreMinor;
                     return name_end;
                 case MacroKind::channel: {
-                    const char next = name_end < text.size() ? text[name_end] : '\0';
-                    if (next == '2') {
+                    const MacroArgument form = read_macro_argument(text, macro, name_end);
+                    if (form.digit == '2') {
                         out += candidate.serviceName;
-                        return name_end + 1;
-                    }
-                    if (next == '3') {
+                    } else if (form.digit == '3') {
                         out += candidate.channelLabel;
-                        return name_end + 1;
+                    } else {
+                        out += candidate.channelName;
                     }
-                    out += candidate.channelName;
-                    return name_end;
+                    return form.end;
                 }
                 case MacroKind::print: {
-                    if (name_end >= text.size() || text[name_end] < '1' || text[name_end] > '4')
-                        return name_end;
+                    const MacroArgument slot = read_macro_argument(text, macro, name_end);
                     // The schedule row is what is being searched for: @PC has nothing yet.
-                    if (macro.source != SlotSource::queryTitle) {
+                    if (slot.digit != '\0' && macro.source != SlotSource::queryTitle) {
                         out += context.slots[static_cast<std::size_t>(macro.source)]
-                                            [static_cast<std::size_t>(text[name_end] - '1')];
+                                            [static_cast<std::size_t>(slot.digit - '1')];
                     }
-                    return name_end + 1;
+                    return slot.end;
                 }
                 default:
                     // Not a search macro: sent as written.

@@ -7,6 +7,9 @@
 #include "text/regex_helpers.h"
 #include "text/text_edit.h"
 
+#include <optional>
+#include <utility>
+
 namespace kalvento {
 namespace {
 
@@ -68,104 +71,91 @@ void move_subtitle(ProgramInfo& candidate) {
 }
 
 // @R'from/to': only an argument with exactly one unescaped "/" replaces.
-void replace_in_event_name(ProgramInfo& candidate, std::string_view argument) {
-    const std::vector<std::string> parts = split_fields(argument, "/", true);
-    if (parts.size() == 2) regex_replace(candidate.eventName, parts[0], parts[1]);
+std::optional<std::pair<std::string, std::string>> replacement_of(std::string_view argument) {
+    std::vector<std::string> parts = split_fields(argument, "/", true);
+    if (parts.size() != 2) return std::nullopt;
+    return std::pair{std::move(parts[0]), std::move(parts[1])};
 }
 
-std::size_t run_channel(MacroContext& context, std::size_t position) {
+void run_channel(MacroContext& context, char form) {
     const ProgramInfo& candidate = context.candidate;
-    const char next = position < context.templ.size() ? context.templ[position] : '\0';
-    if (next == '2') {
+    if (form == '2') {
         context.output += candidate.serviceName;
-        return position + 1;
-    }
-    if (next == '3') {
+    } else if (form == '3') {
         context.output += candidate.channelLabel;
-        return position + 1;
+    } else {
+        context.output +=
+            candidate.resultChannel.empty() ? candidate.channelName : candidate.resultChannel;
     }
-    context.output +=
-        candidate.resultChannel.empty() ? candidate.channelName : candidate.resultChannel;
-    return position;
 }
 
 // @NTd'…' fills a slot; @NTN'…' reads an episode number. Without a valid
 // argument the macro is dropped with whatever it accepted.
-std::size_t run_extract(MacroContext& context, const MacroDefinition& macro, std::size_t position) {
-    if (position >= context.templ.size()) return position;
-    const char next = context.templ[position];
-    if (next == 'N' && macro.source != SlotSource::queryTitle) {
-        return extract_number(context.templ, position, slot_subject(context, macro.source),
-                              context.state.episodeNumbers.front());
+void run_extract(MacroContext& context, const MacroDefinition& macro,
+                 const MacroArgument& argument) {
+    if (!argument.quoted) return;
+    const std::string subject = slot_subject(context, macro.source);
+    if (argument.digit == 'N') {
+        if (const auto number = number_in_match(subject, argument.text))
+            context.state.episodeNumbers.front() = *number;
+    } else {
+        slot_of(context, macro.source, argument.digit) = regex_extract(subject, argument.text);
     }
-    if (!is_slot_digit(next)) return position;
-    std::string pattern;
-    const std::size_t after = read_quoted(context.templ, position + 1, pattern);
-    if (after == position + 1) return after;
-    slot_of(context, macro.source, next) =
-        regex_extract(slot_subject(context, macro.source), pattern);
-    return after;
-}
-
-std::size_t run_print(MacroContext& context, const MacroDefinition& macro, std::size_t position) {
-    if (position >= context.templ.size() || !is_slot_digit(context.templ[position]))
-        return position;
-    context.output += slot_of(context, macro.source, context.templ[position]);
-    return position + 1;
 }
 
 // Runs the macro whose name ends at `position`; returns where the scan goes on.
 std::size_t run_macro(MacroContext& context, const MacroDefinition& macro, std::size_t position) {
     ProgramInfo& candidate = context.candidate;
     std::string& output = context.output;
-    std::string argument;
+    const MacroArgument argument = read_macro_argument(context.templ, macro, position);
     switch (macro.kind) {
         case MacroKind::title:
             output += candidate.resultTitle.empty() ? candidate.eventName : candidate.resultTitle;
-            return position;
+            break;
         case MacroKind::subtitle:
             output += subtitle_of(candidate);
-            return position;
+            break;
         case MacroKind::subtitleTrimmed: {
             std::string subtitle = subtitle_of(candidate);
             trim_blanks(subtitle);
             output += subtitle;
-            return position;
+            break;
         }
         case MacroKind::genreMajor:
             output += candidate.genreMajor;
-            return position;
+            break;
         case MacroKind::genreMinor:
             output += candidate.genreMinor;
-            return position;
+            break;
         case MacroKind::episodeNumbers:
             print_episode_numbers(context.state.episodeNumbers, macro.width, macro.hash, output);
-            return position;
+            break;
         case MacroKind::channel:
-            return run_channel(context, position);
+            run_channel(context, argument.digit);
+            break;
         case MacroKind::date:
             append_date_field(macro.date, context.state.dates, output);
-            return position;
+            break;
         case MacroKind::moveSubtitle:
             move_subtitle(candidate);
-            return position;
-        case MacroKind::cut: {
-            const std::size_t after = read_quoted(context.templ, position, argument);
-            if (after != position) regex_delete(candidate.eventName, argument);
-            return after;
-        }
-        case MacroKind::replace: {
-            const std::size_t after = read_quoted(context.templ, position, argument);
-            if (after != position && !context.state.forSearch)
-                replace_in_event_name(candidate, argument);
-            return after;
-        }
+            break;
+        case MacroKind::cut:
+            if (argument.quoted) regex_delete(candidate.eventName, argument.text);
+            break;
+        case MacroKind::replace:
+            if (argument.quoted && !context.state.forSearch) {
+                if (const auto parts = replacement_of(argument.text))
+                    regex_replace(candidate.eventName, parts->first, parts->second);
+            }
+            break;
         case MacroKind::extract:
-            return run_extract(context, macro, position);
+            run_extract(context, macro, argument);
+            break;
         case MacroKind::print:
-            return run_print(context, macro, position);
+            if (argument.digit != '\0') output += slot_of(context, macro.source, argument.digit);
+            break;
     }
-    return position;
+    return argument.end;
 }
 
 }  // namespace
@@ -177,6 +167,63 @@ const MacroDefinition* recognise_macro(std::string_view templ, std::size_t at,
         if (name_end != at) return &macro;
     }
     return nullptr;
+}
+
+MacroArgument read_macro_argument(std::string_view templ, const MacroDefinition& macro,
+                                  std::size_t name_end) {
+    MacroArgument argument;
+    argument.end = name_end;
+    const char next = name_end < templ.size() ? templ[name_end] : '\0';
+    const auto read_quoted_from = [&](std::size_t at) {
+        argument.end = read_quoted(templ, at, argument.text);
+        argument.quoted = argument.end != at;
+    };
+    switch (macro.kind) {
+        case MacroKind::channel:
+            if (next == '2' || next == '3') {
+                argument.digit = next;
+                argument.end = name_end + 1;
+            }
+            break;
+        case MacroKind::print:
+            if (is_slot_digit(next)) {
+                argument.digit = next;
+                argument.end = name_end + 1;
+            }
+            break;
+        case MacroKind::cut:
+        case MacroKind::replace:
+            read_quoted_from(name_end);
+            break;
+        case MacroKind::extract:
+            if (is_slot_digit(next) || (next == 'N' && macro.source != SlotSource::queryTitle)) {
+                argument.digit = next;
+                read_quoted_from(name_end + 1);
+            }
+            break;
+        default:
+            break;
+    }
+    return argument;
+}
+
+std::vector<std::string> template_patterns(std::string_view templ) {
+    std::vector<std::string> patterns;
+    scan_template(
+        templ, [](std::string_view) {},
+        [&](const MacroDefinition& macro, std::size_t name_end) {
+            MacroArgument argument = read_macro_argument(templ, macro, name_end);
+            if (argument.quoted) {
+                if (macro.kind == MacroKind::cut || macro.kind == MacroKind::extract) {
+                    patterns.push_back(std::move(argument.text));
+                } else if (macro.kind == MacroKind::replace) {
+                    if (auto parts = replacement_of(argument.text))
+                        patterns.push_back(std::move(parts->first));
+                }
+            }
+            return argument.end;
+        });
+    return patterns;
 }
 
 void expand_template(std::string_view templ, std::string_view current_name, ProgramInfo& candidate,

@@ -37,6 +37,26 @@ constexpr bool is_template_lead_byte(char c) {
 const MacroDefinition* recognise_macro(std::string_view templ, std::size_t at,
                                        std::size_t& name_end);
 
+// What follows a macro's name in a template, read by the one grammar that the
+// expansion, the schedule search text and the pattern check of the rule edit
+// dialog share: @CH takes a form digit "2" or "3", the print macros a slot
+// digit 1-4, @C and @R a quoted argument, the extract macros a slot digit
+// (or "N" for a number, except after @NC) followed by a quoted pattern. Other
+// macros take nothing.
+struct MacroArgument {
+    std::size_t end = 0;  // where the scan goes on
+    char digit = '\0';    // the form or slot digit, or 'N', read; '\0' for none
+    bool quoted = false;  // a quoted argument was read into `text`
+    std::string text;
+};
+MacroArgument read_macro_argument(std::string_view templ, const MacroDefinition& macro,
+                                  std::size_t name_end);
+
+// The regular expressions a template runs, in template order: the pattern of
+// @C, the "from" of an @R whose argument splits into from and to, and the
+// patterns of the extract macros.
+std::vector<std::string> template_patterns(std::string_view templ);
+
 // Walks a template: plain text goes to `on_text` (a two-byte character whole,
 // an "@" that names no macro as itself), each recognised macro to
 // `on_macro(definition, name_end)`, which returns where the scan goes on.

@@ -1,5 +1,6 @@
 #include "schedule/http_client.h"
 
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "schedule/reply_text.h"
 #include "schedule/tls_session.h"
@@ -14,16 +15,6 @@ constexpr std::string_view kHttpScheme = "http://";
 constexpr std::string_view kHttpsScheme = "https://";
 constexpr std::size_t kPortDigits = 5;
 constexpr unsigned kHighestPort = 65535;
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
 
 // A blank or control byte would end the request line early or start a header
 // of its own, so such an address is never sent.
@@ -55,11 +46,11 @@ std::string message(std::string_view utf8_text, std::string_view detail = {}) {
 std::optional<UrlParts> split_url(std::string_view url) {
     UrlParts parts;
     std::string_view rest;
-    if (starts_with_ignoring_case(url, kHttpsScheme)) {
+    if (starts_with_ignoring_ascii_case(url, kHttpsScheme)) {
         parts.tls = true;
         parts.port = kHttpsPort;
         rest = url.substr(kHttpsScheme.size());
-    } else if (starts_with_ignoring_case(url, kHttpScheme)) {
+    } else if (starts_with_ignoring_ascii_case(url, kHttpScheme)) {
         rest = url.substr(kHttpScheme.size());
     } else {
         return std::nullopt;

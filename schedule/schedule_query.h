@@ -19,12 +19,12 @@
 
 namespace kalvento {
 
-inline constexpr std::string_view kScheduleServiceDefaultBase = "http://cal.syoboi.jp";
+inline constexpr std::string_view kDefaultScheduleBaseUrl = "http://cal.syoboi.jp";
 // Longest request address that is sent; a longer search is not made.
 inline constexpr std::size_t kSearchAddressLimit = 4095;
 
 struct ScheduleService {
-    std::string baseUrl{kScheduleServiceDefaultBase};  // scheme and host, optionally port and path
+    std::string baseUrl{kDefaultScheduleBaseUrl};  // scheme and host, optionally port and path
     int waitRounds = kDefaultWaitRounds;
     std::chrono::milliseconds roundLength = kDefaultRoundLength;
     std::function<void()> pump;  // run once per wait round; none on the command line

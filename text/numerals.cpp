@@ -5,6 +5,7 @@
 #include "text/regex_helpers.h"
 #include "text/text_edit.h"
 
+#include <charconv>
 #include <limits>
 #include <string>
 
@@ -73,26 +74,26 @@ std::int32_t parse_kanji_numeral(std::string_view text) {
     return static_cast<std::int32_t>(total);
 }
 
-std::size_t extract_number(std::string_view templ, std::size_t position, std::string_view subject,
-                           std::int32_t& target) {
-    std::string pattern;
-    const std::size_t after_n = position + 1;
-    const std::size_t after_argument = read_quoted(templ, after_n, pattern);
-    if (after_argument == after_n) return after_n;
+std::optional<int> whole_number(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
 
+std::optional<std::int32_t> number_in_match(std::string_view subject, std::string_view pattern) {
     const std::string match = regex_extract(subject, pattern);
-    if (match.empty()) return after_argument;
+    if (match.empty()) return std::nullopt;
 
     static const std::string full_width_digits = cp932("[０１２３４５６７８９]+");
-    if (const std::string ascii = regex_extract(match, "[0-9]+"); !ascii.empty()) {
-        target = decimal_value(ascii);
-    } else if (const std::string wide = regex_extract(match, full_width_digits); !wide.empty()) {
-        target = decimal_value(to_halfwidth(wide));
-    } else if (const std::string kanji = regex_extract(match, kanji_numeral_pattern());
-               !kanji.empty()) {
-        target = parse_kanji_numeral(kanji);
-    }
-    return after_argument;
+    if (const std::string ascii = regex_extract(match, "[0-9]+"); !ascii.empty())
+        return decimal_value(ascii);
+    if (const std::string wide = regex_extract(match, full_width_digits); !wide.empty())
+        return decimal_value(to_halfwidth(wide));
+    if (const std::string kanji = regex_extract(match, kanji_numeral_pattern()); !kanji.empty())
+        return parse_kanji_numeral(kanji);
+    return std::nullopt;
 }
 
 }  // namespace kalvento

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -25,12 +26,13 @@ std::span<const KanjiDigit> KanjiDigitTable();
 // wraps like signed 32-bit integers.
 std::int32_t parse_kanji_numeral(std::string_view text);
 
-// `position` is at the "N" of an @NTN/@NSN/@NDN/@NFN macro in `templ`. Reads the
-// quoted pattern behind it, finds its first match in `subject` and, when that
-// match holds a number (ASCII digits first, then full-width digits, then kanji
-// numerals), stores it in `target`. Returns the template position behind the
-// argument, or behind the "N" when there is no argument.
-std::size_t extract_number(std::string_view templ, std::size_t position, std::string_view subject,
-                           std::int32_t& target);
+// A whole number as a user types one: an optional "-" and decimal digits, no
+// blanks, within the range of int; nullopt for anything else.
+std::optional<int> whole_number(std::string_view text);
+
+// The number in the first match of `pattern` in `subject`: ASCII digits
+// first, then full-width digits, then kanji numerals; nullopt when nothing
+// matches or the match holds no number.
+std::optional<std::int32_t> number_in_match(std::string_view subject, std::string_view pattern);
 
 }  // namespace kalvento

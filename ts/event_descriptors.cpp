@@ -4,6 +4,7 @@
 #include "platform/japan_time.h"
 #include "ts/arib_text.h"
 #include "ts/byte_reader.h"
+#include "ts/crc32.h"
 
 #include <algorithm>
 #include <span>
@@ -15,7 +16,6 @@ namespace {
 using Bytes = std::span<const std::uint8_t>;
 
 constexpr std::size_t kTextDecodeExtra = 80;  // decode buffer: 2 x source + 80 bytes
-constexpr std::size_t kCrcSize = 4;
 
 // EIT present section: the first event's event_id comes behind the 14 header
 // bytes, then its start (MJD, BCD h m s), duration (BCD h m s) and the 12-bit
@@ -32,7 +32,6 @@ constexpr std::size_t kLanguageCodeSize = 3;
 constexpr std::size_t kExtendedEventHeader = 5;  // descriptor number, language, items length
 constexpr int kGenreUserDefined = 0xE;           // passed over when a proper genre follows
 
-constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kSecondsPerHour = 3600;
 constexpr std::int64_t kSecondsPerMinute = 60;
 
@@ -189,8 +188,8 @@ void read_eit_pass(Bytes section, EventDraft& draft) {
     ByteReader header(section);
     header.skip(1);
     const std::size_t total = std::min<std::size_t>(section.size(), 3 + header.u12());
-    if (!header.ok() || total < kCrcSize) return;
-    ByteReader reader(section.first(total - kCrcSize));
+    if (!header.ok() || total < kCrcBytes) return;
+    ByteReader reader(section.first(total - kCrcBytes));
 
     reader.skip(kEitEventId);
     const std::uint16_t event_id = reader.u16();

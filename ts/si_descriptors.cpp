@@ -1,8 +1,9 @@
 #include "ts/si_descriptors.h"
 
+#include "ts/crc32.h"
+
 namespace kalvento {
 namespace {
-constexpr std::size_t kCrcBytes = 4;
 constexpr std::size_t kVersionByte = 5;
 }  // namespace
 

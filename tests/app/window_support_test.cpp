@@ -1,16 +1,17 @@
 // The small pieces of logic behind the window: description lines, dropped
-// folders, the amounts of the progress dialog and the settings saved at close.
+// folders (expanded as the command line expands them), the amounts of the
+// progress dialog and the settings saved at close.
 #include "app/description_lines.h"
-#include "app/dropped_paths.h"
 #include "app/progress_text.h"
+#include "app/recording_folders.h"
 #include "app/settings_merge.h"
 #include "platform/codepage.h"
+#include "tests/support/small_recording.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -49,21 +50,27 @@ TEST(DescriptionLines, MenuShowsDescriptionThenExtendedText) {
     EXPECT_EQ(description_menu_lines(info), (std::vector<std::string>{"short", "second", "ext"}));
 }
 
-TEST(DroppedPaths, FolderGivesItsRecordingsSortedByName) {
+TEST(RecordingFolders, OneRuleForTheWindowsDropAndTheCommandLine) {
     TempDir dir;
-    std::filesystem::create_directories(dir.file("in/sub"));
-    for (const char* name :
-         {"in/b.ts", "in/A.M2TS", "in/c.mts", "in/d.txt", "in/sub/e.ts", "in/.ts", "loose.txt"}) {
-        write_text(dir.file(name), "x");
+    const RecordingFolder folder =
+        write_recording_folder(dir.path(), {.eventName = "夜のドラマ", .packets = 40});
+    write_text(dir.file("loose.txt"), "x");
+    // A drop takes files as given and a folder's recordings directly inside.
+    std::vector<std::string> dropped = {dir.file("loose.txt")};
+    dropped.insert(dropped.end(), folder.flat.begin(), folder.flat.end());
+    dropped.push_back(dir.file("gone.ts"));
+    EXPECT_EQ(expand_dropped_paths({dir.file("loose.txt"), folder.folder, dir.file("gone.ts")}),
+              dropped);
+
+    std::vector<std::string> deep;
+    for (const RecordingArgument& found : expand_recording_arguments({folder.folder}, true)) {
+        EXPECT_EQ(found.error, "");
+        deep.push_back(found.path);
     }
-    std::filesystem::create_directories(dir.file("in/folder.ts"));
-    const std::vector<std::string> paths =
-        expand_dropped_paths({dir.file("loose.txt"), dir.file("in"), dir.file("gone.ts")});
-    EXPECT_EQ(paths, (std::vector<std::string>{dir.file("loose.txt"), dir.file("in/A.M2TS"),
-                                               dir.file("in/b.ts"), dir.file("in/c.mts"),
-                                               dir.file("gone.ts")}));
-    EXPECT_FALSE(has_recording_extension("ts"));
-    EXPECT_TRUE(has_recording_extension("x.Ts"));
+    EXPECT_EQ(deep, folder.recursive);
+    EXPECT_FALSE(is_recording_name("ts"));
+    EXPECT_FALSE(is_recording_name(".ts"));
+    EXPECT_TRUE(is_recording_name("x.Ts"));
 }
 
 TEST(ProgressText, WholeMegabytesWithCommas) {

@@ -69,73 +69,40 @@ TEST(CliTemplate, RefusesWhatCannotMakeAName) {
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"rec.ts"});
 }
 
-TEST(CliChoice, PickServiceAndEventChooseTheProgramme) {
+TEST(CliChoice, TheRenameTakesTheChosenProgrammeOrLeavesTheFile) {
     CliScratch scratch;
     write_two_services(scratch.file("rec.ts"));
-    const auto dry = [&](const Args& choice) {
-        return scratch.run(concat({"rename", "--dry-run", "--json", "--template", "@TT"},
-                                  concat(choice, {scratch.file("rec.ts")})));
+    const auto rename = [&](const Args& choice) {
+        return scratch.run(
+            concat({"rename", "--template", "@TT"}, concat(choice, {scratch.file("rec.ts")})));
     };
-    const auto status_and_name = [&](const CliRun& run) {
-        const json line = only_line(run);
-        return line["status"].get<std::string>() + " " + line.value("newName", json("")).dump();
-    };
-    EXPECT_EQ(status_and_name(dry({})), "wouldRename \"ニュース７　[字].ts\"");
-    EXPECT_EQ(status_and_name(dry({"--pick", "2"})), "wouldRename \"みんなの体操.ts\"");
-    EXPECT_EQ(status_and_name(dry({"--service-id", "1025"})), "wouldRename \"みんなの体操.ts\"");
-    EXPECT_EQ(status_and_name(dry({"--event-id", "6913"})), "wouldRename \"みんなの体操.ts\"");
-    EXPECT_EQ(status_and_name(dry({"--service-id", "1024", "--event-id", "6657"})),
-              "wouldRename \"ニュース７　[字].ts\"");
-
-    // No such programme: the file stays, says why, and counts as not renamed.
-    for (const Args& missing :
-         {Args{"--pick", "3"}, Args{"--service-id", "1024", "--event-id", "6913"}}) {
-        const CliRun run = scratch.run(concat({"rename", "--json", "--template", "@TT"},
-                                              concat(missing, {scratch.file("rec.ts")})));
-        EXPECT_EQ(run.exitCode, 1) << missing[0];
-        const json line = only_line(run);
-        EXPECT_EQ(line["status"], "noSuchCandidate");
-        EXPECT_EQ(line["candidateCount"], 2);
-        EXPECT_TRUE(line["candidate"].is_null());
-        EXPECT_TRUE(line["newName"].is_null());
-        EXPECT_EQ(line["message"], missing[0] == "--pick"
-                                       ? "no candidate 3 (the file has 2 programmes)"
-                                       : "no programme of service 1024 and with event id 6913 "
-                                         "(service/event: 1024/6657, 1025/6913)");
-    }
+    EXPECT_EQ(rename({"--service-id", "1024", "--event-id", "6913"}).exitCode, 1);
+    EXPECT_EQ(rename({"--pick", "3"}).exitCode, 1);
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"rec.ts"});
-
-    // --pick and the ids exclude each other; the real run takes the choice.
-    EXPECT_EQ(dry({"--pick", "1", "--event-id", "6657"}).exitCode, 2);
-    const CliRun real =
-        scratch.run({"rename", "--template", "@TT", "--pick", "2", scratch.file("rec.ts")});
+    const CliRun real = rename({"--pick", "2"});
     EXPECT_EQ(real.exitCode, 0) << real.output;
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"みんなの体操.ts"});
 }
 
 TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     CliScratch scratch;
-    fs::create_directories(scratch.file("in/sub/.hidden"));
-    for (const char* name :
-         {"in/b.M2TS", "in/a.ts", "in/c.mts", "in/sub/d.ts", "in/sub/.hidden/e.ts", "in/.f.ts"}) {
-        ASSERT_TRUE(write_small_recording(scratch.file(name), {.eventName = "夜のドラマ"}));
-    }
-    write_text(scratch.file("in/notes.txt"), "not a recording");
-    fs::create_symlink(scratch.file("in/a.ts"), scratch.file("in/link.ts"));
-    fs::create_directory_symlink(scratch.file("in/sub"), scratch.file("in/z-link"));
+    // The folder the window's drop is tested on as well.
+    const RecordingFolder folder =
+        write_recording_folder(scratch.path(), {.eventName = "夜のドラマ"});
+    const std::string& in = folder.folder;
 
     const auto paths = [&](const CliRun& run) {
         std::vector<std::string> found;
         for (const json& line : json_lines(run)) found.push_back(line["path"]);
         return found;
     };
-    const std::string in = scratch.file("in");
     const CliRun flat = scratch.run({"analyse", "--json", in + "/"});
     EXPECT_EQ(flat.exitCode, 0) << flat.errors;
-    EXPECT_EQ(paths(flat), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts"}));
+    EXPECT_EQ(paths(flat), folder.flat);
     const CliRun deep = scratch.run({"analyse", "--json", "-r", in, scratch.file("in/notes.txt")});
-    EXPECT_EQ(paths(deep), (std::vector<std::string>{in + "/a.ts", in + "/b.M2TS", in + "/c.mts",
-                                                     in + "/sub/d.ts", in + "/notes.txt"}));
+    std::vector<std::string> expected = folder.recursive;
+    expected.push_back(in + "/notes.txt");
+    EXPECT_EQ(paths(deep), expected);
     // A file named directly is analysed whatever its name; one without
     // packets reports why next to the no-data candidate.
     EXPECT_EQ(deep.exitCode, 1);
@@ -147,10 +114,14 @@ TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     EXPECT_EQ(missing["error"].get<std::string>().rfind("cannot read: ", 0), 0u) << missing;
     EXPECT_EQ(missing["candidates"].size(), 1u);
 
+    // The link is renamed as a link; the recording it leads to keeps its name.
     const CliRun renamed = scratch.run({"rename", "--template", "@TT", in});
     EXPECT_EQ(renamed.exitCode, 0) << renamed.output;
-    EXPECT_EQ(names_in(in), (std::set<std::string>{"夜のドラマ.ts", "夜のドラマ.M2TS",
-                                                   "夜のドラマ.mts", ".f.ts", "notes.txt"}));
+    EXPECT_EQ(names_in(in),
+              (std::set<std::string>{"夜のドラマ.ts", "夜のドラマ.M2TS", "夜のドラマ.mts",
+                                     "朝のニュース.ts", ".f.ts", "notes.txt"}));
+    EXPECT_TRUE(fs::is_symlink(in + "/朝のニュース.ts"));
+    EXPECT_EQ(names_in(scratch.file("elsewhere")), std::set<std::string>{"linked.ts"});
     EXPECT_EQ(names_in(scratch.file("in/sub")), std::set<std::string>{"d.ts"});
 }
 

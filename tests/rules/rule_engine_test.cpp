@@ -3,6 +3,7 @@
 
 #include "engine_test_util.h"
 #include "platform/codepage.h"
+#include "rules/template_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,7 @@ TEST(RuleEngine, PlainMacrosAtSignsAndMalformedMacros) {
         {"@C'Tit", "'Tit"},
         {"@R'a/b", "'a/b"},
         {"@NTN", ""},
+        {"@NTN'open", "'open"},
         // 「＠」 is 0x81 0x97; the ideographic space is 0x81 0x40, whose second byte is "@".
         {"　TT＠TT", "　TT＠TT"},
     };
@@ -182,6 +184,12 @@ TEST(RuleEngine, ExtractionSlotsAndNumberOverride) {
     EXPECT_EQ(expand(candidate, "@NTN'nothing'@2nb"), "00");
     EXPECT_EQ(expand(candidate, "@NTNx@nb"), "x0");
     EXPECT_EQ(expand("@NSN'Sub'@nb @NDN'声優.'@NB"), "0 #0");
+}
+
+TEST(RuleEngine, PatternsOfATemplateAreTheOnesItsExpansionRuns) {
+    EXPECT_EQ(template_patterns(
+                  cp932("@TT@C'a'@R'b/c'@R'd'@NT1'e'@NSN'f'@PT1@CH2'g'@NC2'h'@NCN'i'@x'j'@C'k")),
+              (std::vector<std::string>{"a", "b", "e", "f", "h"}));
 }
 
 TEST(RuleEngine, MoveSubtitleOutOfTheName) {

@@ -29,4 +29,27 @@ bool write_small_recording(const std::filesystem::path& path, const SmallRecordi
     return write_file(path, small_recording(recording));
 }
 
+RecordingFolder write_recording_folder(const std::filesystem::path& root,
+                                       const SmallRecording& recording) {
+    namespace fs = std::filesystem;
+    const fs::path in = root / "in";
+    fs::create_directories(in / "sub/.hidden");
+    fs::create_directories(in / "x.ts");
+    fs::create_directories(root / "elsewhere");
+    for (const char* name : {"a.ts", "b.M2TS", "c.mts", ".f.ts", "sub/d.ts", "sub/.hidden/e.ts"})
+        write_small_recording(in / name, recording);
+    write_small_recording(root / "elsewhere/linked.ts", {.eventName = "朝のニュース"});
+    write_file(in / "notes.txt", Bytes{'n', 'o'});
+    fs::create_symlink(root / "elsewhere/linked.ts", in / "link.ts");
+    fs::create_symlink(root / "elsewhere/missing.ts", in / "gone.ts");
+    fs::create_directory_symlink(in / "sub", in / "z-link");
+
+    RecordingFolder folder{.folder = in.string(), .flat = {}, .recursive = {}};
+    for (const char* name : {"a.ts", "b.M2TS", "c.mts", "link.ts"})
+        folder.flat.push_back((in / name).string());
+    folder.recursive = folder.flat;
+    folder.recursive.push_back((in / "sub/d.ts").string());
+    return folder;
+}
+
 }  // namespace kalvento::test

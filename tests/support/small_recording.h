@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalvento::test {
 
@@ -26,5 +28,20 @@ Bytes small_recording(const SmallRecording& recording);
 
 // Writes it; false on failure.
 bool write_small_recording(const std::filesystem::path& path, const SmallRecording& recording);
+
+// The folder on which every front end's folder expansion is tried, written
+// below `root`: "in" holds the recordings a.ts, b.M2TS and c.mts (of
+// `recording`), a hidden .f.ts, notes.txt, link.ts (a symbolic link to
+// "elsewhere/linked.ts", a recording of 朝のニュース), a dangling link gone.ts,
+// a folder named x.ts, the subfolder "sub" with d.ts and a hidden folder with
+// e.ts, and z-link, a symbolic link to "sub". `flat` and `recursive` are what
+// expanding "in" gives, in order.
+struct RecordingFolder {
+    std::string folder;  // root/in
+    std::vector<std::string> flat;
+    std::vector<std::string> recursive;
+};
+RecordingFolder write_recording_folder(const std::filesystem::path& root,
+                                       const SmallRecording& recording);
 
 }  // namespace kalvento::test

@@ -28,19 +28,12 @@ TEST(KanjiNumerals, PositionalDigitsUnitsAndLargeUnits) {
         EXPECT_EQ(parse_kanji_numeral(cp932(text)), value) << text;
 }
 
-// The number an @NSN macro finds in the subject; -99 when it finds none. `end`
-// gets the template position behind the macro.
-std::int32_t extract(const std::string& templ_utf8, const std::string& subject_utf8,
-                     std::size_t* end = nullptr) {
-    std::int32_t target = -99;
-    const std::string templ = cp932(templ_utf8);
-    const std::size_t after =
-        extract_number(templ, templ.find('N', 2), cp932(subject_utf8), target);
-    if (end) *end = after;
-    return target;
+// The number that the pattern finds in the subject; -99 when it finds none.
+std::int32_t extract(const std::string& pattern_utf8, const std::string& subject_utf8) {
+    return number_in_match(cp932(subject_utf8), cp932(pattern_utf8)).value_or(-99);
 }
 
-TEST(ExtractNumber, AsciiThenFullWidthThenKanji) {
+TEST(NumberInMatch, AsciiThenFullWidthThenKanji) {
     const std::pair<const char*, std::int32_t> subjects[] = {
         {"今回は第12話です", 12},
         {"今回は第１２話です", 12},
@@ -52,16 +45,15 @@ TEST(ExtractNumber, AsciiThenFullWidthThenKanji) {
         {"話なし", -99},
         {"第ｘ話", -99}};  // a match without a number
     for (const auto& [subject, number] : subjects)
-        EXPECT_EQ(extract("@NSN'第.+?話'", subject), number) << subject;
-    EXPECT_EQ(extract("@NSN'第(.+?)話'", "第３話"), 3);
+        EXPECT_EQ(extract("第.+?話", subject), number) << subject;
+    EXPECT_EQ(extract("第(.+?)話", "第３話"), 3);
+}
 
-    std::size_t end = 0;
-    EXPECT_EQ(extract("@NSN'第.+?話'rest", "話なし", &end), -99);
-    EXPECT_EQ(end, cp932("@NSN'第.+?話'").size());
-    for (const char* templ : {"@NSNrest", "@NSN'never closed"}) {
-        EXPECT_EQ(extract(templ, "第1話", &end), -99);
-        EXPECT_EQ(end, 4u);  // behind the N
-    }
+TEST(WholeNumber, WhatAUserTypesIsTakenOnlyWhole) {
+    EXPECT_EQ(whole_number("2047"), 2047);
+    EXPECT_EQ(whole_number("-5"), -5);
+    for (const char* refused : {"", " 1", "1x", "+1", "２", "99999999999"})
+        EXPECT_EQ(whole_number(refused), std::nullopt) << refused;
 }
 
 }  // namespace
