@@ -784,9 +784,11 @@ class MainWindowTest : public QObject {
         const std::string stored = read_all(ini);
         fs::remove(ini);
         fs::create_directory(ini);
-        Done asked = when_dialog_opens<QMessageBox>([](QMessageBox* box) {
+        // Esc keeps the window open; Enter, on the focused 再試行, tries again.
+        const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        Done asked = when_dialog_opens<QMessageBox>([&](QMessageBox* box) {
             QCOMPARE(box->objectName(), QStringLiteral("settingsNotSaved"));
-            box->button(QMessageBox::Cancel)->click();
+            key(Qt::Key_Escape);
         });
         window_->close();
         QVERIFY(*asked);
@@ -804,7 +806,8 @@ class MainWindowTest : public QObject {
         asked = when_dialog_opens<QMessageBox>([&](QMessageBox* box) {
             fs::remove(ini);
             write_text(ini, stored);
-            box->button(QMessageBox::Retry)->click();
+            QCOMPARE(QApplication::focusWidget(), box->button(QMessageBox::Retry));
+            key(Qt::Key_Return);
         });
         window_->close();
         QVERIFY(*asked);
