@@ -109,22 +109,20 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
     }
     if (!readable_settings(files)) return kExitUsage;
     AppSettings now;
-    const SettingsUpdate update = update_settings_file(
+    const Status update = update_settings_file(
         files.settingsFile,
-        [&](ProfileFile& profile, std::string& error) {
+        [&](ProfileFile& profile) -> Status {
             for (const SettingChange& change : changes) {
-                if (!profile.write_string(kAppSettingsSection, change.key, change.stored)) {
-                    error = "cannot write " + change.key;
-                    return false;
-                }
+                if (!profile.write_string(kAppSettingsSection, change.key, change.stored))
+                    return Error::failed("cannot write " + change.key);
             }
             now = load_app_settings(profile);
-            return true;
+            return {};
         },
         wait);
-    if (!update.ok) {
-        std::cerr << "kalvento-cli: settings not changed: " << update.error << "\n";
-        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    if (!update) {
+        std::cerr << "kalvento-cli: settings not changed: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
         for (const SettingChange& change : changes) {

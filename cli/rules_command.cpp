@@ -97,19 +97,19 @@ int import_file(const std::string& settings_path, const std::string& path,
     }
     const DecodedRuleFile decoded = decode_rule_file(file.bytes, encoding);
     ImportResult result;
-    const SettingsUpdate update = update_settings_file(
+    const Status update = update_settings_file(
         settings_path,
-        [&](ProfileFile& profile, std::string&) {
+        [&](ProfileFile& profile) -> Status {
             const RuleList current = load_rules(profile);
             RuleList working = current;
             result = import_rules(working, decoded.cp932);
             if (result.added > 0) save_rules(profile, current, working);
-            return true;
+            return {};
         },
         wait);
-    if (!update.ok) {
-        std::cerr << "kalvento-cli: rules not imported: " << update.error << "\n";
-        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    if (!update) {
+        std::cerr << "kalvento-cli: rules not imported: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::vector<RefusedLine> problems = decoded.refused;
     for (const SkippedLine& skipped : result.skipped) {
@@ -193,9 +193,9 @@ int add_rule(const std::string& settings_path, const RulesOptions& options) {
     rule.RenameText = *rename_text;
     derive_find_type(rule);
     bool shadowed = false;
-    const SettingsUpdate update = update_settings_file(
+    const Status update = update_settings_file(
         settings_path,
-        [&](ProfileFile& profile, std::string&) {
+        [&](ProfileFile& profile) -> Status {
             const RuleList current = load_rules(profile);
             for (const RenameRule& other : current) {
                 shadowed = shadowed ||
@@ -205,12 +205,12 @@ int add_rule(const std::string& settings_path, const RulesOptions& options) {
             RuleList working = current;
             add_new_rule(working, rule);
             save_rules(profile, current, working);
-            return true;
+            return {};
         },
         lock_wait_for(options.lockTimeout));
-    if (!update.ok) {
-        std::cerr << "kalvento-cli: rule not added: " << update.error << "\n";
-        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    if (!update) {
+        std::cerr << "kalvento-cli: rule not added: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::cerr << "1 rule added\n";
     if (shadowed) {

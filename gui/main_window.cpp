@@ -253,14 +253,11 @@ Status MainWindow::save_settings() {
         settings_.windowCX = width();
         settings_.windowCY = height();
     }
-    const SettingsUpdate update = update_settings_file(
-        context_.sideFiles.settingsFile, [this](ProfileFile& profile, std::string&) {
-            save_app_settings(profile, merge_settings_changes(loadedSettings_, settings_,
-                                                              load_app_settings(profile)));
-            return true;
-        });
-    if (update.ok) return {};
-    return Error{update.busy ? ErrorCode::busy : ErrorCode::failed, update.error};
+    return update_settings_file(context_.sideFiles.settingsFile, [this](ProfileFile& profile) {
+        save_app_settings(profile, merge_settings_changes(loadedSettings_, settings_,
+                                                          load_app_settings(profile)));
+        return Status{};
+    });
 }
 
 // Saves the settings at close. When that fails the user is told and
