@@ -102,6 +102,7 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             std::cerr << "kalvento-cli: " << error << "\n";
             return kExitUsage;
         }
+        warn_about_template(*cp932_template);
     }
 
     TerminalProgress progress;

@@ -1,5 +1,7 @@
 #include "cli/config_command.h"
 
+#include "app/example_programme.h"
+#include "app/settings_presets.h"
 #include "app/settings_store.h"
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
@@ -7,10 +9,8 @@
 #include "cli/lock_option.h"
 #include "cli/settings_keys.h"
 #include "naming/item_table.h"
-#include "platform/codepage.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
-#include "programme/item_format.h"
 
 #include <iomanip>
 #include <iostream>
@@ -135,25 +135,6 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
     return kExitDone;
 }
 
-// A programme to show what each item makes of it: a Monday 01:30 start, so
-// that the 28-hour forms differ from the others.
-ProgramInfo example_programme() {
-    ProgramInfo info;
-    info.eventName = cp932("夜のドラマ「港町の灯り」");
-    info.title = info.eventName;
-    info.eventText = cp932("第５話「嵐の前」\r灯台守の娘が嵐の夜に青年を助ける。");
-    info.eventTextFlat = cp932("第５話「嵐の前」灯台守の娘が嵐の夜に青年を助ける。");
-    info.eventTextLine = cp932("第５話「嵐の前」");
-    info.channelName = cp932("カルヴェントテレビ");
-    info.serviceName = info.channelName;
-    info.startTime = 1712507400;  // 2024-04-08 01:30 in Japan
-    info.endTime = info.startTime + 30 * 60;
-    set_date_items(info);
-    info.avText = format_av_text(0xB3, 0x03, 0);
-    set_genre_items(0x3, 0x0, info);
-    return info;
-}
-
 int list_items(bool json) {
     const ProgramInfo example = example_programme();
     for (int i = 0; i < kItemTableSize; ++i) {
@@ -175,6 +156,66 @@ int list_items(bool json) {
             std::cout << "\n";
         }
     }
+    return kExitDone;
+}
+
+int list_presets() {
+    for (const SettingsPreset& preset : settings_presets())
+        std::cout << std::left << std::setw(kKeyColumn) << preset.name << preset.example << "\n";
+    return kExitDone;
+}
+
+// Writes the preset's items and separators. A settings file that exists is
+// left alone unless `force`: then only those nine keys change in it and every
+// other line, the rules included, stays.
+int init_settings(const SideFiles& files, const ConfigOptions& options) {
+    if (options.listPresets) return list_presets();
+    const SettingsPreset* preset = find_settings_preset(options.preset);
+    if (preset == nullptr) {
+        std::cerr << "kalvento-cli: config init: "
+                  << (options.preset.empty() ? "name a preset with --preset NAME"
+                                             : "no preset \"" + options.preset + "\"")
+                  << " (kalvento-cli config init --list names them)\n";
+        return kExitUsage;
+    }
+    std::vector<SettingChange> changes;
+    for (const PresetSetting& setting : preset->settings) {
+        std::string error;
+        const auto change = parse_setting(setting.key, setting.value, error);
+        if (!change) {
+            std::cerr << "kalvento-cli: config init: preset " << preset->name << ": " << error
+                      << "\n";
+            return kExitSomeFailed;
+        }
+        changes.push_back(*change);
+    }
+    if (!readable_settings(files)) return kExitUsage;
+    bool existed = false;
+    const Status update = update_settings_file(
+        files.settingsFile,
+        [&](ProfileFile& profile) -> Status {
+            // Checked under the lock, so that a file made meanwhile is not replaced.
+            existed = path_exists(files.settingsFile);
+            if (existed && !options.force) return Error{ErrorCode::invalid, "the file exists"};
+            for (const SettingChange& change : changes) {
+                if (!profile.write_string(kAppSettingsSection, change.key, change.stored))
+                    return Error::failed("cannot write " + change.key);
+            }
+            return {};
+        },
+        lock_wait_for(options.lockTimeout));
+    if (existed && !options.force) {
+        std::cerr << "kalvento-cli: " << files.settingsFile
+                  << " exists: nothing changed (--force writes the preset's items and separators "
+                     "into it, keeping every other setting and the rules)\n";
+        return kExitUsage;
+    }
+    if (!update) {
+        std::cerr << "kalvento-cli: settings not written: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
+    }
+    std::cout << files.settingsFile << ": " << preset->name << ", for example " << preset->example
+              << "\n";
     return kExitDone;
 }
 
@@ -212,6 +253,19 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
         "items", "List the 27 items of the name composition with an example value each");
     items->add_flag("--json", options.json, "One JSON object per item and line (UTF-8)");
     items->callback([&options] { options.action = ConfigAction::items; });
+    CLI::App* init = command->add_subcommand(
+        "init",
+        "Write a first settings file whose items and separators come from a preset, so that\n"
+        "rename names something at once (--list names the presets with an example each).\n"
+        "An existing settings file is refused unless --force: then only the items and\n"
+        "separators change in it");
+    init->add_option("--preset", options.preset,
+                     "The preset, for example " + std::string(kFirstPreset))
+        ->type_name("NAME");
+    init->add_flag("--list", options.listPresets, "Name the presets with an example name each");
+    init->add_flag("--force", options.force, "Write into an existing settings file");
+    add_lock_timeout_option(*init, options.lockTimeout);
+    init->callback([&options] { options.action = ConfigAction::init; });
     return command;
 }
 
@@ -226,6 +280,8 @@ int run_config(const ConfigOptions& options, const char* argv0) {
                                 lock_wait_for(options.lockTimeout));
         case ConfigAction::items:
             return list_items(options.json);
+        case ConfigAction::init:
+            return init_settings(locate_side_files(argv0), options);
         case ConfigAction::none:
             break;
     }

@@ -1,8 +1,12 @@
 #include "cli/name_template.h"
 
+#include "cli/json_output.h"
 #include "cli/text_arguments.h"
 #include "naming/entry_paths.h"
 #include "rules/rule_engine.h"
+#include "rules/template_check.h"
+
+#include <iostream>
 
 namespace kalvento::cli {
 
@@ -19,11 +23,20 @@ std::optional<std::string> template_argument(const std::string& utf8_template, s
     return cp932_argument(utf8_template, "--template", error);
 }
 
+void warn_about_template(const std::string& cp932_template) {
+    for (const std::string& stray : stray_macros(cp932_template)) {
+        std::cerr << "kalvento-cli: warning: --template: "
+                  << utf8_for_output(stray_macro_warning(stray)) << "\n";
+    }
+}
+
 RuleStep template_rule_step(std::string cp932_template) {
     return [text = std::move(cp932_template)](FileEntry& entry, ProgramInfo& candidate,
                                               std::string& result) {
         result.clear();
-        apply_template(entry.currentName, candidate, text, result);
+        RuleNotes notes;
+        apply_template(entry.currentName, candidate, text, result, &notes);
+        entry.ruleWarnings = std::move(notes.warnings);
         return true;
     };
 }

@@ -21,7 +21,12 @@ void add_template_option(CLI::App& command, std::optional<std::string>& utf8_tem
 // it cannot be used (empty, not UTF-8, a character without a CP932 form).
 std::optional<std::string> template_argument(const std::string& utf8_template, std::string& error);
 
-// The rule step that names every entry by the CP932 template.
+// Says on standard error which "@" of the CP932 template name no macro (they
+// stay in the names as written).
+void warn_about_template(const std::string& cp932_template);
+
+// The rule step that names every entry by the CP932 template; each "@" of it
+// that names no macro is noted in the entry's rule warnings.
 RuleStep template_rule_step(std::string cp932_template);
 
 // The naming settings with the template in charge: rules are "on" (the step

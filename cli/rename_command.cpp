@@ -6,6 +6,7 @@
 #include "app/journal.h"
 #include "app/recording_folders.h"
 #include "app/rule_warnings.h"
+#include "app/settings_presets.h"
 #include "app/status_words.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
@@ -133,6 +134,19 @@ bool use_template(const RenameOptions& options, const AppSettings& settings, Job
                      "file keeps its name (kalvento-cli config set NotRename 0)\n";
     }
     return true;
+}
+
+// A fresh install has every item unused: point to the command that writes a
+// first settings file.
+void warn_without_settings_file(const std::vector<FileReport>& reports,
+                                const std::string& settings_file) {
+    const bool nameless = std::any_of(reports.begin(), reports.end(), [](const FileReport& report) {
+        return report.status == "noNameItems";
+    });
+    if (!nameless || path_exists(settings_file)) return;
+    std::cerr << "kalvento-cli: there is no settings file yet (" << settings_file
+              << "): kalvento-cli config init --preset " << kFirstPreset
+              << " writes one that names recordings (config init --list shows the others)\n";
 }
 
 struct CandidateTaken {
@@ -311,6 +325,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
+    warn_without_settings_file(reports, context.sideFiles.settingsFile);
     if (any_retry || converted.journalBusy) return kExitTryAgain;
     return any_failed ? kExitSomeFailed : kExitDone;
 }

@@ -1,22 +1,21 @@
 #include "cli/rules_command.h"
 
-#include "app/settings_store.h"
+#include "app/rule_management.h"
 #include "app/side_files.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
-#include "cli/name_template.h"
 #include "cli/rule_file_text.h"
-#include "cli/text_arguments.h"
+#include "cli/rule_output.h"
 #include "platform/file_io.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
 #include "rules/rule_row_text.h"
 #include "rules/rule_store.h"
 #include "rules/rule_text_forms.h"
-#include "text/regex_helpers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 
 namespace kalvento::cli {
@@ -24,16 +23,6 @@ namespace {
 
 // Lines named with the reason they gave no rule; the rest are counted.
 constexpr std::size_t kReasonsShown = 5;
-
-void print_rules(const RuleList& rules) {
-    // One rule per line, the columns of the rule list separated by tabs.
-    for (const RenameRule& rule : rules) {
-        std::cout << utf8_for_output(find_type_name(rule.FindType)) << '\t'
-                  << utf8_for_output(rule_search_text(rule)) << '\t'
-                  << utf8_for_output(rule.RenameText) << '\t' << utf8_for_output(rule.SyoboFind)
-                  << '\t' << utf8_for_output(numbering_summary(rule)) << '\n';
-    }
-}
 
 // How the command line names an exchange file in messages.
 std::string shown_name(const std::string& path) {
@@ -57,19 +46,40 @@ FileRead read_exchange_file(const std::string& path) {
     return read;
 }
 
-// Why lines gave no rule: the first few, then how many more.
-void report_skipped_lines(const std::string& path, std::vector<RefusedLine> problems) {
-    std::sort(problems.begin(), problems.end(),
+// Lines of an exchange file with what became of them: the first few, then
+// how many more (`more` says what they are).
+void report_lines(const std::string& path, std::vector<RefusedLine> lines, const char* more) {
+    std::sort(lines.begin(), lines.end(),
               [](const RefusedLine& a, const RefusedLine& b) { return a.line < b.line; });
     const std::string name = shown_name(path);
-    for (std::size_t i = 0; i < problems.size() && i < kReasonsShown; ++i) {
-        std::cerr << "kalvento-cli: " << name << ": line " << problems[i].line << ": "
-                  << problems[i].reason << "\n";
+    for (std::size_t i = 0; i < lines.size() && i < kReasonsShown; ++i) {
+        std::cerr << "kalvento-cli: " << name << ": line " << lines[i].line << ": "
+                  << lines[i].reason << "\n";
     }
-    if (problems.size() > kReasonsShown) {
-        std::cerr << "kalvento-cli: " << name << ": " << problems.size() - kReasonsShown
-                  << " more lines skipped\n";
+    if (lines.size() > kReasonsShown) {
+        std::cerr << "kalvento-cli: " << name << ": " << lines.size() - kReasonsShown << " more "
+                  << more << "\n";
     }
+}
+
+// "N fields, 11 expected: find text, station, ...": the fields of the
+// format in their order, so that the missing ones can be told.
+std::string short_line_reason(std::size_t fields) {
+    std::string reason = std::to_string(fields) + (fields == 1 ? " field, " : " fields, ") +
+                         std::to_string(kExchangeLeadingFields) + " expected:";
+    for (std::size_t i = 0; i < kExchangeFieldNames.size(); ++i)
+        reason += (i == 0 ? " " : ", ") + std::string(kExchangeFieldNames[i]);
+    return reason;
+}
+
+// A change that could not be made: why, and the exit code.
+int refused_change(const RuleChange& change, const char* what) {
+    if (!change.refused.empty()) {
+        std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
+        return kExitUsage;
+    }
+    std::cerr << "kalvento-cli: " << what << ": " << change.update.error().message << "\n";
+    return change.update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
 }
 
 // How the import says which encoding it read; nothing for CP932, the native one.
@@ -96,31 +106,24 @@ int import_file(const std::string& settings_path, const std::string& path,
         return kExitSomeFailed;
     }
     const DecodedRuleFile decoded = decode_rule_file(file.bytes, encoding);
-    ImportResult result;
-    const Status update = update_settings_file(
-        settings_path,
-        [&](ProfileFile& profile) -> Status {
-            const RuleList current = load_rules(profile);
-            RuleList working = current;
-            result = import_rules(working, decoded.cp932);
-            if (result.added > 0) save_rules(profile, current, working);
-            return {};
-        },
-        wait);
-    if (!update) {
-        std::cerr << "kalvento-cli: rules not imported: " << update.error().message << "\n";
-        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
-    }
+    const RuleChange change = import_rule_file(settings_path, decoded.cp932, wait);
+    if (!change.update) return refused_change(change, "rules not imported");
+    const ImportResult& result = change.imported;
     std::vector<RefusedLine> problems = decoded.refused;
-    for (const SkippedLine& skipped : result.skipped) {
-        problems.push_back({skipped.line, std::to_string(skipped.fields) +
-                                              (skipped.fields == 1 ? " field, " : " fields, ") +
-                                              std::to_string(kExchangeLeadingFields) +
-                                              " expected"});
+    for (const SkippedLine& skipped : result.skipped)
+        problems.push_back({skipped.line, short_line_reason(skipped.fields)});
+    report_lines(path, problems, "lines skipped");
+    std::vector<RefusedLine> repeats;
+    for (const DuplicateLine& repeat : result.duplicates) {
+        repeats.push_back({repeat.line, "the same as rule " + std::to_string(repeat.rule + 1) +
+                                            "; not added again"});
     }
-    report_skipped_lines(path, problems);
-    std::cerr << result.added << (result.added == 1 ? " rule" : " rules") << " added"
-              << read_as_text(decoded.encoding) << "\n";
+    report_lines(path, repeats, "lines repeat rules already there");
+    warn_about_change(change.rules, change.changed, change.shadowed);
+    std::cerr << result.added << (result.added == 1 ? " rule" : " rules") << " added";
+    if (!result.duplicates.empty())
+        std::cerr << ", " << result.duplicates.size() << " already there";
+    std::cerr << read_as_text(decoded.encoding) << "\n";
     return result.added == 0 && !problems.empty() ? kExitSomeFailed : kExitDone;
 }
 
@@ -159,64 +162,92 @@ int export_file(const RuleList& rules, const std::string& settings_path, const s
     return kExitDone;
 }
 
-// A pattern the matcher cannot use would match every programme: refused.
-bool usable_pattern(const std::string& cp932_pattern, const char* option) {
-    const CheckedExtract checked = regex_extract_checked("", cp932_pattern);
-    if (!checked.failed) return true;
-    std::cerr << "kalvento-cli: " << option << ": not a usable pattern ("
-              << utf8_for_output(checked.text) << ")\n";
-    return false;
-}
-
-// Adds one rule from the command line, as the rule edit dialog would.
-int add_rule(const std::string& settings_path, const RulesOptions& options) {
+// Adds one rule from the command line, as the rule edit dialog would, over a
+// copy of rule --from when one is named.
+int add_one(const std::string& settings_path, const RulesOptions& options) {
+    if (!options.from && !options.fields.templateText) {
+        std::cerr
+            << "kalvento-cli: rules add needs --template (or --from N to start from rule N)\n";
+        return kExitUsage;
+    }
     std::string error;
-    const auto find = cp932_argument(options.find, "--find", error);
-    const auto channel = find ? cp932_argument(options.channel, "--channel", error) : std::nullopt;
-    const auto rename_text =
-        channel ? template_argument(options.templateText, error) : std::nullopt;
-    if (!rename_text) {
+    const auto fields = rule_fields_from(options.fields, error);
+    if (!fields) {
         std::cerr << "kalvento-cli: " << error << "\n";
         return kExitUsage;
     }
-    if (find->empty() && channel->empty()) {
-        std::cerr << "kalvento-cli: rules add needs --find, --channel or both\n";
-        return kExitUsage;
+    std::optional<std::size_t> from;
+    if (options.from) from = *options.from - 1;
+    const RuleChange change =
+        add_rule(settings_path, from, *fields, lock_wait_for(options.lockTimeout));
+    if (!change.update) return refused_change(change, "rule not added");
+    if (change.sameAs) {
+        std::cerr << "rule not added: rule " << *change.sameAs + 1 << " is the same rule\n";
+        return kExitDone;
     }
-    if (!usable_pattern(*find, "--find") || !usable_pattern(*channel, "--channel"))
-        return kExitUsage;
+    std::cerr << "rule " << change.changed.front() + 1 << " added\n";
+    warn_about_change(change.rules, change.changed, change.shadowed);
+    return kExitDone;
+}
 
-    RenameRule rule;
-    reset_rule(rule);
-    rule.FindText = *find;
-    rule.FindTextCh = *channel;
-    rule.RenameText = *rename_text;
-    derive_find_type(rule);
-    bool shadowed = false;
-    const Status update = update_settings_file(
-        settings_path,
-        [&](ProfileFile& profile) -> Status {
-            const RuleList current = load_rules(profile);
-            for (const RenameRule& other : current) {
-                shadowed = shadowed ||
-                           (other.FindType == rule.FindType && other.FindText == rule.FindText &&
-                            other.FindTextCh == rule.FindTextCh);
-            }
-            RuleList working = current;
-            add_new_rule(working, rule);
-            save_rules(profile, current, working);
-            return {};
-        },
-        lock_wait_for(options.lockTimeout));
-    if (!update) {
-        std::cerr << "kalvento-cli: rule not added: " << update.error().message << "\n";
-        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
+int edit_one(const std::string& settings_path, const RulesOptions& options) {
+    if (!any_rule_field(options.fields)) {
+        std::cerr << "kalvento-cli: rules edit: name a field to change, such as --template "
+                     "(\"kalvento-cli help rules edit\")\n";
+        return kExitUsage;
     }
-    std::cerr << "1 rule added\n";
-    if (shadowed) {
-        std::cerr << "kalvento-cli: warning: a rule with the same patterns was there before "
-                     "and is tried first\n";
+    std::string error;
+    const auto fields = rule_fields_from(options.fields, error);
+    if (!fields) {
+        std::cerr << "kalvento-cli: " << error << "\n";
+        return kExitUsage;
     }
+    const std::size_t number = options.numbers.front();
+    const RuleChange change =
+        edit_rule(settings_path, number - 1, *fields, lock_wait_for(options.lockTimeout));
+    if (!change.update) return refused_change(change, "rule not changed");
+    const std::size_t now = change.changed.front() + 1;
+    std::cerr << "rule " << number << " changed"
+              << (now != number ? ", now rule " + std::to_string(now) : std::string()) << "\n";
+    warn_about_change(change.rules, change.changed, change.shadowed);
+    return kExitDone;
+}
+
+int remove_some(const std::string& settings_path, const RulesOptions& options) {
+    std::vector<std::size_t> indices;
+    for (const std::size_t number : options.numbers) indices.push_back(number - 1);
+    const RuleChange change =
+        remove_rules(settings_path, indices, lock_wait_for(options.lockTimeout));
+    if (!change.update) return refused_change(change, "rules not removed");
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    std::cerr << indices.size() << (indices.size() == 1 ? " rule" : " rules") << " removed\n";
+    return kExitDone;
+}
+
+int move_one(const std::string& settings_path, const RulesOptions& options) {
+    const std::size_t number = options.numbers.front();
+    const RuleChange change =
+        move_rule(settings_path, number - 1, options.to - 1, lock_wait_for(options.lockTimeout));
+    if (!change.update) return refused_change(change, "rule not moved");
+    std::cerr << "rule " << number << " is now rule " << options.to << "\n";
+    warn_about_change(change.rules, {}, change.shadowed, false);
+    return kExitDone;
+}
+
+int list_rules(const RuleList& rules, bool json) {
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        std::cout << (json ? json_line(rule_json(rules, i)) : rule_list_line(rules, i)) << "\n";
+    return kExitDone;
+}
+
+int show_rule(const RuleList& rules, std::size_t number, bool json) {
+    if (const auto missing = no_such_rule(rules, number - 1)) {
+        std::cerr << "kalvento-cli: " << *missing << "\n";
+        return kExitUsage;
+    }
+    std::cout << (json ? json_line(rule_json(rules, number - 1)) + "\n"
+                       : rule_details(rules, number - 1));
     return kExitDone;
 }
 
@@ -234,22 +265,98 @@ CLI::Validator encoding_check(bool with_auto) {
         "ENCODING");
 }
 
+// CLI11 check of a rule number: rules count from 1.
+CLI::Validator rule_number_check() {
+    return CLI::Validator(
+        [](const std::string& value) {
+            std::size_t number = 0;
+            const auto [end, problem] =
+                std::from_chars(value.data(), value.data() + value.size(), number);
+            if (problem == std::errc() && end == value.data() + value.size() && number >= 1)
+                return std::string();
+            return "\"" + value + "\" is no rule number (rules list numbers them from 1)";
+        },
+        "");
+}
+
 CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
     CLI::App* command = app.add_subcommand(
         "rules",
-        "List, import, export or add the rename rules of the settings file (kalvento.ini).");
+        "List, show, add, edit, remove, move, import or export the rename rules of the settings\n"
+        "file (kalvento.ini). Rules are numbered from 1 in the order they are tried.");
     command->require_subcommand(1);
-    command
-        ->add_subcommand("list",
-                         "Print the rules in the order they are tried (type, pattern, template, "
-                         "schedule search word, first numbering entry), tab-separated")
-        ->callback([&options] { options.action = RulesAction::list; });
+    const auto set_action = [&options](CLI::App* sub, RulesAction action) {
+        sub->callback([&options, action] { options.action = action; });
+    };
+    const auto add_number = [&options](CLI::App* sub, const std::string& what) {
+        sub->add_option("NUMBER", options.numbers, what)
+            ->required()
+            ->expected(1)
+            ->check(rule_number_check());
+    };
+
+    CLI::App* list = command->add_subcommand(
+        "list",
+        "Print the rules in the order they are tried: number, type, pattern, template,\n"
+        "schedule title, first numbering entry, tab-separated");
+    list->add_flag("--json", options.json,
+                   "One JSON object per rule and line (UTF-8), every field");
+    set_action(list, RulesAction::list);
+
+    CLI::App* show = command->add_subcommand("show", "Print every field of rule NUMBER");
+    add_number(show, "The number of the rule, as rules list shows it");
+    show->add_flag("--json", options.json, "One JSON object (UTF-8)");
+    set_action(show, RulesAction::show);
+
+    CLI::App* add = command->add_subcommand(
+        "add",
+        "Add one rule: the programmes whose name matches --find and/or whose station matches\n"
+        "--channel (regular expressions) are named by --template. A rule the same as one\n"
+        "already there is not added again");
+    add->add_option("--from", options.from,
+                    "Start from a copy of rule NUMBER; the options given change the copy")
+        ->type_name("NUMBER")
+        ->check(rule_number_check());
+    add_rule_field_options(*add, options.fields);
+    add_lock_timeout_option(*add, options.lockTimeout);
+    set_action(add, RulesAction::add);
+
+    CLI::App* edit = command->add_subcommand(
+        "edit", "Change the fields of rule NUMBER that the options name; the others stay");
+    add_number(edit, "The number of the rule, as rules list shows it");
+    add_rule_field_options(*edit, options.fields);
+    add_lock_timeout_option(*edit, options.lockTimeout);
+    set_action(edit, RulesAction::edit);
+
+    CLI::App* remove = command->add_subcommand("remove", "Remove the rules with these numbers");
+    remove
+        ->add_option("NUMBER", options.numbers,
+                     "The numbers of the rules, as rules list shows them")
+        ->required()
+        ->check(rule_number_check());
+    add_lock_timeout_option(*remove, options.lockTimeout);
+    set_action(remove, RulesAction::remove);
+
+    CLI::App* move = command->add_subcommand(
+        "move",
+        "Move rule NUMBER to place --to among the rules with the same patterns, to choose which\n"
+        "of them matches (the others never do); rules are otherwise tried in the order of their\n"
+        "patterns, longer ones first");
+    add_number(move, "The number of the rule, as rules list shows it");
+    move->add_option("--to", options.to, "Its new number")
+        ->type_name("NUMBER")
+        ->required()
+        ->check(rule_number_check());
+    add_lock_timeout_option(*move, options.lockTimeout);
+    set_action(move, RulesAction::move);
+
     CLI::App* import_command = command->add_subcommand(
         "import",
         "Add the rules of a rule exchange file (tab-separated lines) and save them. UTF-8 (with a\n"
         "byte-order mark, or valid UTF-8 with non-ASCII text) and CP932 are told apart by\n"
         "themselves, UTF-16 by its byte-order mark; lines that give no rule, or whose values\n"
-        "are longer than a rule keeps, are named with the reason");
+        "are longer than a rule keeps, are named with the reason, and so are lines whose rule\n"
+        "is there already (not added again)");
     import_command->add_option("FILE", options.file, "Rule exchange file; - for standard input")
         ->required();
     import_command
@@ -257,7 +364,8 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
                      "auto (the default), utf-8 or cp932: how the file is written")
         ->check(encoding_check(true));
     add_lock_timeout_option(*import_command, options.lockTimeout);
-    import_command->callback([&options] { options.action = RulesAction::import; });
+    set_action(import_command, RulesAction::import);
+
     CLI::App* export_command = command->add_subcommand(
         "export", "Write every rule to a rule exchange file (CR LF lines, CP932 unless asked)");
     export_command
@@ -267,22 +375,7 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
     export_command
         ->add_option("--encoding", options.encoding, "cp932 (the default, as on Windows) or utf-8")
         ->check(encoding_check(false));
-    export_command->callback([&options] { options.action = RulesAction::exportRules; });
-    CLI::App* add_command = command->add_subcommand(
-        "add",
-        "Add one rule: the programmes whose name matches --find and/or whose station matches\n"
-        "--channel (regular expressions) are named by --template");
-    add_command->add_option("--find", options.find, "Pattern for the programme name (UTF-8)")
-        ->type_name("PATTERN");
-    add_command->add_option("--channel", options.channel, "Pattern for the station name (UTF-8)")
-        ->type_name("PATTERN");
-    add_command
-        ->add_option("--template", options.templateText,
-                     "The name template with the rules' @-macros (UTF-8)")
-        ->type_name("TEXT")
-        ->required();
-    add_lock_timeout_option(*add_command, options.lockTimeout);
-    add_command->callback([&options] { options.action = RulesAction::add; });
+    set_action(export_command, RulesAction::exportRules);
     return command;
 }
 
@@ -297,21 +390,29 @@ int run_rules(const RulesOptions& options, const char* argv0) {
         std::cerr << "kalvento-cli: " << problem << "\n";
         return kExitUsage;
     }
+    const std::string& settings = side_files.settingsFile;
     switch (options.action) {
         case RulesAction::list:
-            print_rules(load_rules(profile));
-            return kExitDone;
+            return list_rules(load_rules(profile), options.json);
+        case RulesAction::show:
+            return show_rule(load_rules(profile), options.numbers.front(), options.json);
         case RulesAction::import:
-            return import_file(side_files.settingsFile, options.file,
+            return import_file(settings, options.file,
                                rule_file_encoding(options.encoding.value_or("auto"))
                                    .value_or(RuleFileEncoding::automatic),
                                lock_wait_for(options.lockTimeout));
         case RulesAction::exportRules:
-            return export_file(load_rules(profile), side_files.settingsFile, options.file,
+            return export_file(load_rules(profile), settings, options.file,
                                rule_file_encoding(options.encoding.value_or("cp932"))
                                    .value_or(RuleFileEncoding::cp932));
         case RulesAction::add:
-            return add_rule(side_files.settingsFile, options);
+            return add_one(settings, options);
+        case RulesAction::edit:
+            return edit_one(settings, options);
+        case RulesAction::remove:
+            return remove_some(settings, options);
+        case RulesAction::move:
+            return move_one(settings, options);
         case RulesAction::none:
             break;
     }

@@ -1,6 +1,7 @@
 #include "cli/usage.h"
 
 #include "cli/exit_codes.h"
+#include "cli/macro_help.h"
 #include "platform/ascii_case.h"
 
 #include <iostream>
@@ -45,10 +46,19 @@ CLI::App* add_help_command(CLI::App& app, HelpOptions& options) {
     CLI::App* command = app.add_subcommand("help", "Show the help of kalvento-cli or of a command");
     command->add_option("COMMAND", options.command,
                         "A command, such as rename or \"rules import\"");
+    command
+        ->add_subcommand("macros",
+                         "List the @-macros of the rename templates with their meaning and an "
+                         "example")
+        ->callback([&options] { options.macros = true; });
     return command;
 }
 
 int run_help(const CLI::App& app, const HelpOptions& options) {
+    if (options.macros) {
+        std::cout << macro_help_text();
+        return kExitDone;
+    }
     const CLI::App* at = &app;
     std::string parents;
     for (const std::string& name : options.command) {

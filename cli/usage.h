@@ -13,13 +13,14 @@ namespace kalvento::cli {
 
 struct HelpOptions {
     std::vector<std::string> command;  // "rules", "import": the command to describe
+    bool macros = false;               // "help macros": the @-macros of the rename templates
 };
 
-// Registers "help [COMMAND...]".
+// Registers "help [COMMAND...]" and "help macros".
 CLI::App* add_help_command(CLI::App& app, HelpOptions& options);
 
-// Prints the help of the named command (of kalvento-cli itself without one).
-// 0, or 2 for a name that is no command.
+// Prints the help of the named command (of kalvento-cli itself without one),
+// or the macros of the rename templates. 0, or 2 for a name that is no command.
 int run_help(const CLI::App& app, const HelpOptions& options);
 
 // What to do with CLI11's verdict on the arguments: help and version (0), or

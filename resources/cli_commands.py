@@ -6,7 +6,7 @@ the manual page.
       writes the bash, zsh and fish completion scripts into OUTDIR
   cli_commands.py man-include COMMANDS KALVENTO_CLI OUT
       writes a help2man include file: the COMMANDS section with the --help of
-      every subcommand
+      every subcommand, and the MACROS section from `kalvento-cli help macros`
   cli_commands.py check COMMANDS KALVENTO_CLI
       compares the file with the subcommands, options and arguments that
       `kalvento-cli ... --help` shows; exit status 1 and the differences when
@@ -272,12 +272,16 @@ def write_completions(commands, outdir):
 # --help of the real program
 
 
-def help_text(program, command):
-    result = subprocess.run([program, *command.path, "--help"], capture_output=True, text=True,
+def run_program(program, *arguments):
+    result = subprocess.run([program, *arguments], capture_output=True, text=True,
                             env={"LC_ALL": "C.UTF-8", "KALVENTO_DIR": "/nonexistent"})
     if result.returncode != 0:
-        sys.exit(f"{program} {command.key} --help failed: {result.stderr}")
+        sys.exit(f"{program} {' '.join(arguments)} failed: {result.stderr}")
     return result.stdout
+
+
+def help_text(program, command):
+    return run_program(program, *command.path, "--help")
 
 
 def sections(text):
@@ -298,6 +302,8 @@ def shown(program, command):
     options = set()
     for entry in parts.get("Options", []):
         names, _, rest = re.match(r"(\S+)(\s?)(.*)", entry).groups()
+        # "--tt,--no-tt{false}": a flag and its negation, the value CLI11 gives the latter.
+        names = re.sub(r"\{[^}]*\}", "", names)
         takes_value = re.match(r"[A-Z]+\b", rest) is not None
         for name in names.split(","):
             options.add(name + ("=" if takes_value else ""))
@@ -343,11 +349,17 @@ def roff_block(text):
 
 
 def man_include(commands, program, out):
+    """The COMMANDS section (every command that does more than group others),
+    and the MACROS section: what `kalvento-cli help macros` prints."""
     parts = ["[COMMANDS]"]
     for command in commands:
-        if not command.path or children(commands, command) or command.summary.startswith("Same as"):
+        grouping = children(commands, command) and not command.arguments
+        if not command.path or grouping or command.summary.startswith("Same as"):
+            continue
+        if command.path == ("help", "macros"):
             continue
         parts += [f".SS {' '.join(command.path)}", ".nf", roff_block(help_text(program, command)), ".fi"]
+    parts += ["[MACROS]", ".nf", roff_block(run_program(program, "help", "macros")), ".fi"]
     pathlib.Path(out).write_text("\n".join(parts) + "\n")
 
 

@@ -53,7 +53,7 @@ function(kalvento_manual_page program component name_text)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
     ${commands}
-    COMMAND ${man_environment} ${HELP2MAN} --no-info --section=1 "--name=${name_text}"
+    COMMAND ${man_environment} ${HELP2MAN} --no-info --locale=C.UTF-8 --section=1 "--name=${name_text}"
       ${includes} --output=${page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${page}
     DEPENDS ${depends}

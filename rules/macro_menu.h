@@ -31,15 +31,25 @@ inline constexpr std::size_t kMacroMenuFileMaxBytes = 4u * 1024u * 1024u;
 inline constexpr int kMacroCommandBase = 6000;
 inline constexpr std::size_t kMacroChoosableCount = 1000;
 
-// One built-in line, in UTF-8.
+// One built-in line, in UTF-8. The meaning and the example are not written to
+// the file: they serve the macro reference of the command line and the
+// manual page, which are made from these same lines.
 struct DefaultMacroLine {
     std::string_view group;
     std::string_view macro;
     std::string_view label;
+    std::string_view meaning;       // English
+    std::string_view example = {};  // a template showing the line at work; empty: the macro itself
 };
+
+inline constexpr std::size_t kDefaultMacroLineCount = 71;
 
 // The 71 built-in lines in file order.
 std::span<const DefaultMacroLine> default_macro_lines();
+
+// The built-in lines, then the lines only the reference lists (forms of the
+// language the default menu does not offer): together they name every macro.
+std::span<const DefaultMacroLine> macro_reference_lines();
 
 // The bytes of a new macro menu file: every default line as CP932, ended by CR LF.
 std::string default_macro_menu_file();

@@ -21,6 +21,8 @@ struct NumberingEntry {
         0;                     // seconds since 1970 of local midnight of the start date; 0 = unset
     std::int32_t StartNo = 0;  // episode number on that date
     std::array<std::int32_t, 7> WeekCheck{};  // broadcast weekdays, 0 = Sunday .. 6 = Saturday
+
+    bool operator==(const NumberingEntry&) const = default;
 };
 
 struct RenameRule {

@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "rules/numbering.h"
+#include "rules/template_check.h"
 #include "rules/template_scan.h"
 #include "text/regex_helpers.h"
 
@@ -10,13 +11,18 @@ namespace {
 
 // A pattern that cannot be used matches (its error text is not empty), as it
 // always has; the note says so.
+// How a note names a rule: "rule "title" / "station": ".
+std::string rule_prefix(const RenameRule& rule) {
+    std::string name = "\"" + rule.FindText + "\"";
+    if (!rule.FindTextCh.empty()) name += " / \"" + rule.FindTextCh + "\"";
+    return "rule " + name + ": ";
+}
+
 bool has_match(std::string_view text, std::string_view pattern, const RenameRule& rule,
                RuleNotes* notes) {
     const CheckedExtract found = regex_extract_checked(text, pattern);
     if (found.failed && notes != nullptr) {
-        std::string name = "\"" + rule.FindText + "\"";
-        if (!rule.FindTextCh.empty()) name += " / \"" + rule.FindTextCh + "\"";
-        notes->warnings.push_back("rule " + name + ": the pattern \"" + std::string(pattern) +
+        notes->warnings.push_back(rule_prefix(rule) + "the pattern \"" + std::string(pattern) +
                                   "\" could not be used and counts as a match (" + found.text +
                                   ")");
     }
@@ -35,12 +41,18 @@ void clear_results(ProgramInfo& candidate) {
     candidate.resultChannel.clear();
 }
 
+// `prefix` begins the notes about "@" that name no macro.
 void expand_rule_text(std::string_view current_name, ProgramInfo& candidate, const RenameRule& rule,
-                      std::string& output) {
+                      std::string& output, RuleNotes* notes, std::string_view prefix) {
     ExpansionState state;
     state.dates = compute_macro_dates(candidate.startTime, candidate.endTime);
     state.episodeNumbers = prepare_episode_numbers(candidate, rule);
     expand_template(rule.RenameText, current_name, candidate, state, output);
+    if (notes == nullptr) return;
+    for (const std::size_t at : state.strayAts) {
+        notes->warnings.push_back(std::string(prefix) +
+                                  stray_macro_warning(stray_macro_text(rule.RenameText, at)));
+    }
 }
 
 }  // namespace
@@ -62,16 +74,16 @@ bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const Ren
     if (!rule_matches(candidate, rule, notes)) return false;
     clear_results(candidate);
     if (!rule.SyoboFind.empty() && lookup) lookup(candidate, rule, current_name);
-    expand_rule_text(current_name, candidate, rule, output);
+    expand_rule_text(current_name, candidate, rule, output, notes, rule_prefix(rule));
     return true;
 }
 
 void apply_template(std::string_view current_name, ProgramInfo& candidate,
-                    std::string_view rename_text, std::string& output) {
+                    std::string_view rename_text, std::string& output, RuleNotes* notes) {
     RenameRule rule;
     rule.RenameText = std::string(rename_text);
     clear_results(candidate);
-    expand_rule_text(current_name, candidate, rule, output);
+    expand_rule_text(current_name, candidate, rule, output, notes, "");
 }
 
 bool apply_first_rule(const std::vector<RenameRule>& rules, std::string_view current_name,

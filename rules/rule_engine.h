@@ -18,7 +18,8 @@ inline constexpr std::size_t kRuleResultLimit = 500;
 
 // What matching noticed besides its verdict: patterns that could not be used
 // (invalid, or the matcher gave up) count as a match, and each one is noted
-// here, naming the rule, so a user can mend it (code page 932 texts).
+// here, naming the rule, so a user can mend it; so is every "@" of the
+// applied template that names no macro (code page 932 texts).
 struct RuleNotes {
     std::vector<std::string> warnings;
 };
@@ -42,7 +43,7 @@ bool apply_rule(std::string_view current_name, ProgramInfo& candidate, const Ren
 // prepared, episode numbers are 0 unless the template extracts one (@NTN...),
 // and the expansion is appended to `output`, uncut.
 void apply_template(std::string_view current_name, ProgramInfo& candidate,
-                    std::string_view rename_text, std::string& output);
+                    std::string_view rename_text, std::string& output, RuleNotes* notes = nullptr);
 
 // Tries the rules in order; the first that matches gives `result` (replaced,
 // cut to kRuleResultLimit bytes) and true. False when none matches.

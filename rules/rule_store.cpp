@@ -158,6 +158,27 @@ int compare_rule_order(const RenameRule& a, const RenameRule& b) {
     return compare_prefix_last(a.FindTextCh, b.FindTextCh);
 }
 
+bool same_rule(const RenameRule& a, const RenameRule& b) {
+    return a.FindText == b.FindText && a.FindTextCh == b.FindTextCh && a.FindType == b.FindType &&
+           a.RenameText == b.RenameText && a.SyoboFind == b.SyoboFind &&
+           a.SyoboFindCh == b.SyoboFindCh && a.SyoboFindSt == b.SyoboFindSt &&
+           a.SyoboTT == b.SyoboTT && a.SyoboNB == b.SyoboNB && a.SyoboSB == b.SyoboSB &&
+           a.SyoboCH == b.SyoboCH && a.Numbering == b.Numbering;
+}
+
+std::vector<ShadowedRule> shadowed_rules(const RuleList& list) {
+    // The list is in rule order, so rules with the same keys stand together.
+    std::vector<ShadowedRule> shadowed;
+    std::size_t first = 0;
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        if (compare_rule_order(list[first], list[i]) != 0)
+            first = i;
+        else
+            shadowed.push_back({.rule = i, .by = first});
+    }
+    return shadowed;
+}
+
 std::size_t insert_rule_sorted(RuleList& list, const RenameRule& rule) {
     const auto at = std::upper_bound(
         list.begin(), list.end(), rule,

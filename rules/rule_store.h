@@ -40,6 +40,17 @@ int compare_prefix_last(std::string_view a, std::string_view b);
 // pattern is thus tried before a shorter one that is its prefix.
 int compare_rule_order(const RenameRule& a, const RenameRule& b);
 
+// Two rules that do the same: every field equal but SectionIndex and Modified.
+bool same_rule(const RenameRule& a, const RenameRule& b);
+
+// A rule that can never match: a rule before it has the same patterns (the
+// same keys of the rule order), so it takes every programme this one would.
+struct ShadowedRule {
+    std::size_t rule = 0;  // list index of the rule never reached
+    std::size_t by = 0;    // list index of the first rule with the same patterns
+};
+std::vector<ShadowedRule> shadowed_rules(const RuleList& list);
+
 // Inserts a copy of `rule` before the first rule that is greater in rule order
 // (after all equal ones) and returns its index.
 std::size_t insert_rule_sorted(RuleList& list, const RenameRule& rule);

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <set>
+#include <unordered_map>
 
 namespace kalvento {
 namespace {
@@ -208,6 +209,12 @@ ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
     for (const RenameRule& rule : list) used.insert(rule.SectionIndex);
     std::int32_t next_free = 0;
     std::int32_t last_section = -1;
+    // The rules there so far by their exchange line, to find repeats in one
+    // pass however long the list; the line is checked field by field, as a
+    // tab inside a text could make two rules write the same line.
+    std::unordered_multimap<std::string, std::size_t> by_line;
+    for (std::size_t i = 0; i < list.size(); ++i) by_line.emplace(format_export_line(list[i]), i);
+    std::vector<std::pair<std::size_t, std::int32_t>> repeats;  // line, section of the rule
     // Line numbers count line ends before each piece: the pieces of an
     // over-long line share its number.
     std::size_t line_number = 1;
@@ -225,6 +232,15 @@ ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
             }
             continue;
         }
+        std::string key = format_export_line(*rule);
+        const auto [from, to] = by_line.equal_range(key);
+        const auto same = std::find_if(
+            from, to, [&](const auto& item) { return same_rule(list[item.second], *rule); });
+        if (same != to) {
+            repeats.emplace_back(line_number, list[same->second].SectionIndex);
+            continue;
+        }
+        by_line.emplace(std::move(key), list.size());
         while (used.count(next_free) != 0) ++next_free;
         rule->SectionIndex = next_free;
         rule->Modified = 1;
@@ -233,10 +249,12 @@ ImportResult import_rules(RuleList& list, std::string_view file_bytes) {
         list.push_back(std::move(*rule));
         ++result.added;
     }
-    if (result.added == 0) return result;
-    sort_rules(list);
-    for (std::size_t i = 0; i < list.size(); ++i)
-        if (list[i].SectionIndex == last_section) result.lastIndex = i;
+    if (result.added > 0) sort_rules(list);
+    std::unordered_map<std::int32_t, std::size_t> index_of_section;
+    for (std::size_t i = 0; i < list.size(); ++i) index_of_section.emplace(list[i].SectionIndex, i);
+    if (result.added > 0) result.lastIndex = index_of_section[last_section];
+    for (const auto& [line, section] : repeats)
+        result.duplicates.push_back({.line = line, .rule = index_of_section[section]});
     return result;
 }
 

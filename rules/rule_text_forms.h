@@ -6,6 +6,7 @@
 #include "rules/rename_rule.h"
 #include "rules/rule_store.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -38,14 +39,36 @@ struct SkippedLine {
     std::size_t fields = 0;  // the tab-separated fields it has, fewer than 11
 };
 
+// A line whose rule was in the list already, the same in every field.
+struct DuplicateLine {
+    std::size_t line = 0;  // 1-based number of the line in the file
+    std::size_t rule = 0;  // list index (after the import) of the rule it repeats
+};
+
 struct ImportResult {
     std::size_t added = 0;
-    std::size_t lastIndex = 0;         // list index of the last rule added (when added > 0)
-    std::vector<SkippedLine> skipped;  // in file order
+    std::size_t lastIndex = 0;              // list index of the last rule added (when added > 0)
+    std::vector<SkippedLine> skipped;       // in file order
+    std::vector<DuplicateLine> duplicates;  // not added again; in file order
 };
 
 // The number of leading fields an exchange line needs.
 inline constexpr std::size_t kExchangeLeadingFields = 11;
+
+// What the leading fields of an exchange line hold, in their order, for
+// messages about lines that lack some.
+inline constexpr std::array<std::string_view, kExchangeLeadingFields> kExchangeFieldNames = {
+    "find text",
+    "station",
+    "template",
+    "schedule title",
+    "schedule channel",
+    "schedule subtitle",
+    "TT",
+    "NB",
+    "SB",
+    "CH",
+    "number of numbering entries"};
 
 // Why an exchange line (CP932) could not be imported whole, or nullopt when it
 // can: a line longer than kImportLineMax would fall apart into pieces, a text
@@ -55,7 +78,9 @@ inline constexpr std::size_t kExchangeLeadingFields = 11;
 std::optional<std::string> import_line_problem(std::string_view line);
 
 // Adds the rule of every usable line of an exchange file to the list with a
-// new section number, marked Modified; notes the lines that gave none.
+// new section number, marked Modified; notes the lines that gave none, and
+// those whose rule the list holds already (the same in every field), which
+// are not added twice.
 ImportResult import_rules(RuleList& list, std::string_view file_bytes);
 
 // The rule as "Key=value" lines ended by CR LF, numbering keys as in the

@@ -231,7 +231,12 @@ void expand_template(std::string_view templ, std::string_view current_name, Prog
     if (state.episodeNumbers.empty()) state.episodeNumbers.push_back(0);
     MacroContext context{templ, current_name, candidate, state, output};
     scan_template(
-        templ, [&output](std::string_view text) { output.append(text); },
+        templ,
+        [&](std::string_view text) {
+            if (text == "@")
+                state.strayAts.push_back(static_cast<std::size_t>(text.data() - templ.data()));
+            output.append(text);
+        },
         [&context](const MacroDefinition& macro, std::size_t name_end) {
             return run_macro(context, macro, name_end);
         });

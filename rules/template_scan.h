@@ -23,6 +23,8 @@ struct ExpansionState {
     // Preparing a schedule search: the template shapes the title, but @R
     // never changes what is searched for.
     bool forSearch = false;
+    // Where the scan met an "@" that names no macro and was copied as text.
+    std::vector<std::size_t> strayAts;
 };
 
 // The scanner copies a byte in these ranges together with the byte after it,

@@ -171,5 +171,45 @@ TEST(CliConfig, ItemsListsTheTableWithExamples) {
     }
 }
 
+TEST(CliConfig, InitWritesAPresetSoThatAFreshInstallNamesRecordings) {
+    CliScratch scratch;
+    ASSERT_TRUE(write_small_recording(scratch.file("rec.ts"), {.eventName = "夜のドラマ"}));
+    const std::string settings = scratch.file("config/kalvento.ini");
+
+    // Nothing set up: the file stays, and the message names the command.
+    const CliRun fresh = scratch.run({"rename", scratch.file("rec.ts")});
+    EXPECT_EQ(fresh.exitCode, 1);
+    EXPECT_EQ(fresh.errors,
+              "kalvento-cli: there is no settings file yet (" + settings +
+                  "): kalvento-cli config init --preset title-channel-date writes "
+                  "one that names recordings (config init --list shows the others)\n");
+
+    const CliRun listed = scratch.run({"config", "init", "--list"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(lines_of(listed.output).size(), 3u);
+    EXPECT_EQ(lines_of(listed.output)[0],
+              "title-channel-date 夜のドラマ「港町の灯り」 [カルヴェントテレビ] 04月08日(月).ts");
+    expect_usage_error(scratch.run({"config", "init", "--preset", "nonesuch"}), "unknown preset");
+    EXPECT_FALSE(fs::exists(settings));
+
+    const CliRun init = scratch.run({"config", "init", "--preset", "title-channel-date"});
+    EXPECT_EQ(init.exitCode, 0) << init.errors;
+    const CliRun named = scratch.run({"rename", "--dry-run", "--json", scratch.file("rec.ts")});
+    EXPECT_EQ(only_line(named)["newName"], "夜のドラマ [カルヴェントテレビ] 04月07日(日).ts");
+
+    // An existing file is never replaced; --force changes only the name's
+    // items and separators in it, the rules stay.
+    scratch.write_ini("[KalventoDlg]\nFilenameSet1000=2\n[OmbrixReName]\nIndexNo=0\n");
+    const std::string before = read_all(settings);
+    const CliRun again = scratch.run({"config", "init", "--preset", "title-date"});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_EQ(read_all(settings), before);
+    EXPECT_EQ(scratch.run({"config", "init", "--preset", "title-date", "--force"}).exitCode, 0);
+    EXPECT_NE(read_all(settings).find("[OmbrixReName]"), std::string::npos);
+    EXPECT_EQ(only_line(scratch.run(
+                  {"rename", "--dry-run", "--json", scratch.file("rec.ts")}))["newName"],
+              "夜のドラマ 04月07日(日).ts");
+}
+
 }  // namespace
 }  // namespace kalvento::test

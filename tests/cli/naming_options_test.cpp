@@ -69,6 +69,32 @@ TEST(CliTemplate, RefusesWhatCannotMakeAName) {
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"rec.ts"});
 }
 
+TEST(CliTemplate, AnAtThatIsNoMacroIsKeptAndNamed) {
+    CliScratch scratch;
+    scratch.write_ini(
+        "[KalventoDlg]\nOmbrixRename=1\n[OmbrixReName]\nIndexNo=0\n[OmbrixReNameSet000000]\n"
+        "FindText=夜\nFindType=1\nRenameText=@TT @x\n");
+    ASSERT_TRUE(write_small_recording(scratch.file("rec.ts"), {.eventName = "夜のドラマ"}));
+    const std::string warning = "\"@tt\" is not a macro and stays in the name as written";
+
+    const CliRun templated = scratch.run(
+        {"rename", "--dry-run", "--json", "--template", "@TT @tt", scratch.file("rec.ts")});
+    EXPECT_EQ(templated.exitCode, 0) << templated.errors;
+    const json line = only_line(templated);
+    EXPECT_EQ(line["newName"], "夜のドラマ @tt.ts");
+    EXPECT_EQ(line["warnings"], json::array({warning}));
+    EXPECT_EQ(templated.errors,
+              "kalvento-cli: warning: " + scratch.file("rec.ts") + ": " + warning + "\n");
+    const CliRun analysed =
+        scratch.run({"analyse", "--template", "@TT @tt", scratch.file("rec.ts")});
+    EXPECT_EQ(analysed.errors, "kalvento-cli: warning: --template: " + warning + "\n");
+
+    // A rule's template: the note names the rule.
+    const CliRun by_rule = scratch.run({"rename", "--dry-run", "--json", scratch.file("rec.ts")});
+    EXPECT_EQ(only_line(by_rule)["warnings"],
+              json::array({"rule \"夜\": \"@x\" is not a macro and stays in the name as written"}));
+}
+
 TEST(CliChoice, TheRenameTakesTheChosenProgrammeOrLeavesTheFile) {
     CliScratch scratch;
     write_two_services(scratch.file("rec.ts"));

@@ -52,5 +52,31 @@ TEST(CliUsage, HelpGoesToStandardOutput) {
     EXPECT_TRUE(import_help.errors.empty());
 }
 
+TEST(CliUsage, HelpMacrosShowsEachMacroAtWork) {
+    CliScratch scratch;
+    const CliRun macros = scratch.run({"help", "macros"});
+    EXPECT_EQ(macros.exitCode, 0);
+    EXPECT_TRUE(macros.errors.empty()) << macros.errors;
+    // Meaning and example come with the menu's label; the example programme
+    // starts at 01:30, so the 28-hour hour is 25.
+    for (const char* shown :
+         {"  @2nb    放送話数(01)\n      The episode number in two digits\n"
+          "      \"@2nb\" gives \"05\"\n",
+          "  @sh    開始時間(28時間)\n      Start hour, 24 to 27 for a start before 04:00\n"
+          "      \"@sh\" gives \"25\"\n",
+          "  @SB    (not in the menu)\n",
+          "\"@C'(?:\\[.+?\\])+'@TT\" gives \"＜新＞夜のドラマ「港町の灯り」　#5\"\n",
+          "\nIn its submenu 日付24\n  @YY    年4桁(24時間)\n"}) {
+        EXPECT_NE(macros.output.find(shown), std::string::npos) << shown;
+    }
+    // The README's link leads to the same text.
+    const std::string page = read_all(std::string(KALVENTO_SOURCE_DIR) + "/docs/macros.md");
+    const std::size_t from = page.find("```text\n");
+    const std::size_t to = page.rfind("```");
+    ASSERT_NE(from, std::string::npos);
+    EXPECT_EQ(page.substr(from + 8, to - from - 8), macros.output)
+        << "docs/macros.md: put in the output of kalvento-cli help macros";
+}
+
 }  // namespace
 }  // namespace kalvento::test

@@ -1,4 +1,5 @@
 #include "rules/macro_menu.h"
+#include "rules/template_scan.h"
 
 #include "platform/codepage.h"
 #include "tests/support/temp_dir.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 namespace kalvento::test {
@@ -75,6 +77,34 @@ TEST(MacroMenu, GroupsAndCommands) {
     EXPECT_FALSE(macro_position_for_command(7000, big.size()));
     EXPECT_FALSE(macro_position_for_command(5999, big.size()));
     EXPECT_FALSE(macro_position_for_command(6005, 3));
+}
+
+}  // namespace
+}  // namespace kalvento::test
+
+namespace kalvento::test {
+namespace {
+
+TEST(MacroMenu, ReferenceLinesNameEveryMacro) {
+    // The menu's own lines come first, unchanged; every macro the scanner
+    // knows is named by some line of the reference.
+    const auto reference = macro_reference_lines();
+    const auto menu = default_macro_lines();
+    ASSERT_EQ(menu.size(), kDefaultMacroLineCount);
+    EXPECT_EQ(reference.first(menu.size()).data(), menu.data());
+    std::set<std::string_view> named;
+    for (const DefaultMacroLine& line : reference) {
+        EXPECT_FALSE(line.meaning.empty()) << line.macro;
+        const std::string text = cp932(line.macro);
+        scan_template(
+            text, [](std::string_view) {},
+            [&](const MacroDefinition& macro, std::size_t end) {
+                named.insert(macro.name);
+                return end;
+            });
+    }
+    for (const MacroDefinition& macro : macro_definitions())
+        EXPECT_TRUE(named.count(macro.name) != 0) << macro.name;
 }
 
 }  // namespace

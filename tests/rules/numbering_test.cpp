@@ -1,6 +1,7 @@
 // Episode numbering: the count from a rule's entries, the numbering text and printing.
 #include "rules/numbering.h"
 #include "rules/broadcast_days.h"
+#include "rules/numbering_entry_text.h"
 
 #include "engine_test_util.h"
 
@@ -210,6 +211,43 @@ TEST(EpisodeNumbering, PrintsRangesAndNeighbours) {
     EXPECT_EQ(printed({-1, 0, 2}, 2, false), "-1,00-02");
     EXPECT_EQ(printed({kIntMax, kIntMin}, 0, false), "2147483647--2147483648");
     EXPECT_EQ(printed({kIntMin, kIntMin + 1}, 0, true), "#-2147483648,#-2147483647");
+}
+
+}  // namespace
+}  // namespace kalvento::test
+
+namespace kalvento::test {
+namespace {
+
+TEST(NumberingEntryText, DateNumberAndWeekdaysInJapanTime) {
+    ZoneScope zone("America/New_York");
+    std::string error;
+    const auto tuesdays = numbering_entry_from_text("2010-01-05:7:tue", error);
+    ASSERT_TRUE(tuesdays) << error;
+    EXPECT_EQ(tuesdays->StartTime, local_time(2010, 1, 5));  // midnight in Japan
+    EXPECT_EQ(tuesdays->StartNo, 7);
+    EXPECT_EQ(tuesdays->WeekCheck, (Week{0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(numbering_entry_text(*tuesdays), "2010-01-05:7:tue");
+    // The count it gives: episode 7 that Tuesday, 8 a week later.
+    EXPECT_EQ(count_episode_number({*tuesdays}, local_time(2010, 1, 12, 23, 30)), 8);
+
+    // Names in any case, the weekday characters alone or run together.
+    const auto several = numbering_entry_from_text(cp932("2024-02-29:-2:SUN,月水,土"), error);
+    ASSERT_TRUE(several) << error;
+    EXPECT_EQ(several->StartTime, local_time(2024, 2, 29));
+    EXPECT_EQ(several->WeekCheck, (Week{1, 1, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(numbering_entry_text(*several), "2024-02-29:-2:sun,mon,wed,sat");
+    EXPECT_EQ(numbering_entry_text(entry(local_time(2011, 4, 1), 1, {})), "2011-04-01:1:");
+
+    for (const char* wrong :
+         {"2010-01-05:7", "2010-01-05:7:tue:x", "2010-02-30:1:mon", "10-01-05:1:mon",
+          "2010-01-05:seven:tue", "2010-01-05:1:", "2010-01-05:1:tue,", "2010-01-05:1:tues",
+          "2010-01-05:99999999999:mon"}) {
+        error.clear();
+        EXPECT_FALSE(numbering_entry_from_text(wrong, error)) << wrong;
+        EXPECT_FALSE(error.empty()) << wrong;
+    }
+    EXPECT_FALSE(numbering_entry_from_text(cp932("2010-01-05:1:月曜"), error));
 }
 
 }  // namespace

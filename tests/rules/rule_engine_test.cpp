@@ -3,6 +3,7 @@
 
 #include "engine_test_util.h"
 #include "platform/codepage.h"
+#include "rules/template_check.h"
 #include "rules/template_scan.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,23 @@ TEST(RuleEngine, PlainMacrosAtSignsAndMalformedMacros) {
         {"　TT＠TT", "　TT＠TT"},
     };
     for (const auto& [templ, expected] : cases) EXPECT_EQ(expand(templ), expected) << templ;
+
+    // An "@" that names no macro is kept and named in a note; one inside an
+    // argument, or the second byte of a two-byte character, is no "@".
+    const std::string stray = "@tt @@TT @C'a@b'@5nb　＠TT end@";
+    EXPECT_EQ(stray_macros(cp932(stray)), (std::vector<std::string>{"@tt", "@", "@5nb", "@"}));
+    RuleNotes notes;
+    std::string named;
+    ProgramInfo noted = sample_programme();
+    ASSERT_TRUE(apply_rule({}, noted, title_rule("Tit", stray), named, {}, &notes));
+    EXPECT_EQ(utf8(named), "@tt @Title @5nb　＠TT end@");
+    ASSERT_EQ(notes.warnings.size(), 4u);
+    EXPECT_EQ(notes.warnings[0],
+              "rule \"Tit\": \"@tt\" is not a macro and stays in the name as written");
+    notes.warnings.clear();
+    apply_template({}, noted, "@TT@X", named, &notes);
+    EXPECT_EQ(notes.warnings,
+              std::vector<std::string>{"\"@X\" is not a macro and stays in the name as written"});
 
     // 254 bytes between the quotes still form an argument, 255 do not.
     ProgramInfo candidate = sample_programme();

@@ -79,6 +79,25 @@ TEST(RuleOrder, FindTypeAndSectionIndexes) {
     EXPECT_EQ(list[at].Modified, 1);
     EXPECT_EQ(lowest_free_section_index(list), 4);
 
+    // Rules with the same keys: all but the first can never match; a station
+    // rule's FindText plays no part, and a longer pattern is no repeat.
+    RuleList same;
+    for (const auto& [find, ch] : std::vector<std::pair<std::string, std::string>>{
+             {"T", ""}, {"T", ""}, {"TT", ""}, {"T", "C"}, {"", "C"}, {"", "C"}, {"T", ""}})
+        insert_rule_sorted(same, rule_with(find, ch));
+    same[6].FindText = "other";
+    const std::vector<ShadowedRule> shadowed = shadowed_rules(same);
+    ASSERT_EQ(shadowed.size(), 3u);
+    EXPECT_EQ(same[shadowed[0].rule].FindText, "T");
+    EXPECT_EQ(shadowed[0].by + 1, shadowed[0].rule);
+    EXPECT_EQ(shadowed[1].by, shadowed[0].by);
+    EXPECT_EQ(shadowed[2].rule, 6u);
+    EXPECT_EQ(shadowed[2].by, 5u);
+    EXPECT_TRUE(same_rule(same[0], rule_with("T", "C")));
+    RenameRule numbered = rule_with("T", "C");
+    numbered.Numbering.emplace_back();
+    EXPECT_FALSE(same_rule(same[0], numbered));
+
     // Changing a rule's pattern moves it and keeps its section.
     const std::size_t moved = replace_rule(list, at, rule_with("A", "", "x"));
     EXPECT_EQ(moved, 0u);

@@ -87,6 +87,23 @@ TEST(ExportLine, ImportAddsWithFreshSectionsAndSkipsShortLines) {
     EXPECT_EQ(list[result.lastIndex].FindTextCh, "station only");
     EXPECT_EQ(list[result.lastIndex].FindType, kFindStation);
     EXPECT_EQ(list[result.lastIndex].SectionIndex, 3);
+    EXPECT_TRUE(result.duplicates.empty());
+
+    // A line whose rule is there already, also from earlier in the same
+    // file, is not added again; one differing in a single field is.
+    const ImportResult again = import_rules(list,
+                                            "X\t\t\t\t\t\t0\t0\t0\t0\t0\r\n"
+                                            "T\tC\tR\tS\tSC\tSS\t1\t0\t0\t0\t0\r\n"
+                                            "X\t\t\t\t\t\t0\t0\t0\t0\t0\r\n"
+                                            "T\tC\tR\tS\tSC\tSS\t1\t0\t0\t0\t1\t5\t1\t0\t0\t0"
+                                            "\t0\t0\t0\t0\r\n");
+    EXPECT_EQ(again.added, 2u);
+    ASSERT_EQ(again.duplicates.size(), 2u);
+    EXPECT_EQ(again.duplicates[0].line, 2u);
+    EXPECT_EQ(list[again.duplicates[0].rule].SectionIndex, 1);
+    EXPECT_EQ(again.duplicates[1].line, 3u);
+    EXPECT_EQ(list[again.duplicates[1].rule].FindText, "X");
+    EXPECT_EQ(list.size(), 6u);
 }
 
 TEST(ExportLine, BadImportLines) {
