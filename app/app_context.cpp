@@ -33,7 +33,7 @@ AppContext load_app_context(const char* argv0, ContextParts parts) {
 RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
     ScheduleService service;
     service.baseUrl = context.settings.scheduleBaseUrl;
-    service.log = std::move(options.scheduleLog);
+    service.notices = std::move(options.notices);
     service.stop = options.stop;
     auto session =
         std::make_shared<ScheduleSession>(std::move(service), std::move(options.scheduleOutage));

@@ -8,6 +8,7 @@
 #include "app/side_files.h"
 #include "naming/compose.h"
 #include "naming/rename.h"
+#include "platform/notice.h"
 #include "programme/channel_names.h"
 #include "programme/file_analysis.h"
 #include "rules/macro_menu.h"
@@ -45,9 +46,9 @@ AppContext load_app_context(const char* argv0, ContextParts parts = {});
 AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts = {});
 
 struct RuleStepOptions {
-    // Receives the schedule lookups' requests and why they found nothing
-    // (code page 932); none for a quiet run.
-    std::function<void(const std::string&)> scheduleLog;
+    // Told the schedule lookups' requests and why they found nothing; none
+    // for a quiet run.
+    NoticeSink notices;
     // Ends a wait for the schedule service at once (a watch told to stop).
     std::stop_token stop;
     // An outage of the service known from earlier runs (a watch's); each

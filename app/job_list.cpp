@@ -153,9 +153,9 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
     return before - jobs_.size();
 }
 
-ConversionReport JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
-                                  MoveRecorder* recorder) {
-    ConversionReport report;
+ListConversion JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
+                                MoveRecorder* recorder) {
+    ListConversion report;
     // Each folder is read once for the companions of all its recordings.
     CompanionListings listings;
     for (const EntryId id : ids) {

@@ -47,7 +47,9 @@ struct ConvertedEntry {
     ConvertResult result;
 };
 
-struct ConversionReport {
+// The moves of one conversion inside the list (the conversion door,
+// app/conversion.h, adds the journal and the report).
+struct ListConversion {
     std::vector<ConvertedEntry> converted;  // in the order the ids were given
     // Entries that the conversion moved: the rebuilt view selects them again.
     std::vector<EntryId> moved;
@@ -113,8 +115,8 @@ class JobList {
 
     // Renames the entries in the order given, then rebuilds the list.
     // A recorder (the rename journal) hears of every move first.
-    ConversionReport convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
-                             MoveRecorder* recorder = nullptr);
+    ListConversion convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
+                           MoveRecorder* recorder = nullptr);
 
   private:
     Job* find_job(EntryId id);

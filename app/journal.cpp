@@ -136,13 +136,14 @@ JournalBatch::JournalBatch(const std::string& directory, std::string id,
       id_(std::move(id)),
       rotateBytes_(options.rotateBytes) {}
 
-std::unique_ptr<JournalBatch> JournalBatch::begin(const std::string& directory,
-                                                  std::string_view front_end,
-                                                  std::string_view undo_of, std::string& error,
-                                                  const JournalOptions& options) {
-    if (!create_directory_for_saving(directory, error)) return nullptr;
+Result<std::unique_ptr<JournalBatch>> JournalBatch::begin(const std::string& directory,
+                                                          std::string_view front_end,
+                                                          std::string_view undo_of,
+                                                          const JournalOptions& options) {
+    std::string error;
+    if (!create_directory_for_saving(directory, error)) return Error::failed(error);
     std::unique_ptr<JournalBatch> batch(new JournalBatch(directory, new_batch_id(), options));
-    if (!batch->log_.open(error)) return nullptr;
+    if (!batch->log_.open(error)) return Error::failed(error);
     Json line;
     line["type"] = "batch";
     line["batch"] = batch->id_;
@@ -154,11 +155,9 @@ std::unique_ptr<JournalBatch> JournalBatch::begin(const std::string& directory,
     return batch;
 }
 
-bool JournalBatch::write(const std::string& line, std::string& error) {
-    if (!busyError_.empty()) {
-        error = busyError_;
-        return false;
-    }
+Status JournalBatch::write(const std::string& line) {
+    if (!busyError_.empty()) return Error{ErrorCode::busy, busyError_};
+    std::string error;
     bool written = false;
     if (!started_) {
         // A batch starts a new journal when the old one has grown large, so a
@@ -170,11 +169,13 @@ bool JournalBatch::write(const std::string& line, std::string& error) {
     } else {
         written = log_.append(line, error);
     }
-    if (!written && log_.gave_up_waiting()) busyError_ = error;
-    return written;
+    if (written) return {};
+    if (!log_.gave_up_waiting()) return Error::failed(error);
+    busyError_ = error;
+    return Error{ErrorCode::busy, error};
 }
 
-bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
+Status JournalBatch::before_move(const MoveIntent& intent) {
     lastMove_ = ++sequence_;
     Json line;
     line["type"] = "move";
@@ -185,7 +186,7 @@ bool JournalBatch::before_move(const MoveIntent& intent, std::string& error) {
     put_path(line, "from", absolute_normal_path(intent.from));
     put_path(line, "to", absolute_normal_path(intent.to));
     put_identity(line, file_identity(intent.from));
-    return write(line_of(line), error);
+    return write(line_of(line));
 }
 
 void JournalBatch::after_move(const MoveIntent&, bool moved, const std::string& message) {
@@ -197,14 +198,13 @@ void JournalBatch::after_move(const MoveIntent&, bool moved, const std::string& 
     if (!moved) line["message"] = message;
     // The intent is on record already: should this line be lost, the undo
     // looks at the disk to tell whether the move happened.
-    std::string ignored;
-    write(line_of(line), ignored);
+    (void)write(line_of(line));
 }
 
-bool JournalBatch::before_dating(FileRole role, const std::string& path, std::string& error) {
+Status JournalBatch::before_dating(FileRole role, const std::string& path) {
     // Only a regular file gets new times (a symbolic link keeps its own).
     const auto identity = file_identity(path);
-    if (identity && !identity->regular) return true;
+    if (identity && !identity->regular) return {};
     Json line;
     line["type"] = "date";
     line["batch"] = id_;
@@ -212,18 +212,20 @@ bool JournalBatch::before_dating(FileRole role, const std::string& path, std::st
     line["role"] = role_name(role);
     put_path(line, "path", absolute_normal_path(path));
     put_identity(line, identity);
-    return write(line_of(line), error);
+    return write(line_of(line));
 }
 
-bool JournalBatch::finish(std::string& error, std::size_t left_behind) {
-    if (!started_) return true;
+Status JournalBatch::finish(std::size_t left_behind) {
+    if (!started_) return {};
     Json line;
     line["type"] = "end";
     line["batch"] = id_;
     line["time"] = now_seconds();
     if (left_behind > 0) line["leftBehind"] = left_behind;
-    if (!write(line_of(line), error)) return false;
-    return log_.sync(error);
+    if (Status written = write(line_of(line)); !written) return written;
+    std::string error;
+    if (!log_.sync(error)) return Error::failed(error);
+    return {};
 }
 
 }  // namespace kalvento

@@ -21,6 +21,7 @@
 #include "naming/move_recorder.h"
 #include "platform/append_log.h"
 #include "platform/file_lock.h"
+#include "platform/result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -62,26 +63,27 @@ class JournalBatch final : public MoveRecorder {
     // changes, and trying again later may work.
     bool gave_up_waiting() const { return !busyError_.empty(); }
 
-    bool before_move(const MoveIntent& intent, std::string& error) override;
+    // A record refused because the lock stayed held is a `busy` error.
+    Status before_move(const MoveIntent& intent) override;
     void after_move(const MoveIntent& intent, bool moved, const std::string& message) override;
-    bool before_dating(FileRole role, const std::string& path, std::string& error) override;
+    Status before_dating(FileRole role, const std::string& path) override;
 
     // Writes the "end" line, telling how many files an undo left where they
     // are, and flushes the journal to disk; nothing when the batch wrote
     // nothing.
-    bool finish(std::string& error, std::size_t left_behind = 0);
+    Status finish(std::size_t left_behind = 0);
 
     // A batch for the journal of `directory` (created, private to the user,
-    // when missing): nullptr, with `error`, when the journal cannot be
-    // opened or is refused (another user's, or writable by others).
-    static std::unique_ptr<JournalBatch> begin(const std::string& directory,
-                                               std::string_view front_end, std::string_view undo_of,
-                                               std::string& error,
-                                               const JournalOptions& options = {});
+    // when missing); an error when the journal cannot be opened or is
+    // refused (another user's, or writable by others).
+    static Result<std::unique_ptr<JournalBatch>> begin(const std::string& directory,
+                                                       std::string_view front_end,
+                                                       std::string_view undo_of,
+                                                       const JournalOptions& options = {});
 
   private:
     JournalBatch(const std::string& directory, std::string id, const JournalOptions& options);
-    bool write(const std::string& line, std::string& error);
+    Status write(const std::string& line);
 
     AppendLog log_;
     std::string directory_;

@@ -207,13 +207,22 @@ JournalContents read_journal(const std::string& directory) {
             read_log_lines(path, kJournalLineLimit, [&](std::string_view line, bool too_long) {
                 take_line(parser, line, too_long, contents);
             });
-        if (read.status == LogReadStatus::failed) {
-            if (!contents.problem.empty()) contents.problem += "; ";
-            contents.problem += read.error;
+        if (read.status != LogReadStatus::failed) continue;
+        if (contents.problem) {
+            contents.problem->message += "; " + read.error;
+        } else {
+            contents.problem = Error::failed(read.error);
         }
     }
     parser.finish(contents);
     return contents;
+}
+
+Notice damaged_lines_notice(std::size_t count) {
+    return Notice{NoticeLevel::warning, "journal", "",
+                  std::to_string(count) +
+                      (count == 1 ? " damaged journal line was" : " damaged journal lines were") +
+                      " skipped"};
 }
 
 }  // namespace kalvento

@@ -8,6 +8,8 @@
 #pragma once
 
 #include "naming/move_recorder.h"
+#include "platform/notice.h"
+#include "platform/result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +67,7 @@ struct JournalContents {
     std::size_t damagedLines = 0;
     // A journal file that could not be read, or was refused, and why; the
     // batches are then not to be acted on.
-    std::string problem;
+    std::optional<Error> problem;
 };
 
 // The batches of the lines in `bytes` (one journal file).
@@ -73,5 +75,8 @@ JournalContents parse_journal(std::string_view bytes);
 
 // The previous journal file, then the current one, of `directory`.
 JournalContents read_journal(const std::string& directory);
+
+// The warning that `count` damaged lines were passed over.
+Notice damaged_lines_notice(std::size_t count);
 
 }  // namespace kalvento

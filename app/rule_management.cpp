@@ -48,13 +48,13 @@ RuleChange change_rules(const std::string& path, const LockWait& wait,
     RuleChange report;
     report.update = update_settings_file(
         path,
-        [&](ProfileFile& profile, std::string&) {
+        [&](ProfileFile& profile) -> Status {
             const RuleList current = load_rules(profile);
             RuleList working = current;
             report.rules = current;
             const Outcome outcome = change(working, report);
-            if (outcome == Outcome::refused) return false;
-            if (outcome == Outcome::unchanged) return true;
+            if (outcome == Outcome::refused) return Error{ErrorCode::invalid, report.refused};
+            if (outcome == Outcome::unchanged) return {};
             const Saved saved = save_and_reload(profile, current, working);
             report.rules = saved.rules;
             report.changed.clear();
@@ -62,7 +62,7 @@ RuleChange change_rules(const std::string& path, const LockWait& wait,
                 if (working[i].Modified != 0) report.changed.push_back(saved.fromWorking[i]);
             std::sort(report.changed.begin(), report.changed.end());
             if (place) place(saved, report);
-            return true;
+            return {};
         },
         wait);
     for (const ShadowedRule& pair : shadowed_rules(report.rules)) {

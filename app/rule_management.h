@@ -48,8 +48,9 @@ std::optional<std::string> no_such_rule(const RuleList& rules, std::size_t index
 
 // What an operation did. Indices are those of `rules`.
 struct RuleChange {
-    SettingsUpdate
-        update;           // not ok: nothing was changed (see `refused`, update.busy, update.error)
+    // An error: nothing was changed (see `refused`; `busy` when the lock
+    // stayed held by another process).
+    Status update;
     std::string refused;  // why the operation could not be done as asked; nothing was changed
     RuleList rules;       // the rules as stored afterwards, in the order they are tried
     std::vector<std::size_t> changed;    // the rules added, edited or moved

@@ -9,36 +9,27 @@
 
 namespace kalvento {
 
-SettingsUpdate update_settings_file(
-    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change,
-    const LockWait& wait) {
-    SettingsUpdate update;
+Status update_settings_file(const std::string& path,
+                            const std::function<Status(ProfileFile&)>& change,
+                            const LockWait& wait) {
+    std::string error;
     // The first save of a new user makes the settings folder (~/.config/kalvento).
     const std::string directory = std::filesystem::path(path).parent_path().string();
-    if (!directory.empty() && !create_directory_for_saving(directory, update.error)) return update;
+    if (!directory.empty() && !create_directory_for_saving(directory, error))
+        return Error::failed(error);
     LockOutcome outcome = LockOutcome::failed;
     const auto lock =
-        FileLock::acquire(path + std::string(kSettingsLockSuffix), update.error, wait, &outcome);
-    if (!lock) {
-        update.busy = outcome == LockOutcome::busy;
-        return update;
-    }
+        FileLock::acquire(path + std::string(kSettingsLockSuffix), error, wait, &outcome);
+    if (!lock)
+        return Error{outcome == LockOutcome::busy ? ErrorCode::busy : ErrorCode::failed, error};
     ProfileFile profile = ProfileFile::load(path);
-    if (!profile.load_result().ok()) {
-        update.error = profile.load_result().message;
-        return update;
-    }
-    if (!change(profile, update.error)) return update;
+    if (!profile.load_result().ok()) return Error::failed(profile.load_result().message);
+    if (Status changed = change(profile); !changed) return changed;
     if (profile.modified()) {
         const ProfileResult saved = profile.save();
-        if (!saved.ok()) {
-            update.error = saved.message;
-            return update;
-        }
-        update.changed = true;
+        if (!saved.ok()) return Error::failed(saved.message);
     }
-    update.ok = true;
-    return update;
+    return {};
 }
 
 namespace {
@@ -72,17 +63,17 @@ RuleList merge_rule_changes(const RuleList& current, const RuleList& base,
 
 }  // namespace
 
-SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
-                                   const RuleList& working_copy, RuleList* committed,
-                                   const LockWait& wait) {
+Status commit_rule_changes(const std::string& path, const RuleList& base,
+                           const RuleList& working_copy, RuleList* committed,
+                           const LockWait& wait) {
     return update_settings_file(
         path,
-        [&](ProfileFile& profile, std::string&) {
+        [&](ProfileFile& profile) -> Status {
             const RuleList current = load_rules(profile);
             RuleList stored =
                 save_rules(profile, current, merge_rule_changes(current, base, working_copy));
             if (committed != nullptr) *committed = std::move(stored);
-            return true;
+            return {};
         },
         wait);
 }

@@ -9,6 +9,7 @@
 
 #include "platform/file_lock.h"
 #include "platform/profile_file.h"
+#include "platform/result.h"
 #include "rules/rule_store.h"
 
 #include <functional>
@@ -18,27 +19,21 @@ namespace kalvento {
 
 inline constexpr std::string_view kSettingsLockSuffix = ".lock";
 
-struct SettingsUpdate {
-    bool ok = false;
-    bool changed = false;  // the file was written
-    bool busy = false;     // the lock stayed held by another process: nothing was changed
-    std::string error;     // for the user, naming the file; empty when ok
-};
-
 // Loads the settings file at `path` under the lock, lets `change` edit it and
-// saves it when anything changed. `change` returns false to abandon the update
-// without saving (its own error message, if any, goes in `error`).
-SettingsUpdate update_settings_file(
-    const std::string& path, const std::function<bool(ProfileFile&, std::string& error)>& change,
-    const LockWait& wait = {});
+// saves it when anything changed. `change` returns an error to abandon the
+// update without saving. An error names the file; it is `busy` when the lock
+// stayed held by another process, and then nothing was changed.
+Status update_settings_file(const std::string& path,
+                            const std::function<Status(ProfileFile&)>& change,
+                            const LockWait& wait = {});
 
 // Commits the edits of a rule list's working copy. The copy was made from
 // `base`; under the lock the file's rules are read anew and the copy's
 // changes are applied to them: rules the copy dropped are removed, rules it
 // changed (Modified) replace theirs and new rules are added, so rules another
 // process saved meanwhile stay. `committed` receives the rules now stored.
-SettingsUpdate commit_rule_changes(const std::string& path, const RuleList& base,
-                                   const RuleList& working_copy, RuleList* committed = nullptr,
-                                   const LockWait& wait = {});
+Status commit_rule_changes(const std::string& path, const RuleList& base,
+                           const RuleList& working_copy, RuleList* committed = nullptr,
+                           const LockWait& wait = {});
 
 }  // namespace kalvento

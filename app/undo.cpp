@@ -123,8 +123,9 @@ class TakeBack {
         if (!holds(found, *dating.file) || !found->regular) return;
         UndoStep step{dating.role, path, path, UndoStatus::timesRestored, {}, {}};
         if (!dryRun_) {
-            if (!journal_->before_dating(dating.role, path, step.message)) {
+            if (Status recorded = journal_->before_dating(dating.role, path); !recorded) {
                 step.status = UndoStatus::notRecorded;
+                step.message = recorded.error().message;
             } else if (!restore_file_times(path, dating.file->accessedNs,
                                            dating.file->modifiedNs)) {
                 step.status = UndoStatus::failed;
@@ -180,11 +181,10 @@ class TakeBack {
             step.status = UndoStatus::wouldMoveBack;
             return step;
         }
-        std::string error;
         const MoveIntent back{move.role, move.to, move.from};
-        if (!journal_->before_move(back, error)) {
+        if (Status recorded = journal_->before_move(back); !recorded) {
             step.status = UndoStatus::notRecorded;
-            step.message = error;
+            step.message = recorded.error().message;
             return step;
         }
         const MoveResult result = move_no_replace(move.to, move.from);
@@ -234,9 +234,9 @@ bool left_behind(UndoStatus status) {
 }
 
 bool UndoReport::complete() const {
-    return found && error.empty() &&
-           std::none_of(steps.begin(), steps.end(),
-                        [](const UndoStep& step) { return left_behind(step.status); });
+    return found && !error && std::none_of(steps.begin(), steps.end(), [](const UndoStep& step) {
+               return left_behind(step.status);
+           });
 }
 
 const JournalBatchRecord* last_changing_batch(const JournalContents& contents) {
@@ -252,11 +252,12 @@ const JournalBatchRecord* last_changing_batch(const JournalContents& contents) {
 }
 
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
-                      std::string_view front_end, const JournalOptions& options) {
+                      std::string_view front_end, const JournalOptions& options,
+                      const NoticeSink& notices) {
     UndoReport report;
     const JournalContents contents = read_journal(journal_directory);
-    report.damagedLines = contents.damagedLines;
-    if (!contents.problem.empty()) {
+    if (contents.damagedLines > 0) notices(damaged_lines_notice(contents.damagedLines));
+    if (contents.problem) {
         report.error = contents.problem;
         return report;
     }
@@ -268,10 +269,10 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
         if (batch != nullptr && still_running(*batch)) {
             report.found = true;
             report.batch = batch->id;
-            report.error = "the last batch, " + batch->id + ", is still running (process " +
-                           std::to_string(batch_process_id(batch->id)) +
-                           "): wait for it to end, or name the batch to take it back as far as "
-                           "it went";
+            report.error = Error::failed(
+                "the last batch, " + batch->id + ", is still running (process " +
+                std::to_string(batch_process_id(batch->id)) +
+                "): wait for it to end, or name the batch to take it back as far as it went");
             return report;
         }
         // An undo cut short is finished, not taken back: what it had already
@@ -291,23 +292,27 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
 
     std::unique_ptr<JournalBatch> journal;
     if (!dry_run) {
-        journal =
-            JournalBatch::begin(journal_directory, front_end, batch->id, report.error, options);
-        if (!journal) return report;
+        auto begun = JournalBatch::begin(journal_directory, front_end, batch->id, options);
+        if (!begun) {
+            report.error = begun.error();
+            return report;
+        }
+        journal = std::move(*begun);
     }
     TakeBack(contents, *batch, dry_run, journal.get(), report).run();
     if (journal) {
         const auto left = static_cast<std::size_t>(
             std::count_if(report.steps.begin(), report.steps.end(),
                           [](const UndoStep& step) { return left_behind(step.status); }));
-        std::string error;
-        if (!journal->finish(error, left) && report.error.empty()) report.error = error;
+        if (Status finished = journal->finish(left); !finished) report.error = finished.error();
         if (journal->started()) report.undoBatch = journal->id();
-        report.busy = journal->gave_up_waiting();
         for (const UndoStep& step : report.steps) {
-            if (!report.error.empty()) break;
-            if (step.status == UndoStatus::notRecorded) report.error = step.message;
+            if (report.error) break;
+            if (step.status == UndoStatus::notRecorded) report.error = Error::failed(step.message);
         }
+        // Past a lock that stayed held nothing more was touched: trying
+        // again later may finish the undo.
+        if (journal->gave_up_waiting() && report.error) report.error->code = ErrorCode::busy;
     }
     return report;
 }

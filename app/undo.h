@@ -13,6 +13,8 @@
 
 #include "app/journal.h"
 #include "app/journal_reader.h"
+#include "platform/notice.h"
+#include "platform/result.h"
 
 #include <string>
 #include <string_view>
@@ -53,21 +55,21 @@ struct UndoReport {
     // The interrupted undo of `batch` that this one finishes, if any.
     std::string resumedUndo;
     std::vector<UndoStep> steps;
-    std::size_t damagedLines = 0;
     // The journal could not be read or written, or was refused: the steps
-    // say what was changed before (none, when nothing was).
-    std::string error;
-    // The journal's lock stayed held by another process: try again later.
-    bool busy = false;
+    // say what was changed before (none, when nothing was). `busy` when its
+    // lock stayed held by another process: try again later.
+    std::optional<Error> error;
+    bool busy() const { return error && error->code == ErrorCode::busy; }
     bool complete() const;  // found, no error, nothing left behind
 };
 
 // Takes back `batch_id` of the journal in `journal_directory`, or the last
 // batch that changed anything when the id is empty; when that is an undo cut
 // short, the batch it was taking back is finished instead. A dry run only
-// tells.
+// tells. Damaged journal lines that were passed over are told to `notices`.
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
-                      std::string_view front_end, const JournalOptions& options = {});
+                      std::string_view front_end, const JournalOptions& options = {},
+                      const NoticeSink& notices = {});
 
 // The last batch of the journal that moved or dated a file, or nullptr.
 const JournalBatchRecord* last_changing_batch(const JournalContents& contents);

@@ -9,9 +9,10 @@
 namespace kalvento {
 namespace {
 
-const RenameRule* first_matching_rule(const RuleList& rules, const ProgramInfo& candidate) {
+const RenameRule* first_matching_rule(const RuleList& rules, const ProgramInfo& candidate,
+                                      RuleNotes* notes = nullptr) {
     for (const RenameRule& rule : rules) {
-        if (rule_matches(candidate, rule)) return &rule;
+        if (rule_matches(candidate, rule, notes)) return &rule;
     }
     return nullptr;
 }
@@ -26,7 +27,9 @@ bool rule_needs_schedule(const RuleList& rules, const ProgramInfo& candidate) {
 RuleStep make_deferring_rule_step(RuleList rules, std::function<void(const FileEntry&)> defer) {
     return [rules = std::move(rules), defer = std::move(defer)](
                FileEntry& entry, ProgramInfo& candidate, std::string& result) {
-        const RenameRule* rule = first_matching_rule(rules, candidate);
+        RuleNotes notes;
+        const RenameRule* rule = first_matching_rule(rules, candidate, &notes);
+        entry.ruleWarnings = std::move(notes.warnings);
         if (rule == nullptr) return false;
         result.clear();
         if (!rule->SyoboFind.empty()) {

@@ -18,7 +18,8 @@ namespace kalvento {
 // The first rule that matches names the entry, as with the rule step of the
 // application; but when that rule has a search word, the entry is passed to
 // `defer` and named by an empty text (its name waits for the worker), and
-// neither the candidate nor the entry is touched.
+// the candidate is not touched. Patterns that could not be used become the
+// entry's rule warnings.
 RuleStep make_deferring_rule_step(RuleList rules, std::function<void(const FileEntry&)> defer);
 
 // True when the first rule that matches the candidate has a search word: its

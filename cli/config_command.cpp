@@ -111,22 +111,20 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
     }
     if (!readable_settings(files)) return kExitUsage;
     AppSettings now;
-    const SettingsUpdate update = update_settings_file(
+    const Status update = update_settings_file(
         files.settingsFile,
-        [&](ProfileFile& profile, std::string& error) {
+        [&](ProfileFile& profile) -> Status {
             for (const SettingChange& change : changes) {
-                if (!profile.write_string(kAppSettingsSection, change.key, change.stored)) {
-                    error = "cannot write " + change.key;
-                    return false;
-                }
+                if (!profile.write_string(kAppSettingsSection, change.key, change.stored))
+                    return Error::failed("cannot write " + change.key);
             }
             now = load_app_settings(profile);
-            return true;
+            return {};
         },
         wait);
-    if (!update.ok) {
-        std::cerr << "kalvento-cli: settings not changed: " << update.error << "\n";
-        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    if (!update) {
+        std::cerr << "kalvento-cli: settings not changed: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
         for (const SettingChange& change : changes) {
@@ -195,19 +193,17 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
     }
     if (!readable_settings(files)) return kExitUsage;
     bool existed = false;
-    const SettingsUpdate update = update_settings_file(
+    const Status update = update_settings_file(
         files.settingsFile,
-        [&](ProfileFile& profile, std::string& error) {
+        [&](ProfileFile& profile) -> Status {
             // Checked under the lock, so that a file made meanwhile is not replaced.
             existed = path_exists(files.settingsFile);
-            if (existed && !options.force) return false;
+            if (existed && !options.force) return Error{ErrorCode::invalid, "the file exists"};
             for (const SettingChange& change : changes) {
-                if (!profile.write_string(kAppSettingsSection, change.key, change.stored)) {
-                    error = "cannot write " + change.key;
-                    return false;
-                }
+                if (!profile.write_string(kAppSettingsSection, change.key, change.stored))
+                    return Error::failed("cannot write " + change.key);
             }
-            return true;
+            return {};
         },
         lock_wait_for(options.lockTimeout));
     if (existed && !options.force) {
@@ -216,9 +212,9 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
                      "into it, keeping every other setting and the rules)\n";
         return kExitUsage;
     }
-    if (!update.ok) {
-        std::cerr << "kalvento-cli: settings not written: " << update.error << "\n";
-        return update.busy ? kExitTryAgain : kExitSomeFailed;
+    if (!update) {
+        std::cerr << "kalvento-cli: settings not written: " << update.error().message << "\n";
+        return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::cout << files.settingsFile << ": " << preset->name << ", for example " << preset->example
               << "\n";

@@ -2,10 +2,12 @@
 
 #include "app/journal.h"
 #include "app/side_files.h"
+#include "app/status_words.h"
 #include "app/undo.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
+#include "cli/notice_printer.h"
 
 #include <ctime>
 #include <iostream>
@@ -37,34 +39,6 @@ std::size_t files_moved(const JournalBatchRecord& batch) {
     return count;
 }
 
-const char* status_word(UndoStatus status) {
-    switch (status) {
-        case UndoStatus::movedBack:
-            return "movedBack";
-        case UndoStatus::wouldMoveBack:
-            return "wouldMoveBack";
-        case UndoStatus::alreadyBack:
-            return "alreadyBack";
-        case UndoStatus::timesRestored:
-            return "timesRestored";
-        case UndoStatus::newNameHoldsAnother:
-            return "newNameHoldsAnother";
-        case UndoStatus::oldNameTaken:
-            return "oldNameTaken";
-        case UndoStatus::gone:
-            return "gone";
-        case UndoStatus::renamedLater:
-            return "renamedLater";
-        case UndoStatus::recordingLeft:
-            return "recordingLeft";
-        case UndoStatus::failed:
-            return "failed";
-        case UndoStatus::notRecorded:
-            return "notRecorded";
-    }
-    return "";
-}
-
 const char* reason_text(UndoStatus status) {
     switch (status) {
         case UndoStatus::newNameHoldsAnother:
@@ -88,13 +62,6 @@ const char* reason_text(UndoStatus status) {
 // A text, or null when it is empty.
 nlohmann::ordered_json optional_text(const std::string& text) {
     return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
-}
-
-void warn_about_damage(std::size_t damaged) {
-    if (damaged > 0)
-        std::cerr << "kalvento-cli: warning: " << damaged
-                  << (damaged == 1 ? " damaged journal line was" : " damaged journal lines were")
-                  << " skipped\n";
 }
 
 }  // namespace
@@ -128,9 +95,10 @@ CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
 int run_history(const HistoryOptions& options, const char* argv0) {
     const SideFiles side_files = locate_side_files(argv0);
     const JournalContents contents = read_journal(side_files.journalDirectory);
-    warn_about_damage(contents.damagedLines);
-    if (!contents.problem.empty()) {
-        std::cerr << "kalvento-cli: history: " << contents.problem << "\n";
+    if (contents.damagedLines > 0)
+        standard_error_notices()(damaged_lines_notice(contents.damagedLines));
+    if (contents.problem) {
+        std::cerr << "kalvento-cli: history: " << contents.problem->message << "\n";
         return kExitSomeFailed;
     }
     // The last undo of each batch: cut short, or with files left behind, it
@@ -182,10 +150,9 @@ int run_undo(const UndoOptions& options, const char* argv0) {
     const SideFiles side_files = locate_side_files(argv0);
     const UndoReport report =
         undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
-                   {.lockWait = lock_wait_for(options.lockTimeout)});
-    warn_about_damage(report.damagedLines);
-    if (!report.found && !report.error.empty()) {
-        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error << "\n";
+                   {.lockWait = lock_wait_for(options.lockTimeout)}, standard_error_notices());
+    if (!report.found && report.error) {
+        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error->message << "\n";
         return kExitSomeFailed;
     }
     if (!report.found) {
@@ -195,7 +162,7 @@ int run_undo(const UndoOptions& options, const char* argv0) {
                   << "\n";
         return kExitSomeFailed;
     }
-    if (!report.error.empty()) std::cerr << "kalvento-cli: undo: " << report.error << "\n";
+    if (report.error) std::cerr << "kalvento-cli: undo: " << report.error->message << "\n";
     if (!options.json && !report.steps.empty()) {
         if (!report.resumedUndo.empty()) {
             std::cout << (options.dryRun ? "would finish" : "finishing") << " the interrupted undo "
@@ -213,7 +180,7 @@ int run_undo(const UndoOptions& options, const char* argv0) {
             line["role"] = step.role == FileRole::recording ? "recording" : "companion";
             put_path(line, "path", step.path);
             put_path(line, "target", step.target);
-            line["status"] = status_word(step.status);
+            line["status"] = std::string(status_word(step.status));
             line["message"] = step.message;
             line["laterBatch"] = optional_text(step.laterBatch);
             line["dryRun"] = options.dryRun;
@@ -222,7 +189,7 @@ int run_undo(const UndoOptions& options, const char* argv0) {
         }
         // Past a lock that stayed held, nothing more was touched: one line
         // (the error) says so instead of one per file.
-        if (report.busy &&
+        if (report.busy() &&
             (step.status == UndoStatus::notRecorded || step.status == UndoStatus::recordingLeft))
             continue;
         const std::string path = path_for_text(step.path);
@@ -252,7 +219,7 @@ int run_undo(const UndoOptions& options, const char* argv0) {
     if (!options.json && !report.undoBatch.empty())
         std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
     std::cout.flush();
-    if (report.busy) {
+    if (report.busy()) {
         std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
                      "again later\n";
         return kExitTryAgain;

@@ -1,19 +1,21 @@
 #include "cli/rename_command.h"
 
 #include "app/app_context.h"
+#include "app/conversion.h"
 #include "app/job_list.h"
 #include "app/journal.h"
 #include "app/recording_folders.h"
+#include "app/rule_warnings.h"
 #include "app/settings_presets.h"
+#include "app/status_words.h"
 #include "cli/coverage_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
 #include "cli/name_template.h"
+#include "cli/notice_printer.h"
 #include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
-#include "naming/rename_plan.h"
-#include "platform/codepage.h"
 #include "platform/file_ops.h"
 
 #include <algorithm>
@@ -33,71 +35,24 @@ struct FileReport {
     std::string message;
     std::string newPath;  // native target: moved to, planned, or composed
     ConvertResult result;
+    std::vector<std::string> warnings;  // of the rules that named it (CP932)
     bool success = false;
     bool retryLater = false;     // left for a schedule service that could not be reached
     bool choiceMissing = false;  // the programme --pick or the ids asked for is not there
     std::optional<ProgrammeCoverage> coverage;  // of the programme the ids asked for
 };
 
-const char* status_word(ConvertStatus status) {
-    switch (status) {
-        case ConvertStatus::moved:
-            return "renamed";
-        case ConvertStatus::alreadyNamed:
-            return "unchanged";
-        case ConvertStatus::noProgrammeData:
-            return "noProgrammeData";
-        case ConvertStatus::emptyName:
-            return "emptyName";
-        case ConvertStatus::noNameItems:
-            return "noNameItems";
-        case ConvertStatus::tooLong:
-            return "tooLong";
-        case ConvertStatus::unmappableName:
-            return "unmappableName";
-        case ConvertStatus::noFreeName:
-            return "noFreeName";
-        case ConvertStatus::moveFailed:
-            return "moveFailed";
-        case ConvertStatus::notRecorded:
-            return "notRecorded";
-    }
-    return "";
-}
-
-void fill_from_result(FileReport& report, const ConvertResult& result) {
+void fill_from_conversion(FileReport& report, const FileConversion& file) {
+    const ConvertResult& result = file.result;
     report.result = result;
-    report.status = status_word(result.status);
+    report.warnings = file.warnings;
+    report.status = std::string(status_word(result.status));
     report.message = convert_status_text(result.status);
     if (!result.message.empty()) report.message += ": " + result.message;
     report.newPath = result.toPath;
-    report.success = result.ended_with_composed_name() && result.companions_moved();
-    if (!result.companions_moved()) report.message += "; a companion file was not moved";
-}
-
-// The dry run: the name each file would get, planned as the conversion
-// plans it, against the disk and the names planned for the files before it.
-void plan_conversion(const JobList& jobs, const ConversionOptions& options,
-                     std::vector<FileReport>& reports) {
-    DryRunPlanner planner;
-    for (FileReport& report : reports) {
-        if (!report.id || report.duplicate || !report.status.empty()) continue;
-        const RenamePlan plan = planner.plan(*jobs.find(*report.id), options);
-        ConvertResult result;
-        result.fromPath = plan.from;
-        result.toPath = plan.to;
-        result.companions = plan.companions;
-        if (plan.blocker) {
-            result.status = *plan.blocker;
-            fill_from_result(report, result);
-            continue;
-        }
-        report.result = result;
-        report.status = "wouldRename";
-        report.message = "would be renamed";
-        report.newPath = plan.to;
-        report.success = true;
-    }
+    report.success = file.succeeded();
+    if (result.status != ConvertStatus::wouldMove && !result.companions_moved())
+        report.message += "; a companion file was not moved";
 }
 
 nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
@@ -140,10 +95,8 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     }
     line["fileTimeSet"] = report.result.timesSet;
     line["warnings"] = nlohmann::ordered_json::array();
-    if (entry) {
-        for (const std::string& warning : entry->ruleWarnings)
-            line["warnings"].push_back(utf8_for_output(warning));
-    }
+    for (const std::string& warning : report.warnings)
+        line["warnings"].push_back(utf8_for_output(warning));
     if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
         line["warnings"].push_back(std::move(doubt));
     line["coverage"] = coverage_json(report.coverage);
@@ -167,15 +120,6 @@ void print_text(const FileReport& report, bool dry_run) {
         std::cout << "  " << path_for_text(move.from) << verb << path_for_text(move.to)
                   << (move.moved || dry_run ? "" : ": " + move.message) << "\n";
     }
-}
-
-// Pattern trouble goes to standard error at once, naming the file and the rule.
-void warn_about_rules(const FileReport& report, const JobList& jobs) {
-    const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
-    if (entry == nullptr || report.duplicate) return;
-    for (const std::string& warning : entry->ruleWarnings)
-        std::cerr << "kalvento-cli: warning: " << path_for_text(report.path) << ": "
-                  << utf8_for_output(warning) << "\n";
 }
 
 // With --template the template names every file, in place of the rules and
@@ -266,14 +210,11 @@ int run_rename(const RenameOptions& options, const char* argv0,
         std::cerr << "kalvento-cli: " << context.settingsError << "\n";
         return kExitUsage;
     }
+    const NoticeSink notices = standard_error_notices(options.verbose);
     RuleStepOptions rule_options;
     rule_options.stop = options.stop;
     rule_options.scheduleOutage = options.scheduleOutage;
-    if (options.verbose) {
-        rule_options.scheduleLog = [](const std::string& text) {
-            std::cerr << "schedule: " << cp932_to_utf8_lossy(text) << "\n";
-        };
-    }
+    rule_options.notices = notices;
     JobList jobs(make_rule_step(context, std::move(rule_options)));
     jobs.set_naming(naming_settings_from(context.settings));
     if (!use_template(options, context.settings, jobs)) return kExitUsage;
@@ -302,6 +243,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (const auto existing = by_absolute_path.find(absolute);
             existing != by_absolute_path.end()) {
             report.id = existing->second;
+            report.warnings = jobs.find(existing->second)->ruleWarnings;
             report.duplicate = true;
             report.status = "duplicate";
             report.message = "named twice, handled once";
@@ -341,6 +283,9 @@ int run_rename(const RenameOptions& options, const char* argv0,
             report.id = added.id;
             by_absolute_path.emplace(absolute, added.id);
             const FileEntry& entry = *jobs.find(added.id);
+            report.warnings = entry.ruleWarnings;
+            // Pattern trouble is told at once, naming the file.
+            tell_rule_warnings(entry, report.path, notices);
             if (!taken.missing.empty()) {
                 report.status = "noSuchCandidate";
                 report.message = taken.missing;
@@ -356,49 +301,31 @@ int run_rename(const RenameOptions& options, const char* argv0,
             report.status = "analysisFailed";
             report.message = "the analysis failed";
         }
-        warn_about_rules(report, jobs);
         reports.push_back(std::move(report));
     }
     // A lookup cut short by the stop is no answer to name a file by.
     if (options.stop.stop_requested()) return kExitTryAgain;
 
-    bool journal_busy = false;
-    if (options.dryRun) {
-        plan_conversion(jobs, conversion, reports);
-    } else {
-        std::vector<EntryId> ids;
-        for (const FileReport& report : reports)
-            if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
-        // Every move goes into the rename journal first; without a journal
-        // nothing is moved.
-        std::string journal_error;
-        const auto journal =
-            ids.empty() ? nullptr
-                        : JournalBatch::begin(context.sideFiles.journalDirectory, kFrontEndCli, {},
-                                              journal_error,
-                                              {.lockWait = lock_wait_for(options.lockTimeout)});
-        if (!ids.empty() && !journal) {
-            std::cerr << "kalvento-cli: nothing renamed: " << journal_error << "\n";
-            for (FileReport& report : reports) {
-                if (!report.id || report.duplicate || !report.status.empty()) continue;
-                report.status = "notRecorded";
-                report.message = std::string(convert_status_text(ConvertStatus::notRecorded)) +
-                                 ": " + journal_error;
-            }
-            ids.clear();
-        }
-        const ConversionReport converted = jobs.convert(ids, conversion, journal.get());
-        if (journal && !journal->finish(journal_error))
-            std::cerr << "kalvento-cli: warning: " << journal_error << "\n";
-        journal_busy = journal && journal->gave_up_waiting();
-        // Each entry's report, found once for thousands of files.
-        std::map<EntryId, FileReport*> report_of;
-        for (FileReport& report : reports)
-            if (report.id && !report.duplicate) report_of.emplace(*report.id, &report);
-        for (const ConvertedEntry& done : converted.converted) {
-            if (const auto found = report_of.find(done.id); found != report_of.end())
-                fill_from_result(*found->second, done.result);
-        }
+    std::vector<EntryId> ids;
+    for (const FileReport& report : reports)
+        if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
+    const ConversionReport converted =
+        convert_jobs(jobs, ids,
+                     ConversionRequest{.options = conversion,
+                                       .dryRun = options.dryRun,
+                                       .journalDirectory = context.sideFiles.journalDirectory,
+                                       .frontEnd = kFrontEndCli,
+                                       .journal = {.lockWait = lock_wait_for(options.lockTimeout)}},
+                     notices);
+    if (converted.journalError)
+        std::cerr << "kalvento-cli: nothing renamed: " << converted.journalError->message << "\n";
+    // Each entry's report, found once for thousands of files.
+    std::map<EntryId, FileReport*> report_of;
+    for (FileReport& report : reports)
+        if (report.id && !report.duplicate) report_of.emplace(*report.id, &report);
+    for (const FileConversion& file : converted.files) {
+        if (const auto found = report_of.find(file.id); found != report_of.end())
+            fill_from_conversion(*found->second, file);
     }
 
     bool any_failed = false;
@@ -415,7 +342,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
     }
     std::cout.flush();
     warn_without_settings_file(reports, context.sideFiles.settingsFile);
-    if (any_retry || journal_busy) return kExitTryAgain;
+    if (any_retry || converted.journalBusy) return kExitTryAgain;
     return any_failed ? kExitSomeFailed : kExitDone;
 }
 

@@ -78,8 +78,8 @@ int refused_change(const RuleChange& change, const char* what) {
         std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
         return kExitUsage;
     }
-    std::cerr << "kalvento-cli: " << what << ": " << change.update.error << "\n";
-    return change.update.busy ? kExitTryAgain : kExitSomeFailed;
+    std::cerr << "kalvento-cli: " << what << ": " << change.update.error().message << "\n";
+    return change.update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
 }
 
 // How the import says which encoding it read; nothing for CP932, the native one.
@@ -107,7 +107,7 @@ int import_file(const std::string& settings_path, const std::string& path,
     }
     const DecodedRuleFile decoded = decode_rule_file(file.bytes, encoding);
     const RuleChange change = import_rule_file(settings_path, decoded.cp932, wait);
-    if (!change.update.ok) return refused_change(change, "rules not imported");
+    if (!change.update) return refused_change(change, "rules not imported");
     const ImportResult& result = change.imported;
     std::vector<RefusedLine> problems = decoded.refused;
     for (const SkippedLine& skipped : result.skipped)
@@ -180,7 +180,7 @@ int add_one(const std::string& settings_path, const RulesOptions& options) {
     if (options.from) from = *options.from - 1;
     const RuleChange change =
         add_rule(settings_path, from, *fields, lock_wait_for(options.lockTimeout));
-    if (!change.update.ok) return refused_change(change, "rule not added");
+    if (!change.update) return refused_change(change, "rule not added");
     if (change.sameAs) {
         std::cerr << "rule not added: rule " << *change.sameAs + 1 << " is the same rule\n";
         return kExitDone;
@@ -205,7 +205,7 @@ int edit_one(const std::string& settings_path, const RulesOptions& options) {
     const std::size_t number = options.numbers.front();
     const RuleChange change =
         edit_rule(settings_path, number - 1, *fields, lock_wait_for(options.lockTimeout));
-    if (!change.update.ok) return refused_change(change, "rule not changed");
+    if (!change.update) return refused_change(change, "rule not changed");
     const std::size_t now = change.changed.front() + 1;
     std::cerr << "rule " << number << " changed"
               << (now != number ? ", now rule " + std::to_string(now) : std::string()) << "\n";
@@ -218,7 +218,7 @@ int remove_some(const std::string& settings_path, const RulesOptions& options) {
     for (const std::size_t number : options.numbers) indices.push_back(number - 1);
     const RuleChange change =
         remove_rules(settings_path, indices, lock_wait_for(options.lockTimeout));
-    if (!change.update.ok) return refused_change(change, "rules not removed");
+    if (!change.update) return refused_change(change, "rules not removed");
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     std::cerr << indices.size() << (indices.size() == 1 ? " rule" : " rules") << " removed\n";
@@ -229,7 +229,7 @@ int move_one(const std::string& settings_path, const RulesOptions& options) {
     const std::size_t number = options.numbers.front();
     const RuleChange change =
         move_rule(settings_path, number - 1, options.to - 1, lock_wait_for(options.lockTimeout));
-    if (!change.update.ok) return refused_change(change, "rule not moved");
+    if (!change.update) return refused_change(change, "rule not moved");
     std::cerr << "rule " << number << " is now rule " << options.to << "\n";
     warn_about_change(change.rules, {}, change.shadowed, false);
     return kExitDone;

@@ -6,8 +6,9 @@
 
 namespace kalvento::gui {
 
-AnalysisRunner::AnalysisRunner(const ChannelNameMap& channels, Analyse analyse, QObject* parent)
-    : QObject(parent), channels_(channels), analyse_(std::move(analyse)) {
+AnalysisRunner::AnalysisRunner(std::shared_ptr<const ChannelNameMap> channels, Analyse analyse,
+                               QObject* parent)
+    : QObject(parent), channels_(std::move(channels)), analyse_(std::move(analyse)) {
     if (!analyse_) {
         analyse_ = [](const std::string& path, const AnalysisWindow& window,
                       const ChannelNameMap& channels, const Progress& progress) {
@@ -26,8 +27,9 @@ bool AnalysisRunner::start(std::vector<std::string> paths, const AnalysisWindow&
     if (worker_.joinable()) worker_.join();
     busy_ = true;
     resume();
-    worker_ = std::jthread([this, paths = std::move(paths), window](std::stop_token stop) mutable {
-        run(std::move(stop), std::move(paths), window);
+    worker_ = std::jthread([this, paths = std::move(paths), window,
+                            channels = channels_](std::stop_token stop) mutable {
+        run(std::move(stop), std::move(paths), window, *channels);
     });
     return true;
 }
@@ -79,7 +81,11 @@ void AnalysisRunner::post_progress(std::int64_t done_k, std::int64_t total_k) {
 // Runs on the worker. Everything the UI thread gets goes through queued calls
 // on this object, so nothing arrives after it is gone.
 void AnalysisRunner::run(std::stop_token stop, std::vector<std::string> paths,
-                         AnalysisWindow window) {
+                         AnalysisWindow window, const ChannelNameMap& channels) {
+    const NoticeSink notices([this](const Notice& notice) {
+        QMetaObject::invokeMethod(
+            this, [this, notice] { emit noticed(notice); }, Qt::QueuedConnection);
+    });
     bool stopped = false;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (stop.stop_requested()) {
@@ -95,8 +101,9 @@ void AnalysisRunner::run(std::stop_token stop, std::vector<std::string> paths,
                                         post_progress(done_k, total_k);
                                         wait_while_paused(stop);
                                     },
-                                .stop = stop};
-        auto result = std::make_shared<AnalysisResult>(analyse_(path, window, channels_, progress));
+                                .stop = stop,
+                                .notices = notices};
+        auto result = std::make_shared<AnalysisResult>(analyse_(path, window, channels, progress));
         // A stop confirmed while the file was read discards it, even when the
         // analysis ended before it looked at the stop.
         if (result->outcome == AnalysisOutcome::stopped || stop.stop_requested()) {

@@ -2,9 +2,13 @@
 // on a worker thread, one file at a time and in order, and hands each result
 // to the UI thread. A stop ends the file being read at its next progress
 // report and skips the files after it; a pause holds it at its next progress
-// report until it is resumed or stopped.
+// report until it is resumed or stopped. What an analysis tells its notice
+// sink comes to the UI thread as `noticed`. The runner shares the channel
+// names it reads, so they stay while its worker runs, whoever else lets go
+// of them.
 #pragma once
 
+#include "platform/notice.h"
 #include "programme/file_analysis.h"
 
 #include <QObject>
@@ -30,9 +34,9 @@ class AnalysisRunner final : public QObject {
     using Analyse = std::function<AnalysisResult(const std::string& path, const AnalysisWindow&,
                                                  const ChannelNameMap&, const Progress&)>;
 
-    // `channels` must outlive the runner.
-    explicit AnalysisRunner(const ChannelNameMap& channels, Analyse analyse = {},
+    explicit AnalysisRunner(std::shared_ptr<const ChannelNameMap> channels, Analyse analyse = {},
                             QObject* parent = nullptr);
+    // Stops the running analysis and waits for its worker.
     ~AnalysisRunner() override;
 
     bool busy() const { return busy_; }
@@ -52,14 +56,16 @@ class AnalysisRunner final : public QObject {
     void progressed(std::int64_t done_k, std::int64_t total_k);
     // Not sent for a file whose analysis was stopped.
     void fileAnalysed(int index, const std::string& path, const kalvento::AnalysisResult& result);
+    void noticed(const kalvento::Notice& notice);
     void finished(bool stopped);
 
   private:
-    void run(std::stop_token stop, std::vector<std::string> paths, AnalysisWindow window);
+    void run(std::stop_token stop, std::vector<std::string> paths, AnalysisWindow window,
+             const ChannelNameMap& channels);
     void post_progress(std::int64_t done_k, std::int64_t total_k);
     void wait_while_paused(std::stop_token stop);
 
-    const ChannelNameMap& channels_;
+    std::shared_ptr<const ChannelNameMap> channels_;
     Analyse analyse_;
     bool busy_ = false;
     std::jthread worker_;

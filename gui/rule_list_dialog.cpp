@@ -289,21 +289,23 @@ void RuleListDialog::export_rules() {
 }
 
 void RuleListDialog::accept() {
-    const SettingsUpdate update = commit_rule_changes(settingsFile_, base_, working_, &committed_);
-    if (!update.ok) {
+    const Status update = commit_rule_changes(settingsFile_, base_, working_, &committed_);
+    if (!update) {
         // The rules stay here: the user can try again, export them or cancel.
-        QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(update.error.c_str()));
+        QMessageBox::warning(this, windowTitle(),
+                             QString::fromLocal8Bit(update.error().message.c_str()));
         return;
     }
     std::array<int, RuleListModel::kColumnCount> widths{};
     for (int c = 0; c < RuleListModel::kColumnCount; ++c)
         widths[static_cast<std::size_t>(c)] = view_->horizontalHeader()->sectionSize(c);
-    update_settings_file(settingsFile_, [&widths](ProfileFile& profile, std::string&) {
+    // The widths are a convenience: the rules are saved, so the dialog closes.
+    (void)update_settings_file(settingsFile_, [&widths](ProfileFile& profile) -> Status {
         for (int c = 0; c < RuleListModel::kColumnCount; ++c) {
             profile.write_string(kWidthSection, kColumnWidths[c].key,
                                  std::to_string(widths[static_cast<std::size_t>(c)]));
         }
-        return true;
+        return {};
     });
     QDialog::accept();
 }

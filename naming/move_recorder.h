@@ -4,6 +4,8 @@
 // is not made, so no file changes without a record of how to change it back.
 #pragma once
 
+#include "platform/result.h"
+
 #include <string>
 
 namespace kalvento {
@@ -19,14 +21,14 @@ struct MoveIntent {
 class MoveRecorder {
   public:
     virtual ~MoveRecorder() = default;
-    // Records the move before it is made; false (with `error`) when the
-    // record could not be written: the move must not be made then.
-    virtual bool before_move(const MoveIntent& intent, std::string& error) = 0;
+    // Records the move before it is made; an error when the record could
+    // not be written: the move must not be made then.
+    virtual Status before_move(const MoveIntent& intent) = 0;
     // Records how the move came out.
     virtual void after_move(const MoveIntent& intent, bool moved, const std::string& message) = 0;
-    // Records the file's times before they are changed; false when the record
-    // could not be written: the times must not be changed then.
-    virtual bool before_dating(FileRole role, const std::string& path, std::string& error) = 0;
+    // Records the file's times before they are changed; an error when the
+    // record could not be written: the times must not be changed then.
+    virtual Status before_dating(FileRole role, const std::string& path) = 0;
 };
 
 }  // namespace kalvento

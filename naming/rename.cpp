@@ -15,11 +15,12 @@ namespace {
 // Moves the recording to the first free numbered form of its target, planned
 // with its companions. A form taken by the time the move runs is passed over,
 // never replaced.
-// One move, recorded before and after when a recorder listens; nullopt
-// (with `error`) when its record could not be written and it was not made.
-std::optional<MoveResult> recorded_move(MoveRecorder* recorder, const MoveIntent& intent,
-                                        std::string& error) {
-    if (recorder != nullptr && !recorder->before_move(intent, error)) return std::nullopt;
+// One move, recorded before and after when a recorder listens; an error
+// when its record could not be written and it was not made.
+Result<MoveResult> recorded_move(MoveRecorder* recorder, const MoveIntent& intent) {
+    if (recorder != nullptr) {
+        if (Status recorded = recorder->before_move(intent); !recorded) return recorded.error();
+    }
     MoveResult move = move_no_replace(intent.from, intent.to);
     if (recorder != nullptr) recorder->after_move(intent, move.moved(), move.message);
     return move;
@@ -42,12 +43,11 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
             return result;
         }
         result.toPath = plan.to;
-        std::string error;
         const auto recorded =
-            recorded_move(recorder, MoveIntent{FileRole::recording, plan.from, plan.to}, error);
+            recorded_move(recorder, MoveIntent{FileRole::recording, plan.from, plan.to});
         if (!recorded) {
             result.status = ConvertStatus::notRecorded;
-            result.message = error;
+            result.message = recorded.error().message;
             return result;
         }
         const MoveResult& move = *recorded;
@@ -70,20 +70,18 @@ ConvertResult move_recording(const FileEntry& entry, const ConversionOptions& op
 std::vector<CompanionMove> move_companions(std::vector<CompanionMove> planned,
                                            MoveRecorder* recorder, CompanionListings& listings) {
     for (CompanionMove& move : planned) {
-        std::string error;
         const auto outcome =
-            recorded_move(recorder, MoveIntent{FileRole::companion, move.from, move.to}, error);
+            recorded_move(recorder, MoveIntent{FileRole::companion, move.from, move.to});
         move.moved = outcome && outcome->moved();
         if (move.moved) listings.note_move(move.from, move.to);
-        move.message = outcome ? outcome->message : error;
+        move.message = outcome ? outcome->message : outcome.error().message;
     }
     return planned;
 }
 
 bool date_file(MoveRecorder* recorder, FileRole role, const std::string& path, std::int64_t start,
                int milliseconds) {
-    std::string error;
-    if (recorder != nullptr && !recorder->before_dating(role, path, error)) return false;
+    if (recorder != nullptr && !recorder->before_dating(role, path)) return false;
     return set_file_times(path, start, milliseconds);
 }
 
@@ -200,6 +198,8 @@ const char* convert_status_text(ConvertStatus status) {
             return "move failed";
         case ConvertStatus::notRecorded:
             return "the rename journal cannot be written";
+        case ConvertStatus::wouldMove:
+            return "would be renamed";
     }
     return "";
 }

@@ -44,6 +44,7 @@ enum class ConvertStatus {
     noFreeName,       // the name and all its numbered forms are taken
     moveFailed,       // the system refused the move (message says why)
     notRecorded,      // the rename journal could not be written, so nothing was moved
+    wouldMove,        // a dry run: the recording would be moved to `toPath`
 };
 
 struct CompanionMove {

@@ -37,17 +37,34 @@ AnalysisResult analyse_recording(ByteSource& source, const AnalysisWindow& windo
     return result;
 }
 
+namespace {
+
+// The stream source's two messages, as it has always written them.
+void tell_problem(const std::string& path, const AnalysisResult& result, const Progress& progress) {
+    if (result.outcome == AnalysisOutcome::cannotOpen) {
+        progress.notices(Notice{NoticeLevel::error, "analysis", path,
+                                "error - failed on open(" + path + ") [src]"});
+    } else if (result.outcome == AnalysisOutcome::noPackets) {
+        progress.notices(
+            Notice{NoticeLevel::error, "analysis", path, "error - failed on select_unit_size()"});
+    }
+}
+
+}  // namespace
+
 AnalysisResult analyse_recording(const std::string& path, const AnalysisWindow& window,
                                  const ChannelNameMap& channels, const Progress& progress) {
     FileSource file;
+    AnalysisResult result;
     if (auto problem = file.open(path)) {
-        AnalysisResult result;
         result.outcome = AnalysisOutcome::cannotOpen;
         result.error = std::move(*problem);
         result.candidates.push_back(no_data_candidate());
-        return result;
+    } else {
+        result = analyse_recording(file, window, channels, progress);
     }
-    return analyse_recording(file, window, channels, progress);
+    tell_problem(path, result, progress);
+    return result;
 }
 
 }  // namespace kalvento

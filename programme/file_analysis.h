@@ -33,7 +33,8 @@ struct AnalysisResult {
 };
 
 // Analyses the recording at `path` (native path). Progress counts units of
-// 1000 bytes from the start of the file.
+// 1000 bytes from the start of the file; a file that cannot be opened, or
+// holds no packets, is also told to the progress's notice sink.
 AnalysisResult analyse_recording(const std::string& path, const AnalysisWindow& window,
                                  const ChannelNameMap& channels, const Progress& progress = {});
 

@@ -1,5 +1,6 @@
 #include "schedule/schedule_query.h"
 
+#include "platform/codepage.h"
 #include "schedule/result_fields.h"
 #include "schedule/result_page.h"
 #include "text/text_edit.h"
@@ -7,8 +8,10 @@
 namespace kalvento {
 namespace {
 
-void log(const ScheduleSession& session, const std::string& text) {
-    if (session.service.log) session.service.log(text);
+void log(const ScheduleSession& session, const std::string& cp932_text) {
+    if (session.service.notices)
+        session.service.notices(
+            Notice{NoticeLevel::detail, "schedule", "", cp932_to_utf8_lossy(cp932_text)});
 }
 
 std::string base_address(const ScheduleSession& session) {

@@ -3,6 +3,7 @@
 // broadcast's row. What the rules make of the answer is theirs.
 #pragma once
 
+#include "platform/notice.h"
 #include "schedule/http_client.h"
 #include "schedule/page_fetch.h"
 
@@ -29,9 +30,9 @@ struct ScheduleService {
     std::function<void()> pump;  // run once per wait round; none on the command line
     std::stop_token stop;        // ends a wait at once; a stopped lookup is no outage
     std::string extraCaFile;     // PEM certificates trusted besides the system's (tests)
-    // Receives what a verbose log shows: addresses asked for and why a lookup
-    // found nothing (code page 932 texts).
-    std::function<void(const std::string&)> log;
+    // Told, as details from "schedule", what a verbose log shows: addresses
+    // asked for and why a lookup found nothing.
+    NoticeSink notices;
 };
 
 // That the service could not be reached (no connection, no answer in time):

@@ -40,12 +40,14 @@ double convert_once(const std::string& dir, const std::vector<std::string>& reco
             jobs.add_analysed(path, analyse_recording(path, AnalysisWindow{}, channels)).id);
 
     const auto start = Clock::now();
-    std::string error;
     std::unique_ptr<JournalBatch> journal;
-    if (!journal_dir.empty()) journal = JournalBatch::begin(journal_dir, kFrontEndCli, {}, error);
-    const ConversionReport report =
+    if (!journal_dir.empty()) {
+        if (auto begun = JournalBatch::begin(journal_dir, kFrontEndCli, {}))
+            journal = std::move(*begun);
+    }
+    const ListConversion report =
         jobs.convert(ids, {.gopRename = true, .fileDate = true}, journal.get());
-    if (journal) journal->finish(error);
+    if (journal) (void)journal->finish();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::size_t moved = 0;
     for (const ConvertedEntry& converted : report.converted)

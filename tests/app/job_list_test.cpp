@@ -1,5 +1,9 @@
 #include "app/job_list.h"
 
+#include "app/conversion.h"
+#include "app/status_words.h"
+#include "app/undo.h"
+
 #include "platform/codepage.h"
 #include "tests/support/small_recording.h"
 #include "tests/support/temp_dir.h"
@@ -8,8 +12,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -135,7 +141,7 @@ TEST(JobList, ConversionReportsExactlyTheMovedEntries) {
     const EntryId c = jobs.add(drama(jobs.dir, "c.ts", "同じ名前", 2)).id;
     jobs.add(drama(jobs.dir, "d.ts", "別の名前", 3));
 
-    const ConversionReport report = jobs.list.convert({a, b, c}, {});
+    const ListConversion report = jobs.list.convert({a, b, c}, {});
     ASSERT_EQ(report.converted.size(), 3u);
     EXPECT_EQ(report.converted[1].result.status, ConvertStatus::noProgrammeData);
     EXPECT_EQ(report.moved, (std::vector<EntryId>{a, c}));
@@ -145,7 +151,7 @@ TEST(JobList, ConversionReportsExactlyTheMovedEntries) {
 
     // Converted again with FileDate: "同じ名前.ts" stays, "(1)" moves on to
     // "(2)", and both are dated.
-    const ConversionReport again = jobs.list.convert(report.moved, {.fileDate = true});
+    const ListConversion again = jobs.list.convert(report.moved, {.fileDate = true});
     ASSERT_EQ(again.converted.size(), 2u);
     EXPECT_EQ(again.converted[0].result.status, ConvertStatus::alreadyNamed);
     EXPECT_EQ(again.converted[1].id, c);
@@ -156,6 +162,80 @@ TEST(JobList, ConversionReportsExactlyTheMovedEntries) {
 
     // Rebuilding clears the converted flags.
     EXPECT_TRUE(jobs.list.rebuild().empty());
+}
+
+TEST(Conversion, NoJournalLineNoMoveAndTheDryRunPlansWhatTheRunDoes) {
+    Jobs jobs;
+    const EntryId a = jobs.add(drama(jobs.dir, "a.ts", "同じ名前", 1)).id;
+    const EntryId b = jobs.add(noise_file(jobs.dir, "b.ts")).id;
+    const EntryId c = jobs.add(drama(jobs.dir, "c.ts", "同じ名前", 2)).id;
+    std::ofstream(jobs.dir.file("c.ts.txt")) << "companion";
+    const auto names = [&] {
+        std::vector<std::string> found;
+        for (const auto& item : fs::directory_iterator(jobs.dir.path()))
+            found.push_back(item.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const std::vector<std::string> before = names();
+    ConversionRequest request;
+    request.options.gopRename = true;
+    request.dryRun = true;
+    request.journalDirectory = jobs.dir.file("b.ts") + "/journal";  // below a file: cannot be made
+
+    const ConversionReport planned = convert_jobs(jobs.list, {a, b, c, 999}, request);
+    ASSERT_EQ(planned.files.size(), 3u);
+    EXPECT_EQ(planned.files[0].result.status, ConvertStatus::wouldMove);
+    EXPECT_EQ(planned.files[1].result.status, ConvertStatus::noProgrammeData);
+    EXPECT_EQ(planned.files[2].result.toPath, jobs.dir.file("同じ名前(1).ts"));
+    EXPECT_EQ(planned.files[2].result.companions.size(), 1u);
+    EXPECT_TRUE(planned.files[2].succeeded());
+    EXPECT_FALSE(planned.all_succeeded());
+
+    // Without its journal nothing moves, and every file says why.
+    request.dryRun = false;
+    const ConversionReport refused = convert_jobs(jobs.list, {a, c}, request);
+    ASSERT_TRUE(refused.journalError);
+    ASSERT_EQ(refused.files.size(), 2u);
+    for (const FileConversion& file : refused.files) {
+        EXPECT_EQ(file.result.status, ConvertStatus::notRecorded);
+        EXPECT_EQ(file.result.message, refused.journalError->message);
+    }
+    EXPECT_TRUE(refused.batch.empty());
+    EXPECT_EQ(names(), before);
+
+    // With it the run does what the dry run planned, as one batch that can
+    // be taken back.
+    request.journalDirectory = jobs.dir.file("journal");
+    const ConversionReport done = convert_jobs(jobs.list, {a, b, c}, request);
+    ASSERT_EQ(done.files.size(), 3u);
+    for (const std::size_t i : {0u, 2u}) {
+        EXPECT_EQ(done.files[i].result.toPath, planned.files[i].result.toPath) << i;
+        EXPECT_EQ(status_word(done.files[i].result.status), "renamed");
+    }
+    EXPECT_EQ(status_word(done.files[1].result.status), "noProgrammeData");
+    EXPECT_TRUE(done.files[2].result.companions.at(0).moved);
+    EXPECT_EQ(done.moved, (std::vector<EntryId>{a, c}));
+    EXPECT_TRUE(done.changed_files());
+    EXPECT_FALSE(done.all_succeeded());
+    const UndoReport undone =
+        undo_batch(request.journalDirectory, done.batch, false, kFrontEndUndo);
+    EXPECT_TRUE(undone.complete());
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.ts", "b.ts", "c.ts", "c.ts.txt", "journal"}));
+}
+
+// Scripts rely on the words: each status has its own.
+TEST(Conversion, EveryStatusHasItsOwnWord) {
+    std::set<std::string_view> words;
+    for (int i = 0; i <= static_cast<int>(ConvertStatus::wouldMove); ++i)
+        words.insert(status_word(static_cast<ConvertStatus>(i)));
+    EXPECT_EQ(words.size(), static_cast<std::size_t>(ConvertStatus::wouldMove) + 1);
+    std::set<std::string_view> undo_words;
+    for (int i = 0; i <= static_cast<int>(UndoStatus::notRecorded); ++i)
+        undo_words.insert(status_word(static_cast<UndoStatus>(i)));
+    EXPECT_EQ(undo_words.size(), static_cast<std::size_t>(UndoStatus::notRecorded) + 1);
+    EXPECT_EQ(words.count(""), 0u);
+    EXPECT_EQ(undo_words.count(""), 0u);
 }
 
 }  // namespace

@@ -175,13 +175,12 @@ TEST(CliUndo, TheLastBatchIsLeftWhileItsProcessStillRuns) {
     write_recordings(dir, 1);
     // This test process is a renamer in the middle of its batch: the
     // recording has moved, its companions not yet.
-    std::string error;
-    std::unique_ptr<JournalBatch> running =
-        JournalBatch::begin(scratch.file("config"), kFrontEndCli, {}, error);
-    ASSERT_TRUE(running) << error;
+    auto begun = JournalBatch::begin(scratch.file("config"), kFrontEndCli, {});
+    ASSERT_TRUE(begun) << begun.error().message;
+    const std::unique_ptr<JournalBatch>& running = *begun;
     const MoveIntent move{
         .role = FileRole::recording, .from = dir + "/rec0.ts", .to = dir + "/a.ts"};
-    ASSERT_TRUE(running->before_move(move, error)) << error;
+    ASSERT_TRUE(running->before_move(move));
     fs::rename(move.from, move.to);
     running->after_move(move, true, "");
 
@@ -299,9 +298,9 @@ void write_journal(const std::string& path, const std::vector<json>& lines) {
 // Moves a file as a renamer does, recorded in `batch`.
 void recorded_move(JournalBatch& batch, const std::string& from, const std::string& to,
                    FileRole role = FileRole::recording) {
-    std::string error;
     const MoveIntent intent{.role = role, .from = from, .to = to};
-    ASSERT_TRUE(batch.before_move(intent, error)) << error;
+    const Status recorded = batch.before_move(intent);
+    ASSERT_TRUE(recorded) << recorded.error().message;
     fs::rename(from, to);
     batch.after_move(intent, true, "");
 }
@@ -314,9 +313,9 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
     // A journal rotated every 32 KiB instead of every 8 MiB.
     JournalOptions small;
     small.rotateBytes = 32 << 10;
-    std::string error;
-    const auto running = JournalBatch::begin(config, kFrontEndCli, {}, error, small);
-    ASSERT_TRUE(running) << error;
+    auto begun = JournalBatch::begin(config, kFrontEndCli, {}, small);
+    ASSERT_TRUE(begun) << begun.error().message;
+    const std::unique_ptr<JournalBatch>& running = *begun;
     constexpr int kLongMoves = 40;
     constexpr int kOthersPerMove = 10;
     for (int i = 0; i < kLongMoves; ++i) {
@@ -328,13 +327,13 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
             const std::string path =
                 dir + "/other" + std::to_string(i * kOthersPerMove + other) + ".ts";
             std::ofstream(path) << "another";
-            const auto batch = JournalBatch::begin(config, kFrontEndCli, {}, error, small);
-            ASSERT_TRUE(batch) << error;
-            recorded_move(*batch, path, path + ".moved.ts");
-            ASSERT_TRUE(batch->finish(error)) << error;
+            auto batch = JournalBatch::begin(config, kFrontEndCli, {}, small);
+            ASSERT_TRUE(batch) << batch.error().message;
+            recorded_move(**batch, path, path + ".moved.ts");
+            ASSERT_TRUE((*batch)->finish());
         }
     }
-    ASSERT_TRUE(running->finish(error)) << error;
+    ASSERT_TRUE(running->finish());
 
     const std::vector<json> history = json_lines(scratch.run({"history", "--json", "-n", "1000"}));
     // The journal did rotate, more than once: most other batches are gone.
@@ -522,10 +521,9 @@ TEST_F(CliUndoRenamed, AnInterruptedUndoIsFinishedNotTakenBack) {
     ASSERT_FALSE(morning.empty());
     const pid_t child = ::fork();
     if (child == 0) {
-        std::string error;
-        const auto undo =
-            JournalBatch::begin(scratch.file("config"), kFrontEndUndo, renamed_id, error);
-        if (!undo) ::_exit(1);
+        auto begun = JournalBatch::begin(scratch.file("config"), kFrontEndUndo, renamed_id);
+        if (!begun) ::_exit(1);
+        const std::unique_ptr<JournalBatch>& undo = *begun;
         const std::string old_name = dir + "/rec0.ts";
         recorded_move(*undo, morning, old_name);
         recorded_move(*undo, morning + ".txt", old_name + ".txt", FileRole::companion);

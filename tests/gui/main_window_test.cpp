@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -599,6 +600,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(row_of_file("b.ts"), -1);
     }
 
+    // Closing the program while a file is read: the analysis, let go by the
+    // window's end, still reads the channel names, which must outlive it.
+    void deletingTheWindowDuringAnAnalysisLetsItEndSafely() {
+        std::string channels;
+        for (int service = 1; service <= 40; ++service)
+            channels += "局" + std::to_string(service) + "\t" + std::to_string(service) +
+                        "\t16\t32\t0\t0\t0\r\n";
+        write_text(settings_->file("ChSet3.txt"), cp932(channels));
+        std::atomic<bool> reached{false};
+        std::atomic<std::size_t> names_read{0};
+        auto analyse = [&](const std::string&, const AnalysisWindow&, const ChannelNameMap& names,
+                           const Progress& progress) {
+            reached = true;
+            while (!progress.stop_requested())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::size_t read = 0;
+            for (const auto& [key, name] : names.names) read += name.empty() ? 0 : 1;
+            names_read = read;
+            AnalysisResult stopped;
+            stopped.outcome = AnalysisOutcome::stopped;
+            return stopped;
+        };
+        open(kByProgramme, analyse);
+        drop({qs(write_drama(*files_, "a.ts", "番組"))});
+        QTRY_VERIFY(reached.load());
+        window_.reset();
+        QCOMPARE(names_read.load(), std::size_t{40});
+    }
+
     void theNewestRowComesIntoViewDuringADrop() {
         Gate gate;
         gate.held = "f39.ts";
@@ -735,6 +765,54 @@ class MainWindowTest : public QObject {
         if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
             QVERIFY(QApplication::activeWindow() != window_.get());
         QVERIFY(fs::exists(files_->file("番組.ts")));
+    }
+
+    // What used to go only to standard error shows in the window: a file that
+    // cannot be analysed, and settings that cannot be saved at close, where
+    // the user may try again or keep the window open, and loses nothing.
+    void problemsShowInTheWindowAndUnsavedSettingsAreNotLost() {
+        write_noise(*files_, "noise.ts");
+        open();
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        auto* notice = child<QLabel>(window_.get(), "noticeLabel");
+        QVERIFY(notice->text().contains(QStringLiteral("failed on select_unit_size()")));
+
+        child<QLineEdit>(window_.get(), "separator3")->setText(QStringLiteral("_"));
+        // Something that is not a file stands where the settings go.
+        const std::string ini = settings_->file("kalvento.ini");
+        const std::string stored = read_all(ini);
+        fs::remove(ini);
+        fs::create_directory(ini);
+        // Esc keeps the window open; Enter, on the focused 再試行, tries again.
+        const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        Done asked = when_dialog_opens<QMessageBox>([&](QMessageBox* box) {
+            QCOMPARE(box->objectName(), QStringLiteral("settingsNotSaved"));
+            key(Qt::Key_Escape);
+        });
+        window_->close();
+        QVERIFY(*asked);
+        QVERIFY(window_->isVisible());
+        QVERIFY(notice->text().contains(QStringLiteral("the settings could not be saved")));
+        child<QAction>(window_.get(), "showLogAction")->trigger();
+        auto* log = child<QListWidget>(window_.get(), "noticeList");
+        QVERIFY(log != nullptr && log->isVisible());
+        QCOMPARE(
+            log->findItems(QStringLiteral("the settings could not be saved"), Qt::MatchContains)
+                .size(),
+            1);
+
+        // Once the user has made room, a retry saves the change.
+        asked = when_dialog_opens<QMessageBox>([&](QMessageBox* box) {
+            fs::remove(ini);
+            write_text(ini, stored);
+            QCOMPARE(QApplication::focusWidget(), box->button(QMessageBox::Retry));
+            key(Qt::Key_Return);
+        });
+        window_->close();
+        QVERIFY(*asked);
+        QVERIFY(!window_->isVisible());
+        QVERIFY(read_all(ini).find("FilenameSetSp1014=\"_\"") != std::string::npos);
     }
 
     void headerClicksSortAndSettingsAreSavedAtClose() {

@@ -83,7 +83,7 @@ TEST(ScheduleQuery, NearestRowFillsTheResultsAndIsFetchedOnce) {
     ScheduleService service = service_for(server.base_url() + "/");
     std::vector<std::string> logged;
     int pumped = 0;
-    service.log = [&](const std::string& text) { logged.push_back(text); };
+    service.notices = NoticeSink([&](const Notice& notice) { logged.push_back(notice.text); });
     service.pump = [&] { ++pumped; };
     const ScheduleLookup lookup = make_schedule_lookup(service);
 
@@ -170,7 +170,7 @@ TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
 TEST(ScheduleQuery, ServiceThatCannotBeReachedLeavesTheCandidatesOwnFields) {
     ScheduleService service = service_for(unreachable_base_url());
     std::vector<std::string> logged;
-    service.log = [&](const std::string& text) { logged.push_back(text); };
+    service.notices = NoticeSink([&](const Notice& notice) { logged.push_back(notice.text); });
     ProgramInfo info = recording();
     apply(make_schedule_lookup(service), info, search_rule());
     EXPECT_EQ(info.queryKey, "@TT");
