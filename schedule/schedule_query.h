@@ -3,8 +3,10 @@
 // broadcast's row. What the rules make of the answer is theirs.
 #pragma once
 
+#include "schedule/answer_cache.h"
 #include "schedule/http_client.h"
 #include "schedule/page_fetch.h"
+#include "schedule/request_pacer.h"
 
 #include <chrono>
 #include <cstddef>
@@ -22,13 +24,30 @@ inline constexpr std::string_view kDefaultScheduleBaseUrl = "http://cal.syoboi.j
 // Longest request address that is sent; a longer search is not made.
 inline constexpr std::size_t kSearchAddressLimit = 4095;
 
+// What a lookup is waiting for, for a waiting line.
+enum class ScheduleWaitKind {
+    turn,    // the gap after the previous request to the service
+    answer,  // the service's answer
+    over,    // the wait has ended (the line can go)
+};
+
+struct ScheduleWait {
+    ScheduleWaitKind kind = ScheduleWaitKind::over;
+    std::chrono::milliseconds waited{0};  // so far
+    std::chrono::milliseconds limit{0};   // when an answer is given up
+};
+
 struct ScheduleService {
     std::string baseUrl{kDefaultScheduleBaseUrl};  // scheme and host, optionally port and path
     int waitRounds = kDefaultWaitRounds;
     std::chrono::milliseconds roundLength = kDefaultRoundLength;
+    std::chrono::milliseconds requestGap = kRequestGap;  // from one request's start to the next
     std::function<void()> pump;  // run once per wait round; none on the command line
-    std::stop_token stop;        // ends a wait at once; a stopped lookup is no outage
-    std::string extraCaFile;     // PEM certificates trusted besides the system's (tests)
+    // Told at every wait round what is waited for, and once when the wait is over.
+    std::function<void(const ScheduleWait&)> waiting;
+    AnswerCache cache;        // answers kept on disk; none when it names no folder
+    std::stop_token stop;     // ends a wait at once; a stopped lookup is no outage
+    std::string extraCaFile;  // PEM certificates trusted besides the system's (tests)
     // Receives what a verbose log shows: addresses asked for and why a lookup
     // found nothing (code page 932 texts).
     std::function<void(const std::string&)> log;
