@@ -1,6 +1,7 @@
 #include "schedule/answer_cache.h"
 
 #include "platform/file_io.h"
+#include "platform/file_ops.h"
 #include "platform/process_places.h"
 
 #include <algorithm>
@@ -120,13 +121,17 @@ std::optional<std::string> keep_answer(const AnswerCache& cache, std::string_vie
     std::string error;
     if (!create_private_directories(cache.directory, error)) return error;
     std::string bytes(kMagic);
-    bytes += std::to_string(now_seconds(cache)) + "\n";
+    const std::int64_t stored = now_seconds(cache);
+    bytes += std::to_string(stored) + "\n";
     bytes += request;
     bytes += "\n" + std::to_string(page.size()) + "\n";
     bytes += page;
     const std::string path = answer_path(cache, request);
     const FileWrite written = replace_file(path, bytes, kPrivateFile);
     if (!written.ok()) return written.error;
+    // The oldest go first: the file's time is the time in it.
+    const std::int64_t written_ns = stored * 1'000'000'000;
+    restore_file_times(path, written_ns, written_ns);
     prune(cache, path);
     return std::nullopt;
 }
