@@ -17,6 +17,8 @@ class TerminalProgress {
     void begin(const std::string& label);
     // Amounts in units of 1000 bytes, as the analysis reports them.
     void update(std::int64_t done_k, std::int64_t total_k);
+    // Shows `text` as the whole line at once (a wait that is not a file's).
+    void show(const std::string& text);
     // Clears the line if one was shown.
     void end();
 

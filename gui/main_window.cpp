@@ -102,10 +102,9 @@ MainWindow::MainWindow(AppContext context, AnalysisRunner::Analyse analyse, QWid
 
     analysis_ = new AnalysisRunner(context_.channels, std::move(analyse), this);
     compose_ = new ComposeRunner(this);
-    ScheduleService service;
-    service.baseUrl = settings_.scheduleBaseUrl;
-    workerRuleStep_ = std::make_shared<const RuleStep>(
-        make_stoppable_rule_step(context_.rules, std::move(service), compose_->stop_token()));
+    workerRuleStep_ = std::make_shared<const RuleStep>(make_stoppable_rule_step(
+        context_.rules, schedule_service_from(settings_, context_.sideFiles),
+        compose_->stop_token()));
 
     model_ = new JobTableModel(jobs_, this);
     build_controls();
@@ -833,10 +832,9 @@ void MainWindow::use_rules(RuleList rules) {
     context_.rules = std::move(rules);
     jobs_.set_rule_step(make_deferring_rule_step(
         context_.rules, [this](const FileEntry& entry) { deferred_.push_back(entry.nativePath); }));
-    ScheduleService service;
-    service.baseUrl = settings_.scheduleBaseUrl;
-    workerRuleStep_ = std::make_shared<const RuleStep>(
-        make_stoppable_rule_step(context_.rules, std::move(service), compose_->stop_token()));
+    workerRuleStep_ = std::make_shared<const RuleStep>(make_stoppable_rule_step(
+        context_.rules, schedule_service_from(settings_, context_.sideFiles),
+        compose_->stop_token()));
     rebuild();
 }
 
