@@ -143,6 +143,8 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
                            {"ScheduleBaseUrl", "ftp://host"},
                            {"ScheduleBaseUrl", "http://host/find?x"},
                            {"ScheduleBaseUrl", "http://host/" + std::string(1100, 'p')},
+                           {"ScheduleTimeout", "0"},
+                           {"ScheduleTimeout", "301"},
                            {"WindowX", "5"},
                            {"NoSuchKey", "1"},
                            {"ReadSize"}})
