@@ -1,9 +1,11 @@
 #include "app/side_files.h"
 
+#include "platform/file_ops.h"
 #include "platform/process_places.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace kalvento {
@@ -48,6 +50,36 @@ bool is_file(const std::string& path) {
     return fs::is_regular_file(path, ec);
 }
 
+bool is_directory(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+// The first of systemd's colon-separated directories, when it is absolute.
+std::string first_service_directory(const std::string& variable) {
+    std::string first = variable.substr(0, variable.find(':'));
+    return !first.empty() && first.front() == '/' ? without_trailing_slashes(first) : std::string();
+}
+
+// Where the user's folders come from, when the home is one of their bases
+// and cannot be used: why; else empty.
+std::string home_problem(const SideFileInputs& inputs) {
+    const bool config_absolute = !inputs.configHome.empty() && inputs.configHome.front() == '/';
+    const bool state_absolute = !inputs.stateHome.empty() && inputs.stateHome.front() == '/';
+    if (config_absolute && state_absolute) return {};
+    if (inputs.home.empty()) return "this account has no home directory (HOME is not set)";
+    // A home is the account's own to make; a missing one is not made here.
+    if (!is_directory(absolute_path(inputs.home)))
+        return "the home directory " + inputs.home + " does not exist";
+    return {};
+}
+
+// The settled places of this run, once settle_side_files ran.
+std::optional<SideFiles>& settled_places() {
+    static std::optional<SideFiles> places;
+    return places;
+}
+
 }  // namespace
 
 SideFiles side_files_in(std::string_view directory) {
@@ -71,6 +103,8 @@ SideFileInputs current_side_file_inputs(const char* argv0) {
     inputs.stateHome = environment_value("XDG_STATE_HOME");
     inputs.home = environment_value("HOME");
     if (inputs.home.empty()) inputs.home = account_home();
+    inputs.configurationDirectory = environment_value("CONFIGURATION_DIRECTORY");
+    inputs.stateDirectory = environment_value("STATE_DIRECTORY");
     return inputs;
 }
 
@@ -84,7 +118,17 @@ SideFiles choose_side_files(const SideFileInputs& inputs) {
         return files;
     }
 
-    // Without any home the current directory is the only writable guess.
+    const std::string service_config = first_service_directory(inputs.configurationDirectory);
+    const std::string service_state = first_service_directory(inputs.stateDirectory);
+    if (!service_config.empty() || !service_state.empty()) {
+        SideFiles files = side_files_in(service_config.empty() ? service_state : service_config);
+        files.journalDirectory = service_state.empty() ? service_config : service_state;
+        files.place = SideFilePlace::serviceDirectories;
+        return files;
+    }
+
+    // Without any home the places are under the current directory, and
+    // side_files_problem says that they cannot be used.
     std::string config = xdg_directory(inputs.configHome, inputs, ".config");
     std::string state = xdg_directory(inputs.stateHome, inputs, ".local/state");
     if (config.empty()) config = current_directory();
@@ -95,7 +139,32 @@ SideFiles choose_side_files(const SideFileInputs& inputs) {
     return files;
 }
 
+std::string side_files_problem(const SideFiles& files, const SideFileInputs& inputs) {
+    std::string why;
+    if (files.place == SideFilePlace::userFolders) why = home_problem(inputs);
+    if (why.empty()) {
+        if (const auto unreadable = unusable_directory(files.directory))
+            why = "cannot read " + files.directory + " (" + *unreadable + ")";
+    }
+    if (why.empty()) {
+        if (const auto unwritable = directory_not_writable(files.journalDirectory))
+            why = "the rename journal cannot be kept in " + files.journalDirectory + ": " +
+                  *unwritable;
+    }
+    if (why.empty()) return {};
+    return "no usable place for the settings and the rename journal: " + why +
+           "; set KALVENTO_DIR to a folder this account can write, or run it in a systemd unit "
+           "with StateDirectory=kalvento and ConfigurationDirectory=kalvento";
+}
+
+std::string settle_side_files(const char* argv0) {
+    const SideFileInputs inputs = current_side_file_inputs(argv0);
+    settled_places() = choose_side_files(inputs);
+    return side_files_problem(*settled_places(), inputs);
+}
+
 SideFiles locate_side_files(const char* argv0) {
+    if (settled_places()) return *settled_places();
     return choose_side_files(current_side_file_inputs(argv0));
 }
 

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/recording_folders.h"
 #include "app/settings_table.h"
+#include "cli/coverage_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
@@ -80,6 +81,7 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     add_template_option(*command, options.templateText,
                         "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
                         "each candidate");
+    add_candidate_options(*command, options.choice, false);
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -128,8 +130,26 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             std::cerr << "kalvento-cli: " << path_for_text(path) << ": " << problem << "\n";
             exit_code = kExitSomeFailed;
         }
+        if (const auto mismatch = network_mismatch(result.candidates, options.choice)) {
+            std::cerr << "kalvento-cli: " << path_for_text(path) << ": " << *mismatch << "\n";
+            return kExitUsage;
+        }
         std::vector<std::string> names;
         if (cp932_template) names = names_by_template(path, result.candidates, *cp932_template);
+        // What the ids asked for: the programme's coverage, and why it is in doubt.
+        std::vector<std::string> warnings;
+        std::optional<ProgrammeCoverage> coverage;
+        if (options.choice.by_ids() && problem.empty()) {
+            const std::optional<int> chosen = choose_candidate(result.candidates, options.choice);
+            if (!chosen)
+                warnings.push_back(missing_candidate_text(result.candidates, options.choice));
+            coverage = chosen_coverage(result, options.choice, chosen);
+            if (std::string doubt = coverage_warning(coverage); !doubt.empty())
+                warnings.push_back(std::move(doubt));
+        }
+        for (const std::string& warning : warnings)
+            std::cerr << "kalvento-cli: warning: " << path_for_text(path) << ": " << warning
+                      << "\n";
 
         if (options.json) {
             nlohmann::ordered_json line;
@@ -146,9 +166,12 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
                 }
                 line["candidates"].push_back(std::move(candidate));
             }
+            line["coverage"] = coverage_json(coverage);
+            line["warnings"] = warnings;
             std::cout << json_line(line) << "\n";
         } else {
             print_listing(path, result, names);
+            if (coverage) std::cout << coverage_listing(*coverage);
         }
         std::cout.flush();
     }

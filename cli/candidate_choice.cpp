@@ -1,9 +1,42 @@
 #include "cli/candidate_choice.h"
 
+#include <algorithm>
+
 namespace kalvento::cli {
 namespace {
 
-constexpr int kMaxId = 0xFFFF;  // service and event ids are 16-bit
+constexpr int kMaxId = 0xFFFF;  // network, service and event ids are 16-bit
+// A program id packs the three ids in decimal: network x 10^10 + service x
+// 10^5 + event, each of the last two in five digits.
+constexpr std::int64_t kProgramIdPart = 100000;
+
+struct ProgramIdParts {
+    int network = 0;
+    int service = 0;
+    int event = 0;
+};
+
+std::optional<ProgramIdParts> split_program_id(std::int64_t id) {
+    if (id < 0) return std::nullopt;
+    const ProgramIdParts parts{.network = static_cast<int>(std::min<std::int64_t>(
+                                   id / kProgramIdPart / kProgramIdPart, kMaxId + 1)),
+                               .service = static_cast<int>(id / kProgramIdPart % kProgramIdPart),
+                               .event = static_cast<int>(id % kProgramIdPart)};
+    if (parts.network > kMaxId || parts.service > kMaxId || parts.event > kMaxId)
+        return std::nullopt;
+    return parts;
+}
+
+// Why TEXT is no program id; empty when it is one.
+std::string program_id_problem(const std::string& text) {
+    // 18 digits stay far below the int64 limit and above any program id.
+    const bool digits = !text.empty() && text.size() <= 18 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && split_program_id(std::stoll(text))) return {};
+    return "not a program id of a tuner server (network id x 10000000000 + service id x "
+           "100000 + event id, each at most 65535): " +
+           text;
+}
 
 bool has_programme_data(const ProgramInfo& info) {
     return info.startTime != 0;
@@ -15,26 +48,50 @@ std::string plural(std::size_t count, const char* noun) {
 
 }  // namespace
 
-void add_candidate_options(CLI::App& command, CandidateChoice& choice) {
+void add_candidate_options(CLI::App& command, CandidateChoice& choice, bool pick_too) {
+    // rename names the file after the programme; analyse checks it against the window.
+    const std::string lead = pick_too ? "Name the file after" : "Check the window for";
+    CLI::Option* service =
+        command
+            .add_option("--service-id", choice.serviceId,
+                        lead + " the programme of this service (programme number)")
+            ->type_name("ID")
+            ->check(CLI::Range(0, kMaxId));
+    CLI::Option* event =
+        command
+            .add_option("--event-id", choice.eventId, lead + " the programme with this event id")
+            ->type_name("ID")
+            ->check(CLI::Range(0, kMaxId));
+    CLI::Option* program =
+        command
+            .add_option_function<std::int64_t>(
+                "--program-id",
+                [&choice](const std::int64_t& id) {
+                    const ProgramIdParts parts = split_program_id(id).value_or(ProgramIdParts{});
+                    choice.programId = id;
+                    choice.networkId = parts.network;
+                    choice.serviceId = parts.service;
+                    choice.eventId = parts.event;
+                },
+                lead +
+                    " this programme of a tuner server (the program id recording\n"
+                    "managers pass: network id x 10000000000 + service id x 100000 + event id);\n"
+                    "a recording of another network is refused (exit code 2)")
+            ->type_name("ID")
+            ->check(CLI::Validator([](const std::string& text) { return program_id_problem(text); },
+                                   "ID"));
+    program->excludes(service);
+    program->excludes(event);
+    if (!pick_too) return;
     CLI::Option* pick = command
                             .add_option("--pick", choice.pick,
                                         "Name the file after its N-th programme candidate, "
                                         "numbered as analyse lists them")
                             ->type_name("N")
                             ->check(CLI::Range(1, 1000));
-    CLI::Option* service =
-        command
-            .add_option("--service-id", choice.serviceId,
-                        "Name the file after the programme of this service (programme number)")
-            ->type_name("ID")
-            ->check(CLI::Range(0, kMaxId));
-    CLI::Option* event = command
-                             .add_option("--event-id", choice.eventId,
-                                         "Name the file after the programme with this event id")
-                             ->type_name("ID")
-                             ->check(CLI::Range(0, kMaxId));
     pick->excludes(service);
     pick->excludes(event);
+    pick->excludes(program);
 }
 
 std::optional<int> choose_candidate(const std::vector<ProgramInfo>& candidates,
@@ -77,6 +134,21 @@ std::string missing_candidate_text(const std::vector<ProgramInfo>& candidates,
     }
     return wanted + " (" +
            (found.empty() ? "the file has no programme data" : "service/event: " + found) + ")";
+}
+
+std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& candidates,
+                                            const CandidateChoice& choice) {
+    if (!choice.networkId) return std::nullopt;
+    const ProgramInfo* known = nullptr;
+    for (const ProgramInfo& info : candidates) {
+        if (info.originalNetworkId == 0) continue;
+        if (info.originalNetworkId == *choice.networkId) return std::nullopt;
+        if (known == nullptr) known = &info;
+    }
+    if (known == nullptr) return std::nullopt;
+    return "--program-id " + std::to_string(*choice.programId) + " is of network " +
+           std::to_string(*choice.networkId) + ", but the recording is of network " +
+           std::to_string(known->originalNetworkId);
 }
 
 }  // namespace kalvento::cli

@@ -24,6 +24,8 @@ const char* place_text(SideFilePlace place) {
             return "KALVENTO_DIR";
         case SideFilePlace::besideProgram:
             return "kalvento.ini beside the program (portable use)";
+        case SideFilePlace::serviceDirectories:
+            return "the service's systemd directories (CONFIGURATION_DIRECTORY, STATE_DIRECTORY)";
         case SideFilePlace::userFolders:
             break;
     }

@@ -56,6 +56,7 @@ nlohmann::ordered_json program_info_json(const ProgramInfo& info) {
     text("eventTextLine", info.eventTextLine);
     json["serviceId"] = info.serviceId;
     json["eventId"] = info.eventId;
+    json["originalNetworkId"] = info.originalNetworkId;
     json["videoPackets"] = info.videoPackets;
     json["startTime"] = info.startTime;
     json["endTime"] = info.endTime;

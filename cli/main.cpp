@@ -1,6 +1,8 @@
 // kalvento-cli: the headless front end for recording servers and scripts.
+#include "app/side_files.h"
 #include "cli/analyse_command.h"
 #include "cli/config_command.h"
+#include "cli/exit_codes.h"
 #include "cli/history_command.h"
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
@@ -9,13 +11,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+#include <string>
+
 int main(int argc, char** argv) {
     CLI::App app{
         "Kalvento renames recordings of Japanese digital television (ISDB transport streams)\n"
         "after the programme that was on air, read from the broadcast tables in the file.\n"
         "Side files (kalvento.ini, kalvento.mnu, ChSet3.txt) are read from $KALVENTO_DIR when\n"
         "it is set, else from the directory of this program when a kalvento.ini is there,\n"
-        "else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows them."};
+        "else from systemd's $CONFIGURATION_DIRECTORY and $STATE_DIRECTORY in a unit that sets\n"
+        "them, else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows\n"
+        "them."};
     app.name("kalvento-cli");
     app.footer(
         "Exit status: 0 done; 1 some file was not renamed or could not be read; 2 wrong\n"
@@ -46,6 +53,16 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return kalvento::cli::report_parse_error(app, error);
+    }
+    // The places are settled once, here; only "config path", which shows
+    // them, and "help" go on without usable ones.
+    const std::string places_problem = kalvento::settle_side_files(argv[0]);
+    const bool shows_places =
+        config_command->parsed() && config.action == kalvento::cli::ConfigAction::path;
+    if (!places_problem.empty() && !shows_places && !help_command->parsed() &&
+        app.get_subcommands().size() == 1) {
+        std::cerr << "kalvento-cli: " << places_problem << "\n";
+        return kalvento::cli::kExitUsage;
     }
     if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);
     if (rename_command->parsed()) return kalvento::cli::run_rename(rename, argv[0]);

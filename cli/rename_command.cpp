@@ -5,6 +5,7 @@
 #include "app/journal.h"
 #include "app/recording_folders.h"
 #include "app/settings_presets.h"
+#include "cli/coverage_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
@@ -35,6 +36,7 @@ struct FileReport {
     bool success = false;
     bool retryLater = false;     // left for a schedule service that could not be reached
     bool choiceMissing = false;  // the programme --pick or the ids asked for is not there
+    std::optional<ProgrammeCoverage> coverage;  // of the programme the ids asked for
 };
 
 const char* status_word(ConvertStatus status) {
@@ -142,6 +144,9 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
         for (const std::string& warning : entry->ruleWarnings)
             line["warnings"].push_back(utf8_for_output(warning));
     }
+    if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
+        line["warnings"].push_back(std::move(doubt));
+    line["coverage"] = coverage_json(report.coverage);
     std::cout << json_line(line) << "\n";
 }
 
@@ -336,7 +341,18 @@ int run_rename(const RenameOptions& options, const char* argv0,
             reports.push_back(std::move(report));
             continue;
         }
+        if (const auto mismatch = network_mismatch(analysis.candidates, options.choice)) {
+            std::cerr << "kalvento-cli: " << path_for_text(report.path) << ": " << *mismatch
+                      << "; nothing renamed\n";
+            return kExitUsage;
+        }
         const CandidateTaken taken = take_candidate(analysis.candidates, options.choice);
+        report.coverage =
+            chosen_coverage(analysis, options.choice,
+                            taken.missing.empty() ? std::optional<int>(taken.index) : std::nullopt);
+        if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
+            std::cerr << "kalvento-cli: warning: " << path_for_text(report.path) << ": " << doubt
+                      << "\n";
         const AddResult added = jobs.add_analysed(report.path, std::move(analysis), taken.index);
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;

@@ -48,7 +48,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,
 //    "candidateCount": n, "companions": [{from, to, moved, message?}],
-//    "fileTimeSet": bool, "warnings": [text]}
+//    "fileTimeSet": bool, "warnings": [text], "coverage": see coverage_json}
 // A path that is not valid UTF-8 also comes as hex bytes ("pathBytes", ...).
 // Renames the files and prints one report per file. 0 when every file ended
 // with its composed name (or, with --dry-run, would); 75 when a file was left

@@ -25,6 +25,17 @@ set(KALVENTO_RELEASE_DATE "2026-12-06")
 install(TARGETS kalvento-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kalvento-cli RENAME copyright COMPONENT cli)
+# The server documentation with the recording managers' hooks and the
+# example units it describes; its links to examples/ hold there too. The
+# window's screenshots belong to the desktop program, not here.
+set(cli_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/kalvento-cli)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/recording-servers.md ${CMAKE_SOURCE_DIR}/docs/json.md
+  DESTINATION ${cli_doc_dir} COMPONENT cli)
+file(GLOB example_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/examples/*.sh)
+file(GLOB example_units CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/examples/kalvento-*.service
+  ${CMAKE_SOURCE_DIR}/docs/examples/kalvento-*.timer ${CMAKE_SOURCE_DIR}/docs/examples/kalvento-*.path)
+install(PROGRAMS ${example_scripts} DESTINATION ${cli_doc_dir}/examples COMPONENT cli)
+install(FILES ${example_units} DESTINATION ${cli_doc_dir}/examples COMPONENT cli)
 if(TARGET kalvento)
   install(TARGETS kalvento RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desktop)
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE
@@ -52,6 +63,14 @@ if(KALVENTO_TESTS)
   add_test(NAME install_tree
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/check_install_tree ${install_tree_options}
       ${CMAKE_BINARY_DIR} ${KALVENTO_APP_ID})
+endif()
+
+# Everything the install rules take from the build, and nothing else: what
+# scripts/package builds.
+add_custom_target(kalvento-package-files)
+add_dependencies(kalvento-package-files kalvento-cli kalvento-cli-manual kalvento-completions)
+if(TARGET kalvento)
+  add_dependencies(kalvento-package-files kalvento kalvento-manual)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/packages.cmake)

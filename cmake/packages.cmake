@@ -23,6 +23,8 @@ set(CPACK_COMPONENTS_ALL cli)
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME kalvento-cli)
 set(CPACK_DEBIAN_CLI_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libssl3 | libssl3t64")
+# The completions need bash-completion; Chinachu's hook reads its JSON with jq.
+set(CPACK_DEBIAN_CLI_PACKAGE_SUGGESTS "bash-completion, jq")
 set(CPACK_COMPONENT_CLI_DESCRIPTION
   "rename recordings of Japanese digital TV after their programme
 Kalvento reads a window of each ISDB transport-stream recording, decodes the

@@ -3,6 +3,7 @@
 // window then closes, so a recording program can call it after each recording.
 #include "app/app_context.h"
 #include "app/command_line.h"
+#include "app/side_files.h"
 #include "gui/main_window.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,6 +42,8 @@ const char kNoDisplay[] =
     "kalvento: no display to open the window on; use kalvento-cli instead "
     "(kalvento-cli rename FILE...)\n";
 constexpr int kNoDisplayExit = 2;
+// Without usable side-file places (a service account without a home) as well.
+constexpr int kNoPlacesExit = 2;
 
 bool display_named(int argc, char** argv) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -86,6 +90,11 @@ int main(int argc, char** argv) {
     if (!display_named(argc, argv)) {
         std::fputs(kNoDisplay, stderr);
         return kNoDisplayExit;
+    }
+    // The side-file places are settled once, before anything reads them.
+    if (const std::string problem = kalvento::settle_side_files(argv[0]); !problem.empty()) {
+        std::fprintf(stderr, "kalvento: %s\n", problem.c_str());
+        return kNoPlacesExit;
     }
     // The tokens come before Qt takes its own options out of argv.
     const kalvento::CommandLine command_line = kalvento::parse_command_line_arguments(argc, argv);

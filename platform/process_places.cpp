@@ -61,6 +61,20 @@ std::string account_home() {
     return found->pw_dir;
 }
 
+std::optional<std::string> directory_not_writable(const std::string& directory) {
+    std::error_code ec;
+    fs::path at = fs::absolute(directory, ec).lexically_normal();
+    if (ec) at = fs::path(directory);
+    // The nearest folder that exists is the one a new entry goes into.
+    while (!fs::exists(fs::symlink_status(at, ec)) && at.has_relative_path()) at = at.parent_path();
+    if (!fs::is_directory(at, ec)) return at.string() + " is not a directory";
+    if (::access(at.c_str(), W_OK | X_OK) != 0) {
+        const int reason = errno;
+        return "cannot write to " + at.string() + " (" + std::strerror(reason) + ")";
+    }
+    return std::nullopt;
+}
+
 bool create_private_directories(const std::string& directory, std::string& error) {
     std::error_code ec;
     const fs::path absolute = fs::absolute(directory, ec);

@@ -2,6 +2,7 @@
 // directory, and private directories for the files it saves.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kalvento {
@@ -24,6 +25,12 @@ bool process_is_running(long pid);
 
 // The current directory, or "." when it cannot be told.
 std::string current_directory();
+
+// Why this process could not write files into `directory`, or create it
+// where it is missing (the nearest folder that exists must take new
+// entries): "cannot write to /var/lib (Read-only file system)". nullopt when
+// it can.
+std::optional<std::string> directory_not_writable(const std::string& directory);
 
 // Creates `directory` and its missing parents, private to the user (0700).
 // True when it exists afterwards; else `error` says why.

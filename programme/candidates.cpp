@@ -20,6 +20,7 @@ std::optional<ProgramInfo> build_candidate(const ProgramEntry& program, const Se
     info.extendedText = std::move(draft.extended);
     info.serviceId = program.programNumber;
     info.eventId = draft.eventId;
+    info.originalNetworkId = draft.originalNetworkId;
     info.videoPackets = program.videoPackets;
     info.startTime = draft.startTime;
     info.endTime = draft.endTime;
@@ -34,12 +35,19 @@ std::optional<ProgramInfo> build_candidate(const ProgramEntry& program, const Se
 }
 
 std::vector<ProgramInfo> collect_candidates(const std::vector<Snapshot>& snapshots,
-                                            const ServiceNames& names) {
+                                            const ServiceNames& names,
+                                            std::vector<PresentStretch>* stretches) {
     std::vector<ProgramInfo> candidates;
     std::set<std::pair<std::string, std::uint16_t>> seen;
     for (const Snapshot& snapshot : snapshots) {
         for (const ProgramEntry& program : snapshot.programs) {
             std::optional<ProgramInfo> candidate = build_candidate(program, names);
+            if (stretches != nullptr) {
+                stretches->push_back({.serviceId = program.programNumber,
+                                      .eventId = candidate ? candidate->eventId : std::uint16_t{0},
+                                      .eventKnown = candidate.has_value(),
+                                      .videoPackets = program.videoPackets});
+            }
             if (!candidate) continue;
             if (!seen.emplace(candidate->eventName, candidate->eventId).second) continue;
             candidates.push_back(std::move(*candidate));

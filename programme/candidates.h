@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "programme/channel_names.h"
+#include "programme/coverage.h"
 #include "programme/program_info.h"
 #include "ts/event_descriptors.h"
 #include "ts/snapshot.h"
@@ -26,9 +27,11 @@ std::optional<ProgramInfo> build_candidate(const ProgramEntry& program, const Se
 // Every candidate of the snapshots, in snapshot and programme order, without
 // duplicates (same eventName and eventId), then ordered by videoPackets from
 // the largest down; equal counts keep their order of discovery. Empty when no
-// event had a name.
+// event had a name. `stretches`, when given, receives one stretch per
+// snapshot and programme, in that order.
 std::vector<ProgramInfo> collect_candidates(const std::vector<Snapshot>& snapshots,
-                                            const ServiceNames& names);
+                                            const ServiceNames& names,
+                                            std::vector<PresentStretch>* stretches = nullptr);
 
 // The candidate that stands for "no programme data": eventName "データが有りません",
 // everything else empty or 0.

@@ -27,7 +27,7 @@ AnalysisResult analyse_recording(ByteSource& source, const AnalysisWindow& windo
                                                               : AnalysisOutcome::done;
             result.unitSize = analyzer.unitSize();
             const ServiceNames names = build_service_names(analyzer.services(), channels);
-            result.candidates = collect_candidates(analyzer.snapshots(), names);
+            result.candidates = collect_candidates(analyzer.snapshots(), names, &result.presence);
         }
     } catch (const std::bad_alloc&) {
         result = AnalysisResult{};

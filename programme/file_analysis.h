@@ -8,6 +8,7 @@
 
 #include "platform/progress.h"
 #include "programme/channel_names.h"
+#include "programme/coverage.h"
 #include "programme/program_info.h"
 #include "ts/analysis_window.h"
 #include "ts/ts_analyzer.h"
@@ -26,6 +27,9 @@ struct AnalysisResult {
     std::string error;  // cannotOpen: the system's reason, or "not a regular file"
     int unitSize = 0;   // packet unit size found (188..319), 0 when none
     std::vector<ProgramInfo> candidates;
+    // Which event each service had as its present one, stretch by stretch
+    // through the window (see programme_coverage); empty when nothing was read.
+    std::vector<PresentStretch> presence;
 };
 
 // Analyses the recording at `path` (native path). Progress counts units of

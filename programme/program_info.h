@@ -56,9 +56,10 @@ struct ProgramInfo {
     std::string eventTextFlat;  // eventText without line breaks
     std::string eventTextLine;  // eventText up to its first line break
 
-    std::uint16_t serviceId = 0;     // programme number
-    std::uint16_t eventId = 0;       // 0 when the event came from the SIT only
-    std::uint32_t videoPackets = 0;  // video packets counted while the event was on air
+    std::uint16_t serviceId = 0;          // programme number
+    std::uint16_t eventId = 0;            // 0 when the event came from the SIT only
+    std::uint16_t originalNetworkId = 0;  // of the event's EIT section; 0 from the SIT only
+    std::uint32_t videoPackets = 0;       // video packets counted while the event was on air
     std::int64_t startTime =
         0;                     // seconds since 1970, broadcast time read as local time; 0 = no data
     std::int64_t endTime = 0;  // startTime plus the duration's hours and minutes

@@ -34,6 +34,8 @@ install(FILES ${completion_dir}/kalvento-cli.fish
 
 # --- manual pages
 # help2man runs the built program; its page is compressed as Debian wants it.
+# Without --locale help2man writes every byte beyond ASCII of the includes
+# and of --help as "?": the Japanese item names in EXAMPLES would be lost.
 set(man_dir ${resources_build_dir}/man)
 set(man_environment ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen)
 function(kalvento_manual_page program component name_text)
@@ -53,7 +55,8 @@ function(kalvento_manual_page program component name_text)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
     ${commands}
-    COMMAND ${man_environment} ${HELP2MAN} --no-info --locale=C.UTF-8 --section=1 "--name=${name_text}"
+    COMMAND ${man_environment} ${HELP2MAN} --no-info --locale=C.UTF-8 --section=1
+      "--name=${name_text}"
       ${includes} --output=${page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${page}
     DEPENDS ${depends}

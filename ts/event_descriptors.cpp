@@ -21,6 +21,8 @@ constexpr std::size_t kTextDecodeExtra = 80;  // decode buffer: 2 x source + 80 
 // bytes, then its start (MJD, BCD h m s), duration (BCD h m s) and the 12-bit
 // descriptor loop length.
 constexpr std::size_t kEitEventId = 14;
+// Offset of original_network_id in an EIT section.
+constexpr std::size_t kEitOriginalNetworkId = 10;
 
 // Descriptor tags and body layouts.
 constexpr std::uint8_t kShortEventTag = 0x4D;
@@ -191,7 +193,9 @@ void read_eit_pass(Bytes section, EventDraft& draft) {
     if (!header.ok() || total < kCrcBytes) return;
     ByteReader reader(section.first(total - kCrcBytes));
 
-    reader.skip(kEitEventId);
+    reader.skip(kEitOriginalNetworkId);
+    const std::uint16_t original_network_id = reader.u16();
+    reader.skip(kEitEventId - kEitOriginalNetworkId - 2);
     const std::uint16_t event_id = reader.u16();
     const std::uint16_t mjd = reader.u16();
     const std::uint8_t hour = reader.u8();
@@ -205,6 +209,7 @@ void read_eit_pass(Bytes section, EventDraft& draft) {
     if (!reader.ok()) return;
 
     draft.eventId = event_id;
+    draft.originalNetworkId = original_network_id;
     draft.startTime = broadcast_time(mjd, hour, minute);
     draft.endTime = end_time(draft.startTime, duration_hours, duration_minutes);
     read_descriptors(reader.take_up_to(loop_length), kEitHeading, draft);

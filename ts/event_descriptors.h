@@ -21,10 +21,11 @@ inline constexpr std::size_t kExtendedTextMax = 8192 + 256;
 inline constexpr std::size_t kPendingItemMax = 4096;
 
 struct EventDescription {
-    std::uint16_t eventId = 0;   // 0 when the event came from the SIT only
-    std::int64_t startTime = 0;  // seconds since 1970; 0 when no time was read
-    std::int64_t endTime = 0;    // the start plus the duration's hours and minutes
-    std::string name;            // CP932, empty when the event has none
+    std::uint16_t eventId = 0;            // 0 when the event came from the SIT only
+    std::uint16_t originalNetworkId = 0;  // of the EIT section; 0 for an event from the SIT only
+    std::int64_t startTime = 0;           // seconds since 1970; 0 when no time was read
+    std::int64_t endTime = 0;             // the start plus the duration's hours and minutes
+    std::string name;                     // CP932, empty when the event has none
     std::string text;
     std::string extended;  // item headings and texts
     std::uint8_t videoType = 0;

@@ -67,10 +67,26 @@ TEST(SideFiles, TheFirstRuleThatAppliesChoosesTheDirectory) {
     EXPECT_EQ(files.journalDirectory, places.dir.file("xdg-state/kalvento"));
     EXPECT_FALSE(fs::exists(places.dir.file("xdg-state/kalvento")));  // chosen, not created
 
+    // 3. ... but a systemd unit's ConfigurationDirectory= and StateDirectory= come
+    // before the user's folders; the first of several, absolute ones only;
+    // one alone holds both.
+    inputs.configurationDirectory = "/etc/kalvento:/etc/other";
+    inputs.stateDirectory = "relative";
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.place, SideFilePlace::serviceDirectories);
+    EXPECT_EQ(files.settingsFile, "/etc/kalvento/kalvento.ini");
+    EXPECT_EQ(files.journalDirectory, "/etc/kalvento");
+    inputs.stateDirectory = "/var/lib/kalvento/";
+    EXPECT_EQ(choose_side_files(inputs).journalDirectory, "/var/lib/kalvento");
+    inputs.configurationDirectory.clear();
+    files = choose_side_files(inputs);
+    EXPECT_EQ(files.directory, "/var/lib/kalvento");
+    EXPECT_EQ(files.journalDirectory, "/var/lib/kalvento");
+
     // 2. A kalvento.ini beside the program: portable use, journal included.
     // Anything else of that name is not a settings file.
     fs::create_directory(places.dir.file("program/kalvento.ini"));
-    EXPECT_EQ(choose_side_files(inputs).place, SideFilePlace::userFolders);
+    EXPECT_EQ(choose_side_files(inputs).place, SideFilePlace::serviceDirectories);
     fs::remove(places.dir.file("program/kalvento.ini"));
     write_text(places.dir.file("program/kalvento.ini"), "[KalventoDlg]\r\n");
     files = choose_side_files(inputs);
@@ -144,6 +160,45 @@ TEST(SideFiles, CreatesTheDirectoryPrivatelyOnSaving) {
     EXPECT_NE(error.find("file/kalvento"), std::string::npos) << error;
     EXPECT_FALSE(create_directory_for_saving(dir.file("file"), error));
     EXPECT_NE(error.find("not a directory"), std::string::npos) << error;
+}
+
+TEST(SideFiles, PlacesThatCannotBeUsedAreNamedWithTheFix) {
+    Places places;
+    SideFileInputs& inputs = places.inputs;
+    EXPECT_EQ(side_files_problem(choose_side_files(inputs), inputs), "");
+
+    const auto problem = [&] { return side_files_problem(choose_side_files(inputs), inputs); };
+    const std::string fix =
+        "; set KALVENTO_DIR to a folder this account can write, or run it in a systemd unit with "
+        "StateDirectory=kalvento and ConfigurationDirectory=kalvento";
+    // A service account whose home does not exist, or that has none.
+    inputs.home = "/nonexistent";
+    EXPECT_EQ(problem(),
+              "no usable place for the settings and the rename journal: the home directory "
+              "/nonexistent does not exist" +
+                  fix);
+    inputs.home.clear();
+    EXPECT_NE(problem().find(": this account has no home directory (HOME is not set)"),
+              std::string::npos);
+    // Absolute XDG directories need no home; a file where the journal's
+    // folder would be made is no place for it.
+    inputs.configHome = places.dir.file("config");
+    inputs.stateHome = places.dir.file("state");
+    EXPECT_EQ(problem(), "");
+    write_text(places.dir.file("state"), "x");
+    EXPECT_EQ(problem(),
+              "no usable place for the settings and the rename journal: the rename journal "
+              "cannot be kept in " +
+                  places.dir.file("state/kalvento") + ": " + places.dir.file("state") +
+                  " is not a directory" + fix);
+    // KALVENTO_DIR and the systemd directories are checked alike; a missing
+    // KALVENTO_DIR is made on the first save.
+    inputs.configurationDirectory = places.dir.file("config");
+    inputs.stateDirectory = places.dir.file("state");
+    EXPECT_NE(problem().find("cannot be kept in " + places.dir.file("state") + ":"),
+              std::string::npos);
+    inputs.namedDirectory = places.dir.file("named/deeper");
+    EXPECT_EQ(problem(), "");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ std::string fresh_user(const std::string& home, const std::string& variables,
 TEST(CliConfig, PathsOfANewUserAndTheFirstSave) {
     TempDir dir;
     const std::string home = dir.file("home");
+    fs::create_directory(home);
     const CliRun paths = run_shell(fresh_user(home, "") + " config path");
     EXPECT_EQ(paths.exitCode, 0);
     EXPECT_EQ(paths.output, "settings:       " + home + "/.config/kalvento/kalvento.ini\n" +
@@ -30,7 +31,7 @@ TEST(CliConfig, PathsOfANewUserAndTheFirstSave) {
     const std::string xdg = "XDG_CONFIG_HOME=" + shell_quote(dir.file("config"));
     EXPECT_EQ(run_shell(fresh_user(home, xdg) + " rules list").exitCode, 0);
     EXPECT_FALSE(fs::exists(dir.file("config")));
-    EXPECT_FALSE(fs::exists(home));
+    EXPECT_TRUE(fs::is_empty(home));
     write_text(dir.file("rules.txt"), "A\tB\tboth\t\t\t\t0\t0\t0\t0\t0\r\n");
     const CliRun imported =
         run_shell(fresh_user(home, xdg) + " rules import " + shell_quote(dir.file("rules.txt")));
@@ -41,6 +42,46 @@ TEST(CliConfig, PathsOfANewUserAndTheFirstSave) {
     struct stat info {};
     ASSERT_EQ(::stat(dir.file("config/kalvento").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(CliConfig, AServiceAccountWithoutAHomeStopsAtTheStartWithOneMessage) {
+    // A home that does not exist, like /nonexistent of a service account;
+    // one in the scratch folder, so that a run that made it leaves no trace.
+    TempDir dir;
+    const std::string home = dir.file("nonexistent");
+    const std::string recording = dir.file("rec.ts");
+    ASSERT_TRUE(write_small_recording(recording, {.eventName = "夜のドラマ"}));
+    const std::string message =
+        "kalvento-cli: no usable place for the settings and the rename journal: the home "
+        "directory " +
+        home +
+        " does not exist; set KALVENTO_DIR to a folder this account can "
+        "write, or run it in a systemd unit with StateDirectory=kalvento and "
+        "ConfigurationDirectory=kalvento\n";
+    for (const char* command : {" rename ", " analyse ", " watch --settle 1 "}) {
+        // A watch that did not stop would run until the timeout ends it.
+        const CliRun run = run_shell("timeout 20 " + fresh_user(home, "") + command +
+                                         shell_quote(command[1] == 'w' ? dir.path() : recording),
+                                     dir.file("stderr.txt"));
+        EXPECT_EQ(run.exitCode, 2) << command;
+        EXPECT_EQ(run.errors, message) << command;
+        EXPECT_EQ(run.output, "") << command;
+    }
+    EXPECT_TRUE(fs::exists(recording));
+    // "config path" still shows where it would have looked.
+    EXPECT_EQ(run_shell(fresh_user(home, "") + " config path").exitCode, 0);
+
+    // What a unit with StateDirectory= and ConfigurationDirectory= gives it.
+    fs::create_directories(dir.file("lib/kalvento"));
+    fs::create_directories(dir.file("etc/kalvento"));
+    const CliRun service = run_shell(
+        fresh_user("/nonexistent",
+                   "STATE_DIRECTORY=" + shell_quote(dir.file("lib/kalvento")) +
+                       " CONFIGURATION_DIRECTORY=" + shell_quote(dir.file("etc/kalvento"))) +
+        " rename --template @TT " + shell_quote(recording));
+    EXPECT_EQ(service.exitCode, 0) << service.output;
+    EXPECT_FALSE(fs::exists(recording));
+    EXPECT_FALSE(fs::is_empty(dir.file("lib/kalvento")));
 }
 
 TEST(CliConfig, PortableCopyAndNamedDirectory) {

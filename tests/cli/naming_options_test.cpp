@@ -110,6 +110,88 @@ TEST(CliChoice, TheRenameTakesTheChosenProgrammeOrLeavesTheFile) {
     EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"みんなの体操.ts"});
 }
 
+// The tuner server's program id of a programme of the two-services recording
+// (network 0x7FE8 = 32744): network x 10^10 + service x 10^5 + event.
+std::string program_id(std::int64_t network, std::int64_t service, std::int64_t event) {
+    return std::to_string(network * 10000000000 + service * 100000 + event);
+}
+
+TEST(CliChoice, ProgramIdNamesTheSubChannelAndItsCoverage) {
+    CliScratch scratch;
+    write_two_services(scratch.file("rec.ts"));
+    const auto run = [&](const char* command, const Args& choice) {
+        return scratch.run(concat({command, "--json", "--template", "@TT"},
+                                  concat(choice, {scratch.file("rec.ts")})));
+    };
+    CliRun renamed = run("rename", {"--dry-run", "--program-id", program_id(32744, 1025, 6913)});
+    json line = only_line(renamed);
+    EXPECT_EQ(line["newName"], "みんなの体操.ts") << renamed.errors;
+    EXPECT_EQ(line["coverage"], json::parse(R"({"serviceId": 1025, "eventId": 6913, "share": 1.0,
+                  "atStart": {"serviceId": 1025, "eventId": 6913, "eventName": "みんなの体操"},
+                  "atEnd": {"serviceId": 1025, "eventId": 6913, "eventName": "みんなの体操"}})"));
+    EXPECT_TRUE(line["warnings"].empty());
+    EXPECT_TRUE(only_line(run("rename", {"--dry-run"}))["coverage"].is_null());
+
+    const CliRun analysed = run("analyse", {"--program-id", program_id(32744, 1024, 6657)});
+    EXPECT_EQ(analysed.exitCode, 0) << analysed.errors;
+    line = only_line(analysed);
+    EXPECT_EQ(line["coverage"]["share"], 1.0);
+    EXPECT_EQ(line["coverage"]["atEnd"]["eventName"], "ニュース７　[字]");
+    EXPECT_EQ(line["candidates"][0]["originalNetworkId"], 32744);
+
+    // A program id of another network is a usage error that names both, and
+    // nothing moves; a malformed one or one beside the other ids too.
+    for (const char* command : {"rename", "analyse"}) {
+        const CliRun other = run(command, {"--program-id", program_id(4, 1025, 6913)});
+        expect_usage_error(other, command);
+        EXPECT_NE(other.errors.find("--program-id 40102506913 is of network 4, but the recording "
+                                    "is of network 32744"),
+                  std::string::npos)
+            << other.errors;
+    }
+    for (const Args& bad :
+         {Args{"--program-id", "3274401025"},  // a service id
+          Args{"--program-id", "32744010256913"}, Args{"--program-id", "-1"},
+          Args{"--program-id", "x"},
+          Args{"--program-id", program_id(32744, 1025, 6913), "--event-id", "1"}}) {
+        expect_usage_error(run("rename", bad), bad[1]);
+    }
+    EXPECT_EQ(names_in(scratch.path()), std::set<std::string>{"rec.ts"});
+}
+
+TEST(CliChoice, ProgrammeOnAirForLessThanHalfTheWindowIsAWarning) {
+    CliScratch scratch;
+    // 天気予報 (event 0x1C01) for the first 40 per cent, then the drama (0x1C02).
+    RecordingPlan plan = sample_programme_change();
+    plan.packets = 3000;
+    plan.tableInterval = 100;
+    ASSERT_TRUE(write_file(scratch.file("rec.ts"), build_recording(plan)));
+    const CliRun weather = scratch.run({"rename", "--json", "--template", "@TT", "--service-id",
+                                        "1024", "--event-id", "7169", scratch.file("rec.ts")});
+    EXPECT_EQ(weather.exitCode, 0) << weather.errors;
+    const json line = only_line(weather);
+    EXPECT_EQ(line["newName"], "天気予報.ts");
+    EXPECT_LT(line["coverage"]["share"].get<double>(), 0.5);
+    EXPECT_EQ(line["coverage"]["atEnd"]["eventId"], 0x1C02);
+    ASSERT_EQ(line["warnings"].size(), 1u);
+    const std::string warning = line["warnings"][0];
+    EXPECT_NE(warning.find("at its end 1024/7170 ドラマ「港町の灯り」　第５話"), std::string::npos)
+        << warning;
+    EXPECT_NE(weather.errors.find("kalvento-cli: warning: "), std::string::npos);
+
+    // The drama itself is on air at the end and for most of the window (the
+    // whole file here: it comes at 40 per cent).
+    const CliRun drama = scratch.run({"analyse", "--start-percent", "0", "--service-id", "1024",
+                                      "--event-id", "7170", scratch.file("天気予報.ts")});
+    EXPECT_EQ(drama.exitCode, 0);
+    EXPECT_TRUE(drama.errors.empty()) << drama.errors;
+    EXPECT_NE(drama.output.find("  coverage of service 1024, event 7170: 58% of the window\n"
+                                "      at its start: 1024/7169 天気予報\n"
+                                "      at its end:   1024/7170 ドラマ「港町の灯り」　第５話\n"),
+              std::string::npos)
+        << drama.output;
+}
+
 TEST(CliFolders, RecordingsInsideInNameOrderAndRecursively) {
     CliScratch scratch;
     // The folder the window's drop is tested on as well.

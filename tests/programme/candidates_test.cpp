@@ -79,6 +79,7 @@ TEST(Candidates, BuildsEveryFieldFromAnEitPresentSection) {
     EXPECT_EQ(info.extendedText, cp932("\r\r【番組内容】\r宇宙船の旅。"));
     EXPECT_EQ(info.eventId, 4660);
     EXPECT_EQ(info.serviceId, 1024);
+    EXPECT_EQ(info.originalNetworkId, 32);
     EXPECT_EQ(info.videoPackets, 7u);
     // Seconds of the start and of the duration are not used.
     EXPECT_EQ(info.startTime, local_time(2010, 4, 24, 1, 30));

@@ -31,8 +31,9 @@ Bytes present(std::uint16_t event_id, std::uint8_t version, std::string_view nam
 }
 
 // A terrestrial recording of service 1024 across a programme change: the first
-// event for 100 video packets, the second for 300.
-Bytes programme_change_stream() {
+// event for 100 video packets, the second for 300; with `overrun`, a third
+// one for the last 100.
+Bytes programme_change_stream(bool overrun = false) {
     StreamBuilder stream;
     stream.add_section(0x0000, pat_section(16, 0, {{1024, kPmtPid}}));
     stream.add_section(kPmtPid, pmt_section(1024, 0, kVideoPid, {{0x02, kVideoPid, {}}}));
@@ -49,6 +50,10 @@ Bytes programme_change_stream() {
     stream.add_mix(kVideoPid, 200, 50);
     stream.add_section(0x0012, present(2, 2, "次の番組", 21));
     stream.add_mix(kVideoPid, 600, 50);
+    if (overrun) {
+        stream.add_section(0x0012, present(3, 3, "後の番組", 22));
+        stream.add_mix(kVideoPid, 200, 50);
+    }
     return stream.take();
 }
 
@@ -72,6 +77,46 @@ TEST_F(FileAnalysis, ReportsProgressWhileReading) {
     EXPECT_GT(calls, 0);
     EXPECT_EQ(result.outcome, AnalysisOutcome::done);
     EXPECT_EQ(result.candidates.size(), 2u);
+}
+
+TEST_F(FileAnalysis, CoverageOfTheProgrammeAskedFor) {
+    const auto edge = [](const std::optional<ProgrammeAtEdge>& at) {
+        return at ? std::to_string(at->serviceId) + "/" + std::to_string(at->eventId) + " " +
+                        cp932_to_utf8_lossy(at->eventName)
+                  : std::string("none");
+    };
+    const AnalysisResult change = analyse_recording(path, whole_file, ChannelNameMap{});
+    ASSERT_EQ(change.presence.size(), 2u);
+
+    // The later programme fills three quarters of the window and is on air at its end.
+    ProgrammeCoverage later = programme_coverage(change.presence, change.candidates, 1024, 2);
+    EXPECT_DOUBLE_EQ(later.share.value_or(-1), 0.75);
+    EXPECT_EQ(edge(later.atStart), "1024/1 前の番組");
+    EXPECT_EQ(edge(later.atEnd), "1024/2 次の番組");
+    EXPECT_FALSE(later.doubtful());
+    // The earlier one only a quarter: a late start.
+    const ProgrammeCoverage earlier =
+        programme_coverage(change.presence, change.candidates, 1024, 1);
+    EXPECT_DOUBLE_EQ(earlier.share.value_or(-1), 0.25);
+    EXPECT_TRUE(earlier.doubtful());
+
+    // Another programme at both ends is doubtful even with most of the window.
+    const AnalysisResult overrun = analyse_recording(
+        write("overrun.ts", programme_change_stream(true)), whole_file, ChannelNameMap{});
+    later = programme_coverage(overrun.presence, overrun.candidates, 1024, 2);
+    EXPECT_DOUBLE_EQ(later.share.value_or(-1), 0.6);
+    EXPECT_EQ(edge(later.atEnd), "1024/3 後の番組");
+    EXPECT_TRUE(later.doubtful());
+
+    // A service the window does not hold: nothing of it, and the edges show
+    // what the recording holds instead.
+    const ProgrammeCoverage elsewhere =
+        programme_coverage(change.presence, change.candidates, 1025, 2);
+    EXPECT_EQ(elsewhere.share, 0.0);
+    EXPECT_EQ(edge(elsewhere.atStart), "1024/1 前の番組");
+    EXPECT_EQ(edge(elsewhere.atEnd), "1024/2 次の番組");
+    EXPECT_TRUE(elsewhere.doubtful());
+    EXPECT_FALSE(programme_coverage({}, {}, 1024, 2).atStart);
 }
 
 TEST_F(FileAnalysis, StopAndNothingFound) {
