@@ -30,10 +30,18 @@ AppContext load_app_context(const char* argv0, ContextParts parts) {
     return load_app_context_from(locate_side_files(argv0), parts);
 }
 
-RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
+ScheduleService schedule_service_from(const AppSettings& settings, const SideFiles& files) {
     ScheduleService service;
-    service.baseUrl = context.settings.scheduleBaseUrl;
+    service.baseUrl = settings.scheduleBaseUrl;
+    service.waitRounds = wait_rounds_for(std::chrono::seconds(settings.scheduleTimeout));
+    service.cache.directory = schedule_cache_directory(files);
+    return service;
+}
+
+RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
+    ScheduleService service = schedule_service_from(context.settings, context.sideFiles);
     service.notices = std::move(options.notices);
+    service.waiting = std::move(options.scheduleWaiting);
     service.stop = options.stop;
     auto session =
         std::make_shared<ScheduleSession>(std::move(service), std::move(options.scheduleOutage));

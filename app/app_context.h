@@ -54,7 +54,13 @@ struct RuleStepOptions {
     // An outage of the service known from earlier runs (a watch's); each
     // rule step starts without one otherwise.
     std::shared_ptr<ScheduleOutage> scheduleOutage;
+    // Told while a lookup waits for its turn or for the answer (a waiting line).
+    std::function<void(const ScheduleWait&)> scheduleWaiting;
 };
+
+// The schedule service as the settings name it, with its answers kept in the
+// state folder of `files`.
+ScheduleService schedule_service_from(const AppSettings& settings, const SideFiles& files);
 
 // The rules of the context in store order, with schedule lookups at the
 // address the settings name: the first rule that matches names the entry.

@@ -42,6 +42,7 @@ struct AppSettings {
     bool fileDate = false;
     bool iconStart = false;
     std::string scheduleBaseUrl;
+    int scheduleTimeout = 0;  // seconds a lookup waits for the service's answer
 };
 
 // Reads every key, taking the default for each one that is missing. An item

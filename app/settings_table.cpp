@@ -15,6 +15,9 @@ namespace {
 // The largest analysis window, in MB: 2047 MB still count in a signed 32-bit
 // number of bytes.
 constexpr int kLargestWindowMb = 2047;
+// The longest wait for the schedule service's answer, in seconds: a batch
+// must still end in reasonable time when the service hangs.
+constexpr int kLongestScheduleWait = 300;
 
 constexpr SettingRow row_of(std::string_view key, SettingKind kind, SettingGroup group,
                             SettingMember member, std::size_t index = 0) {
@@ -28,8 +31,8 @@ constexpr SettingRow row_of(std::string_view key, SettingKind kind, SettingGroup
 }
 
 constexpr SettingRow number_row(std::string_view key, int AppSettings::*member, int fallback,
-                                int low, int high) {
-    SettingRow row = row_of(key, SettingKind::number, SettingGroup::analysis, member);
+                                int low, int high, SettingGroup group = SettingGroup::analysis) {
+    SettingRow row = row_of(key, SettingKind::number, group, member);
     row.number = fallback;
     row.low = low;
     row.high = high;
@@ -102,6 +105,9 @@ constexpr SettingRow kRows[] = {
     flag_row("FileDate", SettingGroup::checkBoxes, &AppSettings::fileDate, false),
     flag_row("IconStart", SettingGroup::checkBoxes, &AppSettings::iconStart, false),
     address_row("ScheduleBaseUrl", &AppSettings::scheduleBaseUrl, kDefaultScheduleBaseUrl),
+    number_row("ScheduleTimeout", &AppSettings::scheduleTimeout,
+               static_cast<int>(kDefaultWaitTime.count()), 1, kLongestScheduleWait,
+               SettingGroup::service),
     column_row("OLDW", 0),
     column_row("NEWW", 1),
     column_row("NAMEW", 2),

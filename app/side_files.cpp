@@ -168,6 +168,10 @@ SideFiles locate_side_files(const char* argv0) {
     return choose_side_files(current_side_file_inputs(argv0));
 }
 
+std::string schedule_cache_directory(const SideFiles& files) {
+    return join(files.journalDirectory, "schedule-cache");
+}
+
 bool create_directory_for_saving(const std::string& directory, std::string& error) {
     return create_private_directories(directory, error);
 }

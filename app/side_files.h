@@ -92,6 +92,10 @@ std::string settle_side_files(const char* argv0);
 // The side files of this run: those settled at the start, else chosen now.
 SideFiles locate_side_files(const char* argv0);
 
+// Where the schedule service's answers are kept: a folder beside the journal,
+// since they are state, not settings.
+std::string schedule_cache_directory(const SideFiles& files);
+
 // Creates `directory` and its missing parents, private to the user (0700, as
 // the XDG rules ask for), before a file is saved there. True when it exists
 // afterwards; else `error` says why.

@@ -42,6 +42,7 @@ RuleStep make_deferring_rule_step(RuleList rules, std::function<void(const FileE
 }
 
 RuleStep make_stoppable_rule_step(RuleList rules, ScheduleService service, std::stop_token stop) {
+    service.stop = stop;
     auto session = std::make_shared<ScheduleSession>(std::move(service));
     // The wait rounds of a fetch run on the worker; aborting the transfer there
     // ends the wait at the next round.

@@ -245,7 +245,9 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
         "(OmbrixRename, NotRename, GopRename, WildRename, FileDate, ShowProgress, IconStart)\n"
         "as 1 or 0, ReadStartPos " +
             limits_text("ReadStartPos") + " (%), ReadSize " + limits_text("ReadSize") +
-            " (MB), ScheduleBaseUrl http(s)://...\n"
+            " (MB), ScheduleBaseUrl http(s)://..., ScheduleTimeout " +
+            limits_text("ScheduleTimeout") +
+            " (s)\n"
             "All are checked first; the file is written once, under its lock, keeping every "
             "other line");
     set->add_option("KEY VALUE", options.assignments, "KEY VALUE pairs")->required();

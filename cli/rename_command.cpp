@@ -174,6 +174,15 @@ CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
     return taken;
 }
 
+// The waiting line of a schedule lookup.
+std::string schedule_wait_text(const ScheduleWait& wait) {
+    if (wait.kind == ScheduleWaitKind::turn)
+        return "schedule service: waiting a moment between requests";
+    return "schedule service: waiting for the answer, " +
+           std::to_string(wait.waited.count() / 1000) + " s of " +
+           std::to_string(wait.limit.count() / 1000) + " s";
+}
+
 }  // namespace
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
@@ -211,8 +220,16 @@ int run_rename(const RenameOptions& options, const char* argv0,
         return kExitUsage;
     }
     const NoticeSink notices = standard_error_notices(options.verbose);
+    TerminalProgress waiting_line;
     RuleStepOptions rule_options;
     rule_options.stop = options.stop;
+    rule_options.scheduleWaiting = [&waiting_line](const ScheduleWait& wait) {
+        if (wait.kind == ScheduleWaitKind::over) {
+            waiting_line.end();
+        } else {
+            waiting_line.show(schedule_wait_text(wait));
+        }
+    };
     rule_options.scheduleOutage = options.scheduleOutage;
     rule_options.notices = notices;
     JobList jobs(make_rule_step(context, std::move(rule_options)));

@@ -32,6 +32,17 @@ void TerminalProgress::update(std::int64_t done_k, std::int64_t total_k) {
     std::fflush(stderr);
 }
 
+void TerminalProgress::show(const std::string& text) {
+    if (!enabled_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ && (text == lastText_ || now - lastDrawn_ < kRedrawInterval)) return;
+    lastDrawn_ = now;
+    shown_ = true;
+    lastText_ = text;
+    std::fprintf(stderr, "\r\033[K%s", text.c_str());
+    std::fflush(stderr);
+}
+
 void TerminalProgress::end() {
     if (shown_) {
         std::fprintf(stderr, "\r\033[K");

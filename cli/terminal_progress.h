@@ -17,6 +17,9 @@ class TerminalProgress {
     void begin(const std::string& label);
     // Amounts in units of 1000 bytes, as the analysis reports them.
     void update(std::int64_t done_k, std::int64_t total_k);
+    // Shows `text` as the whole line at once (a wait that is not a file's);
+    // the same text again is not redrawn.
+    void show(const std::string& text);
     // Clears the line if one was shown.
     void end();
 
@@ -24,6 +27,7 @@ class TerminalProgress {
     bool enabled_;
     bool shown_ = false;
     std::string label_;
+    std::string lastText_;  // what `show` drew last
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point lastDrawn_;
 };

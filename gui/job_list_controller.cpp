@@ -49,12 +49,12 @@ QString undo_reason(const UndoStep& step) {
 
 }  // namespace
 
-JobListController::JobListController(const AppSettings& settings, std::string journal_directory,
+JobListController::JobListController(const AppSettings& settings, SideFiles side_files,
                                      std::shared_ptr<const ChannelNameMap> channels,
                                      NoticeSink notices, AnalysisRunner::Analyse analyse,
                                      QWidget* window)
     : settings_(settings),
-      journalDirectory_(std::move(journal_directory)),
+      sideFiles_(std::move(side_files)),
       notices_(std::move(notices)),
       window_(window),
       model_(std::make_unique<JobTableModel>(jobs_)),
@@ -111,8 +111,7 @@ void JobListController::bind_buttons(QAbstractButton* convert, QAbstractButton* 
 void JobListController::set_rules(const RuleList& rules) {
     jobs_.set_rule_step(make_deferring_rule_step(
         rules, [this](const FileEntry& entry) { deferred_.push_back(entry.nativePath); }));
-    ScheduleService service;
-    service.baseUrl = settings_.scheduleBaseUrl;
+    ScheduleService service = schedule_service_from(settings_, sideFiles_);
     service.notices = notices_;
     workerRuleStep_ = std::make_shared<const RuleStep>(
         make_stoppable_rule_step(rules, std::move(service), compose_.stop_token()));
@@ -157,7 +156,7 @@ bool JobListController::convert(const std::vector<EntryId>& ids, bool unattended
     if (busy()) return false;
     ConversionRequest request;
     request.options = conversion_options_from(settings_);
-    request.journalDirectory = journalDirectory_;
+    request.journalDirectory = sideFiles_.journalDirectory;
     request.frontEnd = unattended ? kFrontEndAuto : kFrontEndWindow;
     const ConversionReport report = convert_jobs(jobs_, ids, request, notices_);
     if (report.journalError) {
@@ -206,7 +205,7 @@ void JobListController::undo_last_conversion() {
     const QString caption = QStringLiteral("最後の変換を元に戻す");
     if (!ask(caption, QStringLiteral("最後の変換で変更したファイルを元に戻しますか？"))) return;
     const UndoReport report =
-        undo_batch(journalDirectory_, lastBatch_, false, kFrontEndUndo, {}, notices_);
+        undo_batch(sideFiles_.journalDirectory, lastBatch_, false, kFrontEndUndo, {}, notices_);
     std::vector<JobList::FileMove> moves;
     QStringList left;
     for (const UndoStep& step : report.steps) {

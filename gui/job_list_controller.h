@@ -10,6 +10,7 @@
 
 #include "app/app_settings.h"
 #include "app/job_list.h"
+#include "app/side_files.h"
 #include "gui/analysis_batch.h"
 #include "gui/compose_runner.h"
 #include "platform/notice.h"
@@ -40,7 +41,7 @@ class JobListController final : public QObject {
     // `settings` are the window's as its controls say now; they must outlive
     // the controller. The list view and the undo action are made as
     // children of `window`, which lays them out.
-    JobListController(const AppSettings& settings, std::string journal_directory,
+    JobListController(const AppSettings& settings, SideFiles side_files,
                       std::shared_ptr<const ChannelNameMap> channels, NoticeSink notices,
                       AnalysisRunner::Analyse analyse, QWidget* window);
     ~JobListController() override;
@@ -108,7 +109,7 @@ class JobListController final : public QObject {
     void edit_programme_name(EntryId id);
 
     const AppSettings& settings_;
-    std::string journalDirectory_;
+    SideFiles sideFiles_;  // the journal and the kept schedule answers
     NoticeSink notices_;
     QWidget* window_;
     std::vector<std::string> deferred_;  // entries whose names wait for the worker

@@ -61,7 +61,7 @@ MainWindow::MainWindow(AppContext context, AnalysisRunner::Analyse analyse, QWid
     setAcceptDrops(true);
     // The analyses share the channel names; the window needs them no more.
     list_ = std::make_unique<JobListController>(
-        settings_, context_.sideFiles.journalDirectory,
+        settings_, context_.sideFiles,
         std::make_shared<const ChannelNameMap>(std::move(context_.channels)), log_.sink(),
         std::move(analyse), this);
     list_->set_rules(context_.rules);

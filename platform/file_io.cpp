@@ -159,7 +159,7 @@ std::string temporary_name(const std::string& path, long pid, int attempt) {
            std::string(kTempSuffix);
 }
 
-FileWrite replace_file(const std::string& path, std::string_view bytes) {
+FileWrite replace_file(const std::string& path, std::string_view bytes, unsigned new_file_mode) {
     namespace fs = std::filesystem;
     // A file reached through a symbolic link is replaced at its target, so the
     // link stays a link.
@@ -181,7 +181,7 @@ FileWrite replace_file(const std::string& path, std::string_view bytes) {
     int fd = -1;
     for (int attempt = 0; attempt < kTempNameAttempts && fd < 0; ++attempt) {
         temp_path = temporary_name(target, static_cast<long>(::getpid()), attempt);
-        fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_file_mode);
         if (fd < 0 && errno != EEXIST) {
             return {WriteStatus::cannotCreateTemp,
                     describe("cannot create a file in", directory, errno)};

@@ -51,8 +51,10 @@ struct FileWrite {
 // the old or the new file. A target reached through a symbolic link is
 // replaced at the link's target, so the link stays; the old file's permission
 // bits are kept. Temporary files that a killed process left beside the target
-// are removed first.
-FileWrite replace_file(const std::string& path, std::string_view bytes);
+// are removed first. A new file gets the permission bits `new_file_mode`
+// (less the umask).
+FileWrite replace_file(const std::string& path, std::string_view bytes,
+                       unsigned new_file_mode = 0666);
 
 // The temporary name `replace_file` uses for `path` in process `pid`, attempt
 // `attempt`; stale ones carry the pid of a process that no longer runs.

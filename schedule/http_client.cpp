@@ -112,6 +112,7 @@ bool HttpClient::http_start(std::string_view url) {
     done_ = false;
     requestSent_ = false;
     received_ = 0;
+    status_ = 0;
     std::string().swap(response_);
     state_ = TransferState::idle;
 
@@ -330,6 +331,7 @@ void HttpClient::finish() {
     }
     close_connection();
 
+    status_ = reply_status(response_);
     const auto page = utf8_to_ansi(strip_headers(response_));
     if (!page) {
         state_ = TransferState::aborted;

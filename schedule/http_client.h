@@ -93,6 +93,9 @@ class HttpClient {
     TransferState state() const { return state_; }
     // After done: the page body, CR LF line ends, code page 932.
     const std::string& response() const { return response_; }
+    // After done: the reply's status code, 0 when it had no status line (an
+    // error page is still a page; a cache keeps only successful ones).
+    int status() const { return status_; }
 
     // Why the last transfer failed, as texts for a verbose log (code page 932);
     // cleared by the next start.
@@ -127,6 +130,7 @@ class HttpClient {
     std::string outgoing_;  // bytes accepted for sending but not yet sent
     std::string response_;
     std::size_t received_ = 0;  // reply bytes taken from the connection
+    int status_ = 0;
     bool done_ = false;
     TransferState state_ = TransferState::idle;
     std::vector<std::string> diagnostics_;

@@ -16,6 +16,15 @@ namespace kalvento {
 
 inline constexpr int kDefaultWaitRounds = 200;
 inline constexpr std::chrono::milliseconds kDefaultRoundLength{100};
+// How long a page is waited for unless the user says otherwise: the rounds above.
+inline constexpr std::chrono::seconds kDefaultWaitTime =
+    std::chrono::duration_cast<std::chrono::seconds>(kDefaultWaitRounds * kDefaultRoundLength);
+
+// The rounds of the default length that make up `wait` (at least one).
+constexpr int wait_rounds_for(std::chrono::seconds wait) {
+    const auto rounds = wait / kDefaultRoundLength;
+    return rounds < 1 ? 1 : static_cast<int>(rounds);
+}
 
 struct WaitPlan {
     int rounds = kDefaultWaitRounds;

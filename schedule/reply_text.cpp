@@ -56,6 +56,18 @@ std::string strip_headers(std::string_view reply) {
     return text;
 }
 
+int reply_status(std::string_view reply) {
+    if (!reply.starts_with("HTTP/")) return 0;
+    const std::size_t blank = reply.find(' ');
+    if (blank == std::string_view::npos || reply.size() < blank + 4) return 0;
+    int status = 0;
+    for (const char c : reply.substr(blank + 1, 3)) {
+        if (c < '0' || c > '9') return 0;
+        status = status * 10 + (c - '0');
+    }
+    return status;
+}
+
 std::optional<std::string> utf8_to_ansi(std::string_view utf8) {
     auto wide = utf8_to_wide(utf8);
     if (!wide) return std::nullopt;

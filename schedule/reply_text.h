@@ -15,6 +15,10 @@ namespace kalvento {
 // body every CR is dropped and every LF written as CR LF, so a lone CR vanishes.
 std::string strip_headers(std::string_view reply);
 
+// The status code of the reply's status line ("HTTP/1.1 200 OK" -> 200); 0
+// when the reply does not start with one.
+int reply_status(std::string_view reply);
+
 // UTF-8 -> code page 932, a blank for every character the code page lacks.
 // The JIS forms of the wave dash, double vertical line, minus sign, em dash,
 // cent, pound and not signs become their code page 932 counterparts.

@@ -5,6 +5,9 @@
 #include "schedule/result_page.h"
 #include "text/text_edit.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace kalvento {
 namespace {
 
@@ -21,24 +24,76 @@ std::string base_address(const ScheduleSession& session) {
     return base;
 }
 
-// The page at `address`; nullopt (and why, in the log) when it could not be
-// had, or at once while an outage found earlier lasts.
+void tell_waiting(const ScheduleSession& session, ScheduleWaitKind kind,
+                  std::chrono::steady_clock::duration waited,
+                  std::chrono::steady_clock::duration limit) {
+    if (!session.service.waiting) return;
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    session.service.waiting(ScheduleWait{kind, duration_cast<milliseconds>(waited),
+                                         duration_cast<milliseconds>(limit)});
+}
+
+// Waits for this request's turn at the service; false when asked to stop first.
+bool wait_for_turn(const ScheduleSession& session) {
+    using Clock = std::chrono::steady_clock;
+    const ScheduleService& service = session.service;
+    const Clock::time_point start = reserve_request_start(service.requestGap);
+    const Clock::time_point began = Clock::now();
+    for (Clock::time_point now = began; now < start; now = Clock::now()) {
+        if (service.pump) service.pump();
+        if (service.stop.stop_requested()) return false;
+        tell_waiting(session, ScheduleWaitKind::turn, now - began, start - began);
+        std::this_thread::sleep_for(std::min<Clock::duration>(start - now, service.roundLength));
+    }
+    return true;
+}
+
+std::optional<std::string> fetch_when_due(ScheduleSession& session, const std::string& address) {
+    const ScheduleService& service = session.service;
+    if (!wait_for_turn(session)) {
+        session.client.add_diagnostic("asked to stop before the request was sent");
+        return std::nullopt;
+    }
+    const auto began = std::chrono::steady_clock::now();
+    const auto limit = service.waitRounds * service.roundLength;
+    const WaitPlan plan{service.waitRounds, service.roundLength,
+                        [&] {
+                            if (service.pump) service.pump();
+                            tell_waiting(session, ScheduleWaitKind::answer,
+                                         std::chrono::steady_clock::now() - began, limit);
+                        },
+                        service.stop};
+    return fetch_page(session.client, address, plan);
+}
+
+// The page at `address`, kept or fetched; nullopt (and why, in the log) when
+// it could not be had, or at once while an outage found earlier lasts.
 std::optional<std::string> fetch(ScheduleSession& session, const std::string& address) {
+    if (auto kept = cached_answer(session.service.cache, address)) {
+        log(session, address + " (answered from the cache)");
+        return kept;
+    }
     ++session.unreachableLookups;
     if (session.outage->ongoing()) {
         log(session, "not asked: the service could not be reached at the last try");
         return std::nullopt;
     }
     log(session, address);
-    const WaitPlan plan{session.service.waitRounds, session.service.roundLength,
-                        session.service.pump, session.service.stop};
-    auto page = fetch_page(session.client, address, plan);
+    auto page = fetch_when_due(session, address);
+    tell_waiting(session, ScheduleWaitKind::over, {}, {});
     if (!page) {
         for (const std::string& diagnostic : session.client.diagnostics()) log(session, diagnostic);
         if (!session.service.stop.stop_requested()) session.outage->begin();
         return page;
     }
     --session.unreachableLookups;
+    // Only a successful answer is kept: an error page may be gone in a minute.
+    const int status = session.client.status();
+    if (!session.service.cache.directory.empty() && status >= 200 && status < 300) {
+        if (const auto why = keep_answer(session.service.cache, address, *page))
+            log(session, "the answer was not kept: " + *why);
+    }
     return page;
 }
 

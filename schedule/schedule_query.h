@@ -4,8 +4,10 @@
 #pragma once
 
 #include "platform/notice.h"
+#include "schedule/answer_cache.h"
 #include "schedule/http_client.h"
 #include "schedule/page_fetch.h"
+#include "schedule/request_pacer.h"
 
 #include <chrono>
 #include <cstddef>
@@ -23,13 +25,30 @@ inline constexpr std::string_view kDefaultScheduleBaseUrl = "http://cal.syoboi.j
 // Longest request address that is sent; a longer search is not made.
 inline constexpr std::size_t kSearchAddressLimit = 4095;
 
+// What a lookup is waiting for, for a waiting line.
+enum class ScheduleWaitKind {
+    turn,    // the gap after the previous request to the service
+    answer,  // the service's answer
+    over,    // the wait has ended (the line can go)
+};
+
+struct ScheduleWait {
+    ScheduleWaitKind kind = ScheduleWaitKind::over;
+    std::chrono::milliseconds waited{0};  // so far
+    std::chrono::milliseconds limit{0};   // when an answer is given up
+};
+
 struct ScheduleService {
     std::string baseUrl{kDefaultScheduleBaseUrl};  // scheme and host, optionally port and path
     int waitRounds = kDefaultWaitRounds;
     std::chrono::milliseconds roundLength = kDefaultRoundLength;
+    std::chrono::milliseconds requestGap = kRequestGap;  // from one request's start to the next
     std::function<void()> pump;  // run once per wait round; none on the command line
-    std::stop_token stop;        // ends a wait at once; a stopped lookup is no outage
-    std::string extraCaFile;     // PEM certificates trusted besides the system's (tests)
+    // Told at every wait round what is waited for, and once when the wait is over.
+    std::function<void(const ScheduleWait&)> waiting;
+    AnswerCache cache;        // answers kept on disk; none when it names no folder
+    std::stop_token stop;     // ends a wait at once; a stopped lookup is no outage
+    std::string extraCaFile;  // PEM certificates trusted besides the system's (tests)
     // Told, as details from "schedule", what a verbose log shows: addresses
     // asked for and why a lookup found nothing.
     NoticeSink notices;

@@ -164,7 +164,7 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
     EXPECT_EQ(values["NotRename"], true);
     EXPECT_EQ(values["OmbrixRename"], true);
     EXPECT_EQ(values["ScheduleBaseUrl"], "https://schedule.example:8443/tv");
-    EXPECT_EQ(values.size(), 31u);
+    EXPECT_EQ(values.size(), 32u);
     const std::vector<std::string> text = lines_of(scratch.run({"config", "show"}).output);
     EXPECT_EQ(text.at(2), "ReadSize           80");
     EXPECT_EQ(text.at(5), "FilenameSet1000    番組名 (1)");
@@ -184,6 +184,8 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
                            {"ScheduleBaseUrl", "ftp://host"},
                            {"ScheduleBaseUrl", "http://host/find?x"},
                            {"ScheduleBaseUrl", "http://host/" + std::string(1100, 'p')},
+                           {"ScheduleTimeout", "0"},
+                           {"ScheduleTimeout", "301"},
                            {"WindowX", "5"},
                            {"NoSuchKey", "1"},
                            {"ReadSize"}})

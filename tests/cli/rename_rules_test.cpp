@@ -43,6 +43,13 @@ TEST(CliRenameRules, ScheduleServiceGivesTitleNumberAndSubtitle) {
                      "&r=3&rd=2024%2F04%2F07-2024%2F04%2F07&v=0 HTTP/1.0\r\n"),
         std::string::npos)
         << request;
+
+    // The next run takes the answer kept in the state folder.
+    const CliRun again =
+        scratch.run({"rename", "--json", "--dry-run", scratch.file("夜のドラマ 第05話 嵐の夜.ts")});
+    EXPECT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(server.request_count(), 1u);
+    EXPECT_EQ(json::parse(again.output)["status"], "unchanged") << again.output;
 }
 
 TEST(CliRenameRules, WithoutTheServiceTheFileWaitsUnlessFallbackIsAllowed) {
@@ -64,6 +71,16 @@ TEST(CliRenameRules, WithoutTheServiceTheFileWaitsUnlessFallbackIsAllowed) {
     EXPECT_EQ(only_line(run)["status"], "renamed");
     // No numbering entry: episode 0; @sb trims the ideographic spaces.
     EXPECT_TRUE(fs::exists(scratch.file("夜のドラマ 第00話嵐の前 (2024-04-07).ts"))) << run.output;
+
+    // A service that never answers is given up after ScheduleTimeout seconds.
+    LocalHttpServer silent(
+        [](const std::string&) { return CannedReply{.bytes = "", .keepOpen = true}; });
+    write_rule_settings(scratch, "@TT", {"SyoboFind=@TT"},
+                        silent.base_url() + "\nScheduleTimeout=1");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(scratch.run({"rename", scratch.file("rec.ts")}).exitCode, 75);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(silent.request_count(), 1u);
 }
 
 TEST(CliRenameRules, MarksSentInTheKanjiSetAreRemovedByTheMenuRule) {

@@ -30,6 +30,7 @@ ScheduleService service_for(const std::string& base_url) {
     service.baseUrl = base_url;
     service.waitRounds = 50;
     service.roundLength = std::chrono::milliseconds(100);
+    service.requestGap = std::chrono::milliseconds(0);
     return service;
 }
 
