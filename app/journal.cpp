@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -54,12 +55,16 @@ std::string previous_journal_path(const std::string& directory) {
     return directory + "/" + std::string(kPreviousJournalFileName);
 }
 
+// Seconds, process and a per-process sequence from a random start: batches
+// begun by one process within one second never share an id (random parts
+// alone met within a few hundred batches, and an "end" line of one then
+// closed the other).
 std::string new_batch_id() {
+    static std::atomic<unsigned> sequence{std::random_device{}()};
     const std::int64_t now = now_seconds();
-    std::random_device random;
     char id[64];
     std::snprintf(id, sizeof id, "%lld-%ld-%04x", static_cast<long long>(now), process_id(),
-                  static_cast<unsigned>(random() & 0xFFFF));
+                  sequence.fetch_add(1) & 0xFFFFu);
     return id;
 }
 

@@ -318,6 +318,8 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
     const std::unique_ptr<JournalBatch>& running = *begun;
     constexpr int kLongMoves = 40;
     constexpr int kOthersPerMove = 10;
+    // Hundreds of batches of one process within a second: no two share an id.
+    std::set<std::string> ids{running->id()};
     for (int i = 0; i < kLongMoves; ++i) {
         const std::string name = dir + "/long" + std::to_string(i) + ".ts";
         std::ofstream(name) << "recording " << i;
@@ -329,6 +331,7 @@ TEST(CliUndo, RotationKeepsEveryLineOfARunningBatch) {
             std::ofstream(path) << "another";
             auto batch = JournalBatch::begin(config, kFrontEndCli, {}, small);
             ASSERT_TRUE(batch) << batch.error().message;
+            EXPECT_TRUE(ids.insert((*batch)->id()).second) << (*batch)->id();
             recorded_move(**batch, path, path + ".moved.ts");
             ASSERT_TRUE((*batch)->finish());
         }
