@@ -1,5 +1,8 @@
 #include "cli/rule_output.h"
 
+#include "app/rule_management.h"
+
+#include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "rules/numbering_entry_text.h"
 #include "rules/rule_row_text.h"
@@ -135,6 +138,15 @@ void warn_about_change(const RuleList& rules, const std::vector<std::size_t>& ch
         }
         std::cerr << "\n";
     }
+}
+
+int refused_change(const RuleChange& change, const char* what) {
+    if (!change.refused.empty()) {
+        std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
+        return kExitUsage;
+    }
+    std::cerr << "kalvento-cli: " << what << ": " << change.update.error().message << "\n";
+    return change.update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
 }
 
 }  // namespace kalvento::cli

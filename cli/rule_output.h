@@ -4,6 +4,7 @@
 // tried.
 #pragma once
 
+#include "app/rule_management.h"
 #include "rules/rule_store.h"
 
 #include <nlohmann/json.hpp>
@@ -33,5 +34,9 @@ std::vector<std::string> rule_warnings(const RuleList& rules, std::size_t index)
 // changed rule that never matches is put first.
 void warn_about_change(const RuleList& rules, const std::vector<std::size_t>& changed,
                        const std::vector<ShadowedRule>& shadowed, bool hint = true);
+
+// A rule change that could not be made: says why on standard error and gives
+// the exit code (2 refused, 75 the lock stayed held, 1 otherwise).
+int refused_change(const RuleChange& change, const char* what);
 
 }  // namespace kalvento::cli

@@ -5,14 +5,12 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
+#include "cli/rule_exchange.h"
 #include "cli/rule_file_text.h"
 #include "cli/rule_output.h"
-#include "platform/file_io.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
-#include "rules/rule_row_text.h"
 #include "rules/rule_store.h"
-#include "rules/rule_text_forms.h"
 
 #include <algorithm>
 #include <charconv>
@@ -20,147 +18,6 @@
 
 namespace kalvento::cli {
 namespace {
-
-// Lines named with the reason they gave no rule; the rest are counted.
-constexpr std::size_t kReasonsShown = 5;
-
-// How the command line names an exchange file in messages.
-std::string shown_name(const std::string& path) {
-    return path == "-" ? "standard input" : path_for_text(path);
-}
-
-// The bytes of an exchange file, or of standard input for "-".
-FileRead read_exchange_file(const std::string& path) {
-    if (path != "-") return read_small_file(path, kExchangeFileMaxBytes);
-    FileRead read;
-    char buffer[65536];
-    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
-        read.bytes.append(buffer, static_cast<std::size_t>(std::cin.gcount()));
-        if (read.bytes.size() > kExchangeFileMaxBytes) {
-            read.status = ReadStatus::tooLarge;
-            read.error = "more than " + std::to_string(kExchangeFileMaxBytes) + " bytes";
-            return read;
-        }
-    }
-    read.status = ReadStatus::ok;
-    return read;
-}
-
-// Lines of an exchange file with what became of them: the first few, then
-// how many more (`more` says what they are).
-void report_lines(const std::string& path, std::vector<RefusedLine> lines, const char* more) {
-    std::sort(lines.begin(), lines.end(),
-              [](const RefusedLine& a, const RefusedLine& b) { return a.line < b.line; });
-    const std::string name = shown_name(path);
-    for (std::size_t i = 0; i < lines.size() && i < kReasonsShown; ++i) {
-        std::cerr << "kalvento-cli: " << name << ": line " << lines[i].line << ": "
-                  << lines[i].reason << "\n";
-    }
-    if (lines.size() > kReasonsShown) {
-        std::cerr << "kalvento-cli: " << name << ": " << lines.size() - kReasonsShown << " more "
-                  << more << "\n";
-    }
-}
-
-// "N fields, 11 expected: find text, station, ...": the fields of the
-// format in their order, so that the missing ones can be told.
-std::string short_line_reason(std::size_t fields) {
-    std::string reason = std::to_string(fields) + (fields == 1 ? " field, " : " fields, ") +
-                         std::to_string(kExchangeLeadingFields) + " expected:";
-    for (std::size_t i = 0; i < kExchangeFieldNames.size(); ++i)
-        reason += (i == 0 ? " " : ", ") + std::string(kExchangeFieldNames[i]);
-    return reason;
-}
-
-// A change that could not be made: why, and the exit code.
-int refused_change(const RuleChange& change, const char* what) {
-    if (!change.refused.empty()) {
-        std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
-        return kExitUsage;
-    }
-    std::cerr << "kalvento-cli: " << what << ": " << change.update.error().message << "\n";
-    return change.update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
-}
-
-// How the import says which encoding it read; nothing for CP932, the native one.
-const char* read_as_text(RuleFileEncoding encoding) {
-    switch (encoding) {
-        case RuleFileEncoding::utf8:
-            return " (read as UTF-8)";
-        case RuleFileEncoding::utf16le:
-        case RuleFileEncoding::utf16be:
-            return " (read as UTF-16)";
-        default:
-            return "";
-    }
-}
-
-// Adds the rules of an exchange file to the settings file, under its lock,
-// to the rules as they are when the lock is held.
-int import_file(const std::string& settings_path, const std::string& path,
-                RuleFileEncoding encoding, const LockWait& wait) {
-    const FileRead file = read_exchange_file(path);
-    if (!file.ok()) {
-        std::cerr << "kalvento-cli: cannot read the rule file " << shown_name(path) << ": "
-                  << file.error << "\n";
-        return kExitSomeFailed;
-    }
-    const DecodedRuleFile decoded = decode_rule_file(file.bytes, encoding);
-    const RuleChange change = import_rule_file(settings_path, decoded.cp932, wait);
-    if (!change.update) return refused_change(change, "rules not imported");
-    const ImportResult& result = change.imported;
-    std::vector<RefusedLine> problems = decoded.refused;
-    for (const SkippedLine& skipped : result.skipped)
-        problems.push_back({skipped.line, short_line_reason(skipped.fields)});
-    report_lines(path, problems, "lines skipped");
-    std::vector<RefusedLine> repeats;
-    for (const DuplicateLine& repeat : result.duplicates) {
-        repeats.push_back({repeat.line, "the same as rule " + std::to_string(repeat.rule + 1) +
-                                            "; not added again"});
-    }
-    report_lines(path, repeats, "lines repeat rules already there");
-    warn_about_change(change.rules, change.changed, change.shadowed);
-    std::cerr << result.added << (result.added == 1 ? " rule" : " rules") << " added";
-    if (!result.duplicates.empty())
-        std::cerr << ", " << result.duplicates.size() << " already there";
-    std::cerr << read_as_text(decoded.encoding) << "\n";
-    return result.added == 0 && !problems.empty() ? kExitSomeFailed : kExitDone;
-}
-
-// Writes the exchange file through a temporary file, never onto the settings
-// file itself, or to standard output for "-".
-int export_file(const RuleList& rules, const std::string& settings_path, const std::string& path,
-                RuleFileEncoding encoding) {
-    if (path != "-" && same_file(path, settings_path)) {
-        std::cerr << "kalvento-cli: not exported: " << path
-                  << " is the settings file; choose another file\n";
-        return kExitSomeFailed;
-    }
-    std::string bytes;
-    for (const RenameRule& rule : rules) {
-        const auto line = encode_rule_file(format_export_line(rule), encoding);
-        if (!line) {
-            std::cerr << "kalvento-cli: not exported: the rule \""
-                      << utf8_for_output(rule_search_text(rule))
-                      << "\" holds bytes that are not CP932 text, so it has no UTF-8 form "
-                         "(export with --encoding cp932)\n";
-            return kExitSomeFailed;
-        }
-        bytes += *line;
-    }
-    if (path == "-") {
-        std::cout << bytes;
-        std::cout.flush();
-    } else {
-        const FileWrite written = replace_file(path, bytes);
-        if (!written.ok()) {
-            std::cerr << "kalvento-cli: cannot write the rule file: " << written.error << "\n";
-            return kExitSomeFailed;
-        }
-    }
-    std::cerr << rules.size() << (rules.size() == 1 ? " rule" : " rules") << " exported\n";
-    return kExitDone;
-}
 
 // Adds one rule from the command line, as the rule edit dialog would, over a
 // copy of rule --from when one is named.
