@@ -1,6 +1,7 @@
 #include "platform/append_log.h"
 
 #include "platform/file_ops.h"
+#include "platform/system_error_text.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,10 +14,6 @@
 
 namespace kalvento {
 namespace {
-
-std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::error_code(error, std::generic_category()).message();
-}
 
 // Holds the log's lock for one append.
 class LockScope {
@@ -43,7 +40,7 @@ int open_for_append(const std::string& path, int flags, std::string& error) {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        error = describe("cannot open", path, errno);
+        error = describe_system_error("cannot open", path, errno);
         return -1;
     }
     struct stat info {};
@@ -107,7 +104,7 @@ bool AppendLog::rotate(const Rotation& rotation, std::string& error) {
         }
     }
     if (::rename(path_.c_str(), rotatedPath_.c_str()) != 0) {
-        error = describe("cannot rotate", path_, errno);
+        error = describe_system_error("cannot rotate", path_, errno);
         return false;
     }
     if (fresh_ready && ::rename(fresh.c_str(), path_.c_str()) != 0) {
@@ -115,7 +112,7 @@ bool AppendLog::rotate(const Rotation& rotation, std::string& error) {
         ::unlink(fresh.c_str());
         if (!open_current(error)) return false;
         if (!write_all(fd_, *carried)) {
-            error = describe("cannot write", path_, errno);
+            error = describe_system_error("cannot write", path_, errno);
             return false;
         }
     }
@@ -142,14 +139,14 @@ bool AppendLog::append(std::string_view line, std::string& error, const Rotation
     // should that fail too, the reader skips the damaged last line.
     const bool taken_back = before >= 0 && ::ftruncate(fd_, before) == 0;
     static_cast<void>(taken_back);
-    error = describe("cannot write", path_, reason);
+    error = describe_system_error("cannot write", path_, reason);
     return false;
 }
 
 bool AppendLog::sync(std::string& error) {
     if (fd_ < 0) return true;
     if (::fsync(fd_) == 0) return true;
-    error = describe("cannot flush", path_, errno);
+    error = describe_system_error("cannot flush", path_, errno);
     return false;
 }
 
@@ -162,7 +159,7 @@ LogRead read_log_lines(const std::string& path, std::size_t line_limit,
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         result.status = errno == ENOENT ? LogReadStatus::missing : LogReadStatus::failed;
-        result.error = describe("cannot read", path, errno);
+        result.error = describe_system_error("cannot read", path, errno);
         return result;
     }
     struct stat info {};
@@ -184,7 +181,7 @@ LogRead read_log_lines(const std::string& path, std::size_t line_limit,
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             result.status = LogReadStatus::failed;
-            result.error = describe("cannot read", path, errno);
+            result.error = describe_system_error("cannot read", path, errno);
             break;
         }
         if (got == 0) {

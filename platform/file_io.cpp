@@ -2,6 +2,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/process_places.h"
+#include "platform/system_error_text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,14 +25,6 @@ constexpr std::string_view kTempSuffix = ".tmp";
 // A temporary file of a dead process is removed only when it is at least this
 // old, so a writer in another PID namespace sharing the folder is not robbed.
 constexpr auto kStaleTempAge = std::chrono::minutes(2);
-
-std::string system_reason(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
-
-std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + system_reason(error);
-}
 
 int open_nonblocking(const std::string& path) {
     int fd = -1;
@@ -184,7 +177,7 @@ FileWrite replace_file(const std::string& path, std::string_view bytes, unsigned
         fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_file_mode);
         if (fd < 0 && errno != EEXIST) {
             return {WriteStatus::cannotCreateTemp,
-                    describe("cannot create a file in", directory, errno)};
+                    describe_system_error("cannot create a file in", directory, errno)};
         }
     }
     if (fd < 0) return {WriteStatus::cannotCreateTemp, "no free temporary name in " + directory};
@@ -202,12 +195,12 @@ FileWrite replace_file(const std::string& path, std::string_view bytes, unsigned
     }
     if (!written) {
         ::unlink(temp_path.c_str());
-        return {WriteStatus::cannotWrite, describe("cannot write", temp_path, error)};
+        return {WriteStatus::cannotWrite, describe_system_error("cannot write", temp_path, error)};
     }
     if (::rename(temp_path.c_str(), target.c_str()) != 0) {
         error = errno;
         ::unlink(temp_path.c_str());
-        return {WriteStatus::cannotReplace, describe("cannot replace", target, error)};
+        return {WriteStatus::cannotReplace, describe_system_error("cannot replace", target, error)};
     }
     // Make the rename itself durable; a failure here leaves a complete file.
     const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -13,7 +13,7 @@
 namespace kalvento::test {
 namespace {
 
-const std::string kDay = "2010%2F01%2F05";
+const std::string kDayInQuery = "2010%2F01%2F05";
 
 // Serves the body of the first route whose key occurs in the request; a 404
 // without rows otherwise.
@@ -93,8 +93,8 @@ TEST(ScheduleQuery, NearestRowFillsTheResultsAndIsFetchedOnce) {
     apply(lookup, info, rule);
     ASSERT_EQ(server.request_count(), 1u);
     EXPECT_EQ(request_line(server.requests()[0]), "GET /find?sd=2&kw=" + kTitleWord +
-                                                      "&ch=&st=&cm=&r=3&rd=" + kDay + "-" + kDay +
-                                                      "&v=0 HTTP/1.0");
+                                                      "&ch=&st=&cm=&r=3&rd=" + kDayInQuery + "-" +
+                                                      kDayInQuery + "&v=0 HTTP/1.0");
     EXPECT_EQ(info.queryKey, "@TT");
     EXPECT_EQ(info.queryTitle, cp932("番組名 #5 今回の話"));
     EXPECT_NE(info.queryRow.find("25:30-26:00"), std::string::npos);
@@ -103,7 +103,7 @@ TEST(ScheduleQuery, NearestRowFillsTheResultsAndIsFetchedOnce) {
     EXPECT_GE(pumped, 1);
     ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged[0], server.base_url() + "/find?sd=2&kw=" + kTitleWord +
-                             "&ch=&st=&cm=&r=3&rd=" + kDay + "-" + kDay + "&v=0");
+                             "&ch=&st=&cm=&r=3&rd=" + kDayInQuery + "-" + kDayInQuery + "&v=0");
 
     // The same search again: the stored row, no second fetch.
     apply(lookup, info, rule);
@@ -195,8 +195,8 @@ TEST(ScheduleQuery, RowOfSeveralEpisodesFetchesTheirSubtitles) {
     apply(lookup, info, rule);
     ASSERT_EQ(server.request_count(), 2u);
     EXPECT_EQ(request_line(server.requests()[1]), "GET /find?sd=2&kw=" + kTitleWord +
-                                                      "&ch=&st=&cm=&r=3&rd=1%2F1%2F1-" + kDay +
-                                                      "&v=0 HTTP/1.0");
+                                                      "&ch=&st=&cm=&r=3&rd=1%2F1%2F1-" +
+                                                      kDayInQuery + "&v=0 HTTP/1.0");
     EXPECT_EQ(info.resultNumbers, "#3,#5");
     EXPECT_EQ(info.resultSubtitle, cp932("「その三」、「その四」、「その五」"));
     EXPECT_EQ(info.queryMemo, info.resultSubtitle);

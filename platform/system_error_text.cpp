@@ -1,0 +1,15 @@
+#include "platform/system_error_text.h"
+
+#include <system_error>
+
+namespace kalvento {
+
+std::string system_reason(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+std::string describe_system_error(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + system_reason(error);
+}
+
+}  // namespace kalvento
