@@ -54,6 +54,7 @@ RuleStep make_rule_step(const AppContext& context, RuleStepOptions options) {
             apply_first_rule(rules, entry.currentName, candidate, result, lookup, &notes);
         entry.scheduleUnreachable = session->unreachableLookups != unreachable_before;
         entry.ruleWarnings = std::move(notes.warnings);
+        if (named) entry.decision = std::move(notes.decision);
         return named;
     };
 }

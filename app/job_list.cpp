@@ -122,6 +122,7 @@ bool JobList::store_composed(EntryId id, const FileEntry& composed, std::uint64_
     entry.tooLong = composed.tooLong;
     entry.selected = composed.selected;
     entry.candidates = composed.candidates;
+    entry.decision = composed.decision;
     return true;
 }
 

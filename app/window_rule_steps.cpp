@@ -11,8 +11,10 @@ namespace {
 
 const RenameRule* first_matching_rule(const RuleList& rules, const ProgramInfo& candidate,
                                       RuleNotes* notes = nullptr) {
-    for (const RenameRule& rule : rules) {
-        if (rule_matches(candidate, rule, notes)) return &rule;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (!rule_matches(candidate, rules[i], notes)) continue;
+        if (notes != nullptr) notes->decision.ruleNumber = static_cast<int>(i) + 1;
+        return &rules[i];
     }
     return nullptr;
 }
@@ -32,11 +34,22 @@ RuleStep make_deferring_rule_step(RuleList rules, std::function<void(const FileE
         entry.ruleWarnings = std::move(notes.warnings);
         if (rule == nullptr) return false;
         result.clear();
+        const int number = notes.decision.ruleNumber;
         if (!rule->SyoboFind.empty()) {
+            // The worker tells the rest once the service has answered.
+            entry.decision = NamingDecision{};
+            entry.decision.namedBy = NamedBy::rule;
+            entry.decision.rulesTried = true;
+            entry.decision.ruleNumber = number;
+            entry.decision.findText = rule->FindText;
+            entry.decision.findTextCh = rule->FindTextCh;
             if (defer) defer(entry);
             return true;
         }
-        apply_rule(entry.currentName, candidate, *rule, result);
+        RuleNotes applied;
+        apply_rule(entry.currentName, candidate, *rule, result, {}, &applied);
+        entry.decision = std::move(applied.decision);
+        entry.decision.ruleNumber = number;
         return true;
     };
 }
@@ -51,13 +64,18 @@ RuleStep make_stoppable_rule_step(RuleList rules, ScheduleService service, std::
     };
     ScheduleLookup lookup = [session, stop](ProgramInfo& candidate, const RenameRule& rule,
                                             std::string_view current_name) {
-        if (stop.stop_requested()) return;
-        schedule_lookup(*session, candidate, rule, current_name);
+        if (stop.stop_requested()) return ScheduleDecision{};
+        ScheduleDecision decision = schedule_lookup(*session, candidate, rule, current_name);
         derive_schedule_results(*session, candidate, rule, current_name);
+        return decision;
     };
     return [rules = std::move(rules), lookup = std::move(lookup)](
                FileEntry& entry, ProgramInfo& candidate, std::string& result) {
-        return apply_first_rule(rules, entry.currentName, candidate, result, lookup);
+        RuleNotes notes;
+        const bool named =
+            apply_first_rule(rules, entry.currentName, candidate, result, lookup, &notes);
+        if (named) entry.decision = std::move(notes.decision);
+        return named;
     };
 }
 

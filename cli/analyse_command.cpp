@@ -1,12 +1,15 @@
 #include "cli/analyse_command.h"
 
 #include "app/app_context.h"
+#include "app/job_list.h"
 #include "app/recording_folders.h"
 #include "app/settings_table.h"
 #include "cli/coverage_output.h"
+#include "cli/decision_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
+#include "cli/notice_printer.h"
 #include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
 #include "programme/candidates.h"
@@ -58,6 +61,20 @@ void print_listing(const std::string& path, const AnalysisResult& result,
     }
 }
 
+// With --explain: the chosen candidate named as rename would name it, through
+// the same job list and rule step; nullopt when the ids chose none.
+std::optional<FileEntry> explained_entry(JobList& jobs, const std::string& path,
+                                         const AnalysisResult& result,
+                                         const CandidateChoice& choice) {
+    const std::optional<int> chosen = choose_candidate(result.candidates, choice);
+    if (!chosen) return std::nullopt;
+    const AddResult added = jobs.add_analysed(path, result, *chosen);
+    if (added.outcome == AddOutcome::stopped) return std::nullopt;
+    const FileEntry* entry = jobs.find(added.id);
+    if (entry == nullptr) return std::nullopt;
+    return *entry;
+}
+
 }  // namespace
 
 CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
@@ -82,6 +99,8 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
                         "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
                         "each candidate");
     add_candidate_options(*command, options.choice, false);
+    add_explain_option(*command, options.explain,
+                       "Compose the name rename would give and tell why");
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -105,6 +124,20 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             return kExitUsage;
         }
         warn_about_template(*cp932_template);
+    }
+
+    // --explain composes as rename does; without it no rule runs and nothing is asked.
+    JobList jobs;
+    if (options.explain) {
+        jobs.set_naming(naming_settings_from(context.settings));
+        if (cp932_template) {
+            jobs.set_rule_step(template_rule_step(*cp932_template));
+            jobs.set_naming(template_naming(jobs.naming()));
+        } else {
+            RuleStepOptions rule_options;
+            rule_options.notices = standard_error_notices();
+            jobs.set_rule_step(make_rule_step(context, std::move(rule_options)));
+        }
     }
 
     TerminalProgress progress;
@@ -147,6 +180,14 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             if (std::string doubt = coverage_warning(coverage); !doubt.empty())
                 warnings.push_back(std::move(doubt));
         }
+        std::optional<FileEntry> explained;
+        if (options.explain && problem.empty()) {
+            explained = explained_entry(jobs, path, result, options.choice);
+            if (explained) {
+                for (const std::string& warning : explained->ruleWarnings)
+                    warnings.push_back(utf8_for_output(warning));
+            }
+        }
         for (const std::string& warning : warnings)
             std::cerr << "kalvento-cli: warning: " << path_for_text(path) << ": " << warning
                       << "\n";
@@ -168,10 +209,23 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             }
             line["coverage"] = coverage_json(coverage);
             line["warnings"] = warnings;
+            if (options.explain) {
+                line["newName"] = nullptr;
+                if (explained && !explained->newName.empty())
+                    line["newName"] = utf8_for_output(explained->newName);
+                line["decision"] = explained ? decision_json(*explained, options.choice) : nullptr;
+            }
             std::cout << json_line(line) << "\n";
         } else {
             print_listing(path, result, names);
             if (coverage) std::cout << coverage_listing(*coverage);
+            if (explained) {
+                std::cout << "  rename gives: "
+                          << (explained->newName.empty() ? std::string("(no name)")
+                                                         : utf8_for_output(explained->newName))
+                          << "\n"
+                          << decision_lines(*explained, options.choice);
+            }
         }
         std::cout.flush();
     }

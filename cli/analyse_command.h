@@ -20,6 +20,7 @@ struct AnalyseOptions {
     std::optional<std::string> templateText;  // UTF-8: show the name it gives each candidate
     std::vector<std::string> files;           // recordings and folders of recordings
     CandidateChoice choice;  // the programme a recording manager asked for: its coverage
+    bool explain = false;    // compose the name rename would give, and tell why
 };
 
 // Registers the subcommand; `run` is set to the action to take when it was chosen.

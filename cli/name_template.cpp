@@ -37,6 +37,7 @@ RuleStep template_rule_step(std::string cp932_template) {
         RuleNotes notes;
         apply_template(entry.currentName, candidate, text, result, &notes);
         entry.ruleWarnings = std::move(notes.warnings);
+        entry.decision = std::move(notes.decision);
         return true;
     };
 }

@@ -9,6 +9,7 @@
 #include "app/settings_presets.h"
 #include "app/status_words.h"
 #include "cli/coverage_output.h"
+#include "cli/decision_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
@@ -67,7 +68,9 @@ nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
     return json;
 }
 
-void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
+// `explain`, when given, is the choice of candidate whose decision is told.
+void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
+                const CandidateChoice* explain) {
     nlohmann::ordered_json line;
     put_path(line, "path", report.path);
     line["newPath"] = nullptr;
@@ -100,6 +103,7 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run) {
     if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
         line["warnings"].push_back(std::move(doubt));
     line["coverage"] = coverage_json(report.coverage);
+    if (explain != nullptr) line["decision"] = named ? decision_json(*named, *explain) : nullptr;
     std::cout << json_line(line) << "\n";
 }
 
@@ -203,6 +207,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     command->add_flag(
         "-v,--verbose", options.verbose,
         "Show the schedule-service requests of rename rules and why they found nothing");
+    add_explain_option(*command, options.explain, "Tell why each file gets its name");
     add_template_option(*command, options.templateText,
                         "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
                         "instead of the rules and items of the settings file");
@@ -349,9 +354,12 @@ int run_rename(const RenameOptions& options, const char* argv0,
     bool any_retry = false;
     for (const FileReport& report : reports) {
         if (options.json) {
-            print_json(report, jobs, options.dryRun);
+            print_json(report, jobs, options.dryRun, options.explain ? &options.choice : nullptr);
         } else {
             print_text(report, options.dryRun);
+            const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
+            if (options.explain && entry && !report.choiceMissing && !report.duplicate)
+                std::cout << decision_lines(*entry, options.choice);
         }
         any_retry = any_retry || report.retryLater;
         any_failed = any_failed || (!report.success && !report.retryLater);

@@ -22,6 +22,7 @@ struct RenameOptions {
     bool dryRun = false;
     bool json = false;
     bool verbose = false;        // schedule lookups explain themselves on standard error
+    bool explain = false;        // tell why each name is what it is
     bool allowFallback = false;  // name files whose schedule lookup failed from their own fields
     bool recursive = false;      // folders: their subfolders' recordings too
     std::optional<std::string> templateText;       // --template, UTF-8: names every file instead
@@ -48,7 +49,8 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,
 //    "candidateCount": n, "companions": [{from, to, moved, message?}],
-//    "fileTimeSet": bool, "warnings": [text], "coverage": see coverage_json}
+//    "fileTimeSet": bool, "warnings": [text], "coverage": see coverage_json,
+//    with --explain "decision": see decision_json}
 // A path that is not valid UTF-8 also comes as hex bytes ("pathBytes", ...).
 // Renames the files and prints one report per file. 0 when every file ended
 // with its composed name (or, with --dry-run, would); 75 when a file was left

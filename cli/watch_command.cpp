@@ -1,6 +1,7 @@
 #include "cli/watch_command.h"
 
 #include "app/recording_folders.h"
+#include "cli/decision_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
@@ -293,6 +294,7 @@ CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
                       "unreachable schedule service is tried again after 5 minutes");
     command->add_flag("-v,--verbose", options.rename.verbose,
                       "Show the schedule-service requests of rename rules");
+    add_explain_option(*command, options.rename.explain, "Tell why each recording gets its name");
     add_template_option(*command, options.rename.templateText,
                         "Name every recording by this template of the rename rules' @-macros");
     command->add_option("FOLDER", options.folders, "Folders to watch (not their subfolders)")

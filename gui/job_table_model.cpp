@@ -1,6 +1,7 @@
 #include "gui/job_table_model.h"
 
 #include "app/row_order.h"
+#include "gui/decision_tooltip.h"
 #include "gui/qt_text.h"
 #include "naming/compose.h"
 
@@ -50,7 +51,10 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (waiting_cell)
                 return QStringLiteral("この名前はしょぼいカレンダーの応答を待っています");
-            return row.texts[column].isEmpty() ? QVariant() : QVariant(row.texts[column]);
+            if (row.texts[column].isEmpty()) return {};
+            if (column == kColumnNewName && !row.why.isEmpty())
+                return QString(row.texts[column] + QLatin1Char('\n') + row.why);
+            return row.texts[column];
         case Qt::BackgroundRole:
             if (column == kColumnEventName && row.severalCandidates)
                 return QBrush(kSeveralCandidatesColour);
@@ -100,6 +104,12 @@ bool JobTableModel::fill(Row& row, const FileEntry& entry) const {
         if (bytes == row.bytes[c]) continue;
         row.bytes[c] = bytes;
         row.texts[c] = qt_from_cp932(bytes);
+        changed = true;
+    }
+    // Only a composed name has a decision to tell.
+    QString why = entry.newName.empty() ? QString() : decision_tooltip(entry.decision);
+    if (why != row.why) {
+        row.why = std::move(why);
         changed = true;
     }
     const bool several = entry.candidates.size() >= 2;

@@ -66,6 +66,7 @@ class JobTableModel final : public QAbstractTableModel {
         EntryId id = 0;
         std::array<std::string, kColumnCount> bytes;  // CP932, as composed
         std::array<QString, kColumnCount> texts;
+        QString why;  // the naming decision, under the new name in its tooltip
         bool severalCandidates = false;
         bool tooLong = false;
         bool waiting = false;

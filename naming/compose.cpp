@@ -88,8 +88,10 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
     entry.nameless = false;
     entry.scheduleUnreachable = false;
     entry.ruleWarnings.clear();
+    entry.decision = NamingDecision{};
 
     if (settings.notRename) {
+        entry.decision.namedBy = NamedBy::currentName;
         entry.newName = entry.currentName;
         entry.newPath = entry.sourcePath;
         entry.nativeNewPath = entry.nativePath;
@@ -111,6 +113,10 @@ void compose_new_name(FileEntry& entry, const NamingSettings& settings, const Ru
             }
             // The rule engine may have changed the entry; take the candidate again.
             info = selected_candidate(entry);
+        }
+        if (!by_rule) {
+            entry.decision = NamingDecision{};
+            entry.decision.rulesTried = settings.ombrixRename && static_cast<bool>(rule_step);
         }
         if (!by_rule && info != nullptr) {
             name = compose_items(*info, settings);

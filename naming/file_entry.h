@@ -7,6 +7,7 @@
 #pragma once
 
 #include "programme/program_info.h"
+#include "rules/naming_decision.h"
 
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct FileEntry {
         false;  // the naming rule needed the schedule service and
                 // could not reach it; the name uses the programme's own fields
     std::vector<std::string> ruleWarnings;  // patterns that could not be used (CP932)
+    NamingDecision decision;                // why the name is what it is
 };
 
 }  // namespace kalvento

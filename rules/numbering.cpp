@@ -14,14 +14,20 @@ bool template_uses_numbering(std::string_view rename_text) {
     return !regex_extract(rename_text, "\\@\\d{0,1}(nb|NB)").empty();
 }
 
-std::int32_t count_episode_number(const std::vector<NumberingEntry>& numbering,
-                                  std::int64_t start_time) {
+const NumberingEntry* numbering_anchor(const std::vector<NumberingEntry>& numbering,
+                                       std::int64_t start_time) {
     const NumberingEntry* anchor = nullptr;
     for (const NumberingEntry& entry : numbering) {
         if (entry.StartTime > start_time) break;
         anchor = &entry;
     }
-    if (anchor == nullptr || anchor->StartTime == 0) return 0;
+    return anchor == nullptr || anchor->StartTime == 0 ? nullptr : anchor;
+}
+
+std::int32_t count_episode_number(const std::vector<NumberingEntry>& numbering,
+                                  std::int64_t start_time) {
+    const NumberingEntry* anchor = numbering_anchor(numbering, start_time);
+    if (anchor == nullptr) return 0;
 
     std::int64_t number = std::int64_t{anchor->StartNo} - 1;
     const bool any_weekday = std::any_of(anchor->WeekCheck.begin(), anchor->WeekCheck.end(),
@@ -41,11 +47,19 @@ std::vector<std::int32_t> parse_numbering_text(std::string_view text) {
 }
 
 std::vector<std::int32_t> prepare_episode_numbers(const ProgramInfo& candidate,
-                                                  const RenameRule& rule) {
+                                                  const RenameRule& rule,
+                                                  std::optional<NumberingDecision>* counted) {
     if (!template_uses_numbering(rule.RenameText)) return {0};
     if (!candidate.resultNumbers.empty()) return parse_numbering_text(candidate.resultNumbers);
-    return parse_numbering_text(
-        "#" + std::to_string(count_episode_number(rule.Numbering, candidate.startTime)));
+    const std::int32_t count = count_episode_number(rule.Numbering, candidate.startTime);
+    if (counted != nullptr) {
+        NumberingDecision decision;
+        decision.count = count;
+        if (const NumberingEntry* anchor = numbering_anchor(rule.Numbering, candidate.startTime))
+            decision.entry = *anchor;
+        *counted = std::move(decision);
+    }
+    return parse_numbering_text("#" + std::to_string(count));
 }
 
 void print_episode_numbers(const std::vector<std::int32_t>& numbers, int width, bool hash,

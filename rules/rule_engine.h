@@ -3,6 +3,7 @@
 #pragma once
 
 #include "programme/program_info.h"
+#include "rules/naming_decision.h"
 #include "rules/rename_rule.h"
 #include "rules/schedule_hook.h"
 
@@ -19,9 +20,12 @@ inline constexpr std::size_t kRuleResultLimit = 500;
 // What matching noticed besides its verdict: patterns that could not be used
 // (invalid, or the matcher gave up) count as a match, and each one is noted
 // here, naming the rule, so a user can mend it; so is every "@" of the
-// applied template that names no macro (code page 932 texts).
+// applied template that names no macro (code page 932 texts); and so is a
+// schedule search that found no row. `decision` tells which rule (or
+// template) named the programme, with its schedule lookup and episode count.
 struct RuleNotes {
     std::vector<std::string> warnings;
+    NamingDecision decision;
 };
 
 // The pattern test alone: FindText against the title and/or FindTextCh against

@@ -9,10 +9,54 @@
 
 namespace kalvento {
 
-void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const RenameRule& rule,
-                     std::string_view current_name) {
+namespace {
+
+ScheduleOutcome outcome_of(ScheduleStatus status) {
+    switch (status) {
+        case ScheduleStatus::found:
+            return ScheduleOutcome::found;
+        case ScheduleStatus::notFound:
+            return ScheduleOutcome::notFound;
+        case ScheduleStatus::unreachable:
+            return ScheduleOutcome::unreachable;
+        case ScheduleStatus::notAsked:
+            break;
+    }
+    return ScheduleOutcome::notAsked;
+}
+
+// The chosen row of the candidate, split as the rule flags would take it.
+void describe_row(const ProgramInfo& candidate, ScheduleDecision& decision) {
+    decision.title = title_before_number(candidate.queryTitle);
+    decision.numbers = episode_numbers(candidate.queryTitle);
+    decision.subtitle = subtitle_after_numbers(candidate.queryTitle);
+    decision.channel = candidate.queryCell;
+}
+
+// The search texts as the candidate's search was (or is about to be) made:
+// before any row of it was known.
+SearchTexts fresh_search_texts(ProgramInfo candidate, const RenameRule& rule,
+                               std::string_view current_name) {
+    candidate.queryTitle.clear();
+    return build_search_texts(candidate, rule, current_name);
+}
+
+}  // namespace
+
+ScheduleDecision schedule_lookup(ScheduleSession& session, ProgramInfo& candidate,
+                                 const RenameRule& rule, std::string_view current_name) {
+    ScheduleDecision decision;
+    decision.day = candidate.dateISO28;
     std::string key = rule.SyoboFind + rule.SyoboFindCh + rule.SyoboFindSt;
-    if (key == candidate.queryKey) return;
+    if (key == candidate.queryKey) {
+        // Told what was asked then; nothing is asked now.
+        decision.keyword = fresh_search_texts(candidate, rule, current_name).word;
+        decision.remembered = true;
+        decision.outcome =
+            candidate.queryRow.empty() ? ScheduleOutcome::notFound : ScheduleOutcome::found;
+        if (!candidate.queryRow.empty()) describe_row(candidate, decision);
+        return decision;
+    }
     // Remembered before the fetch, so a search that fails is not repeated.
     candidate.queryKey = std::move(key);
     candidate.queryMemo.clear();
@@ -22,6 +66,7 @@ void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const Ren
     candidate.queryTitle.clear();
     candidate.queryCell.clear();
     candidate.querySpan.clear();
+    decision.keyword = texts.word;
 
     const ScheduleAnswer answer =
         find_broadcast(session, ScheduleQuery{.word = texts.word,
@@ -29,11 +74,14 @@ void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const Ren
                                               .subtitle = texts.subtitle,
                                               .day = candidate.dateISO28,
                                               .startTime = candidate.startTime});
-    if (answer.status != ScheduleStatus::found) return;
+    decision.outcome = outcome_of(answer.status);
+    if (answer.status != ScheduleStatus::found) return decision;
     candidate.queryRow = answer.row.line;
     candidate.queryTitle = answer.row.linkText;
     candidate.queryCell = answer.row.cell;
     candidate.querySpan = answer.row.span;
+    describe_row(candidate, decision);
+    return decision;
 }
 
 void derive_schedule_results(ScheduleSession& session, ProgramInfo& candidate,
@@ -71,8 +119,9 @@ ScheduleLookup make_schedule_lookup(ScheduleService service) {
 ScheduleLookup make_schedule_lookup(std::shared_ptr<ScheduleSession> session) {
     return
         [session](ProgramInfo& candidate, const RenameRule& rule, std::string_view current_name) {
-            schedule_lookup(*session, candidate, rule, current_name);
+            ScheduleDecision decision = schedule_lookup(*session, candidate, rule, current_name);
             derive_schedule_results(*session, candidate, rule, current_name);
+            return decision;
         };
 }
 

@@ -15,9 +15,9 @@ namespace kalvento {
 
 // Searches for the candidate unless the rule's search texts are the ones this
 // candidate was last searched with. A failed search is remembered like a
-// successful one and not repeated.
-void schedule_lookup(ScheduleSession& session, ProgramInfo& candidate, const RenameRule& rule,
-                     std::string_view current_name);
+// successful one and not repeated. Returns what was asked and answered.
+ScheduleDecision schedule_lookup(ScheduleSession& session, ProgramInfo& candidate,
+                                 const RenameRule& rule, std::string_view current_name);
 
 // Fills resultTitle, resultNumbers, resultSubtitle and resultChannel from the
 // chosen row as the rule's flags ask; nothing without a row. A row that stands

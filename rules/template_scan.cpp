@@ -96,8 +96,10 @@ void run_extract(MacroContext& context, const MacroDefinition& macro,
     if (!argument.quoted) return;
     const std::string subject = slot_subject(context, macro.source);
     if (argument.digit == 'N') {
-        if (const auto number = number_in_match(subject, argument.text))
+        if (const auto number = number_in_match(subject, argument.text)) {
             context.state.episodeNumbers.front() = *number;
+            context.state.numberRead = true;
+        }
     } else {
         slot_of(context, macro.source, argument.digit) = regex_extract(subject, argument.text);
     }

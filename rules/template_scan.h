@@ -19,6 +19,7 @@ struct ExpansionState {
     // Extraction slots, one table of four per source (indexed by SlotSource).
     std::array<std::array<std::string, kSlotsPerSource>, kSlotSourceCount> slots;
     std::vector<std::int32_t> episodeNumbers{0};  // never empty
+    bool numberRead = false;                      // @NTN'..' took the first number from a text
     MacroDates dates;
     // Preparing a schedule search: the template shapes the title, but @R
     // never changes what is searched for.

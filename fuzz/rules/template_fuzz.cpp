@@ -114,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                              std::string_view) {
         info.resultNumbers = numbers;
         info.resultTitle = numbers;
+        return ScheduleDecision{};
     };
     std::string output;
     (void)apply_rule(fields[kFile], candidate, rule, output, lookup);

@@ -123,8 +123,10 @@ TEST(JobList, CandidateChoiceAndProgrammeNameRecompose) {
     EXPECT_FALSE(jobs.list.store_composed(id, copy, composition));
     EXPECT_EQ(jobs.list.find(id)->newName, cp932("直した名前.ts"));
     composition = jobs.list.composition(id);
+    copy.decision.ruleNumber = 3;  // why the worker named it travels with the name
     EXPECT_TRUE(jobs.list.store_composed(id, copy, composition));
     EXPECT_EQ(jobs.list.find(id)->newName, "x.ts");
+    EXPECT_EQ(jobs.list.find(id)->decision.ruleNumber, 3);
     EXPECT_FALSE(jobs.list.store_composed(id, copy, composition));
     // A copy whose choice lies outside the list leaves no name to set.
     copy.selected = 7;

@@ -158,6 +158,13 @@ def case_rename(t, samples):
                    ["--service-id", "1024", "--event-id", "6913"]):
         t.run("rename", "--dry-run", "--template", "@TT", *choice, two)
     t.run("rename", "--dry-run", "--json", "--pick", "3", two)
+
+    # Why each name is what it is: the rule, the items, the episode count, the
+    # candidate --pick or the ids took.
+    t.run("rename", "--dry-run", "--explain", rec)
+    t.run("rename", "--dry-run", "--json", "--explain", "--pick", "2", two)
+    t.run("rename", "--dry-run", "--explain", "--template", "@TT 第@nb話", "--service-id", "1025",
+          two)
     t.run("rename", "--dry-run", "--pick", "1", "--event-id", "6657", two)
 
 

@@ -1,4 +1,6 @@
 #include "gui/job_table_model.h"
+#include "app/window_rule_steps.h"
+#include "rules/numbering_entry_text.h"
 #include "tests/gui/gui_test.h"
 #include "tests/gui/recordings.h"
 
@@ -146,6 +148,44 @@ class JobTableModelTest : public QObject {
         QVERIFY(!model.data(model.index(0, kColumnNewName), Qt::ToolTipRole).toString().isEmpty());
         model.set_waiting(one, false);
         QVERIFY(!model.data(model.index(0, kColumnNewName), Qt::FontRole).isValid());
+    }
+
+    void newNameTooltipTellsWhatNamedIt() {
+        TempDir dir;
+        // Rule 1 takes no programme here; rule 2 takes the drama and counts
+        // Sundays from 31 March, episode 1.
+        RenameRule news;
+        news.FindText = cp932("ニュース");
+        news.FindType = kFindProgramme;
+        news.RenameText = "@TT";
+        RenameRule drama;
+        drama.FindText = cp932("ドラマ");
+        drama.FindType = kFindProgramme;
+        drama.RenameText = cp932("@TT 第@nb話");
+        std::string error;
+        drama.Numbering.push_back(*numbering_entry_from_text("2024-03-31:1:sun", error));
+        JobList jobs(make_deferring_rule_step({news, drama}, {}));
+        jobs.set_naming(by_programme());
+        JobTableModel model(jobs);
+        add(jobs, model, write_drama(dir, "drama.ts", "夜のドラマ"));
+        add(jobs, model, write_drama(dir, "other.ts", "昼の番組"));
+
+        const auto tooltip = [&](int row) {
+            return model.data(model.index(row, kColumnNewName), Qt::ToolTipRole).toString();
+        };
+        // The name stays the tooltip's first line.
+        QCOMPARE(tooltip(0),
+                 QStringLiteral("夜のドラマ 第2話.ts\n"
+                                "ルール2「ドラマ」で命名／話数: 2024-03-31(第1話)から第2話"));
+        QCOMPARE(tooltip(1), QStringLiteral("昼の番組.ts\nルールなし: 選んだ項目で命名"));
+
+        // Told again after a recomposition without the rules.
+        NamingSettings naming = by_programme();
+        naming.ombrixRename = false;
+        jobs.set_naming(naming);
+        jobs.rebuild();
+        model.refresh_all();
+        QCOMPARE(tooltip(0), QStringLiteral("夜のドラマ.ts\n選んだ項目で命名"));
     }
 };
 

@@ -271,6 +271,7 @@ TEST(RuleEngine, ResultFieldsAndScheduleLookup) {
         info.resultNumbers = "#1,#3";
         info.resultSubtitle = cp932(" 「Sub2」 ");
         info.resultChannel = "Ch9";
+        return ScheduleDecision{};
     };
     auto run = [&](const RenameRule& rule, const ScheduleLookup& with) {
         std::string output;

@@ -140,9 +140,16 @@ TEST(ScheduleQuery, SearchesThatFindNothingAreNotRepeated) {
     const ScheduleLookup lookup = make_schedule_lookup(service_for(server.base_url()));
     ProgramInfo info = recording();
     RenameRule rule = search_rule();
-    apply(lookup, info, rule);
-    apply(lookup, info, rule);
+    const ScheduleDecision asked = lookup(info, rule, "rec.ts");
+    const ScheduleDecision again = lookup(info, rule, "rec.ts");
     EXPECT_EQ(server.request_count(), 1u);
+    // The second answer is the first one's, and says so.
+    EXPECT_EQ(asked.outcome, ScheduleOutcome::notFound);
+    EXPECT_FALSE(asked.remembered);
+    EXPECT_EQ(asked.keyword + " " + asked.day, cp932("番組名 2010-01-05"));
+    EXPECT_EQ(again.outcome, ScheduleOutcome::notFound);
+    EXPECT_TRUE(again.remembered);
+    EXPECT_EQ(again.keyword, asked.keyword);
     EXPECT_EQ(info.queryKey, "@TT");
     EXPECT_EQ(info.queryRow + results(info), "|||");
 
