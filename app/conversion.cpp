@@ -1,5 +1,6 @@
 #include "app/conversion.h"
 
+#include "app/status_words.h"
 #include "naming/rename_plan.h"
 
 #include <algorithm>
@@ -65,6 +66,12 @@ bool FileConversion::changed_files() const {
     return result.status == ConvertStatus::moved || result.timesSet;
 }
 
+std::string FileConversion::reason() const {
+    std::string text = convert_status_text(result.status);
+    if (!result.message.empty()) text += ": " + result.message;
+    return text;
+}
+
 bool ConversionReport::all_succeeded() const {
     return !journalError && std::all_of(files.begin(), files.end(), [](const FileConversion& file) {
         return file.succeeded();
@@ -80,12 +87,22 @@ ConversionReport convert_jobs(JobList& jobs, const std::vector<EntryId>& ids,
                               const ConversionRequest& request, const NoticeSink& notices) {
     if (request.dryRun) return plan_jobs(jobs, ids, request);
     std::unique_ptr<JournalBatch> journal;
-    if (!ids.empty()) {
+    if (!ids.empty() || !request.leftBefore.empty()) {
         auto begun =
             JournalBatch::begin(request.journalDirectory, request.frontEnd, {}, request.journal);
+        if (!begun && ids.empty()) {
+            // Nothing to move: only the record of the files left is missing.
+            notices(Notice{NoticeLevel::warning, "journal", "",
+                           "the files left are not on record: " + begun.error().message});
+            return {};
+        }
         if (!begun) return refuse_jobs(jobs, ids, request, begun.error());
         journal = std::move(*begun);
     }
+    // A line refused here refuses the moves after it too: nothing moves
+    // unrecorded.
+    for (const LeftFile& left : request.leftBefore)
+        (void)journal->record_left(left.path, left.status, left.reason);
     ListConversion done = jobs.convert(ids, request.options, journal.get());
     ConversionReport report;
     for (ConvertedEntry& converted : done.converted)
@@ -93,6 +110,14 @@ ConversionReport convert_jobs(JobList& jobs, const std::vector<EntryId>& ids,
             file_of(converted.id, request, *jobs.find(converted.id), std::move(converted.result)));
     report.moved = std::move(done.moved);
     if (journal) {
+        for (const FileConversion& file : report.files) {
+            const ConvertStatus status = file.result.status;
+            // A file whose line could not be written has no other either.
+            if (status == ConvertStatus::moved || status == ConvertStatus::alreadyNamed ||
+                status == ConvertStatus::notRecorded)
+                continue;
+            (void)journal->record_left(file.result.fromPath, status_word(status), file.reason());
+        }
         if (Status finished = journal->finish(); !finished)
             notices(Notice{NoticeLevel::warning, "journal", "", finished.error().message});
         report.journalBusy = journal->gave_up_waiting();

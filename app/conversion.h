@@ -28,6 +28,14 @@ enum class ConversionAction {
     renameInPlace,  // the recording takes its composed name beside where it is
 };
 
+// A file the front end left before the conversion (it could not be read, its
+// programme was not found, ...): it goes on record in the batch as left.
+struct LeftFile {
+    std::string path;
+    std::string status;  // its status word (status_words.h)
+    std::string reason;
+};
+
 struct ConversionRequest {
     ConversionAction action = ConversionAction::renameInPlace;
     ConversionOptions options;  // companions, file dates, numbered names
@@ -35,6 +43,7 @@ struct ConversionRequest {
     std::string journalDirectory;
     std::string_view frontEnd = kFrontEndCli;  // who makes the batch (journal.h)
     JournalOptions journal;                    // the wait for the journal's lock
+    std::vector<LeftFile> leftBefore;          // recorded with the batch
 };
 
 // What became of one file.
@@ -50,6 +59,8 @@ struct FileConversion {
     bool succeeded() const;
     // The disk changed: it moved, or its times were set.
     bool changed_files() const;
+    // Why it has the status it has: the status's text and the system's word.
+    std::string reason() const;
 };
 
 struct ConversionReport {
@@ -68,7 +79,10 @@ struct ConversionReport {
 };
 
 // Converts the entries `ids` of `jobs` (see the header comment) and composes
-// the list again. A batch end that could not be written is told to
+// the list again. Every file left as it was (status other than moved or
+// alreadyNamed), and each of `request.leftBefore`, gets a "left" line in the
+// batch; a batch of only such lines is written too, one of files that were
+// already named is not. A batch end that could not be written is told to
 // `notices`: the moves are on record, so the batch can still be taken back.
 ConversionReport convert_jobs(JobList& jobs, const std::vector<EntryId>& ids,
                               const ConversionRequest& request, const NoticeSink& notices = {});

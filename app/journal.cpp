@@ -220,6 +220,18 @@ Status JournalBatch::before_dating(FileRole role, const std::string& path) {
     return write(line_of(line));
 }
 
+Status JournalBatch::record_left(const std::string& path, std::string_view status,
+                                 const std::string& reason) {
+    Json line;
+    line["type"] = "left";
+    line["batch"] = id_;
+    line["seq"] = ++sequence_;
+    put_path(line, "path", absolute_normal_path(path));
+    line["status"] = std::string(status);
+    line["reason"] = reason;
+    return write(line_of(line));
+}
+
 Status JournalBatch::finish(std::size_t left_behind) {
     if (!started_) return {};
     Json line;

@@ -8,8 +8,9 @@
 // with the file's device, inode, size, times and, where the file system
 // keeps it, its creation time "bornNs") before it is made and its outcome
 // ("moved") after; the times of a regular file are written ("date") before
-// they change; an "end" line closes the batch (an undo's with "leftBehind",
-// the number of files it could not take back, when there are any) and the
+// they change; a file the batch left as it was gets a "left" line with its
+// status word and the reason, which an undo passes over; an "end" line closes the batch (an undo's
+// with "leftBehind", the number of files it could not take back, when there are any) and the
 // journal is flushed to disk. Every line carries its batch's id. Paths are
 // written absolute; one that is not valid UTF-8 also as hex bytes
 // ("fromBytes", ...).
@@ -42,6 +43,7 @@ inline constexpr std::string_view kFrontEndCli = "cli";
 inline constexpr std::string_view kFrontEndWindow = "window";
 inline constexpr std::string_view kFrontEndAuto = "auto";  // the window's -AUTO run
 inline constexpr std::string_view kFrontEndUndo = "undo";
+inline constexpr std::string_view kFrontEndWatch = "watch";  // kalvento-cli watch, a batch a file
 
 std::string journal_path(const std::string& directory);
 std::string previous_journal_path(const std::string& directory);
@@ -67,6 +69,10 @@ class JournalBatch final : public MoveRecorder {
     Status before_move(const MoveIntent& intent) override;
     void after_move(const MoveIntent& intent, bool moved, const std::string& message) override;
     Status before_dating(FileRole role, const std::string& path) override;
+
+    // A file the batch leaves as it was: its status word (status_words.h)
+    // and why.
+    Status record_left(const std::string& path, std::string_view status, const std::string& reason);
 
     // Writes the "end" line, telling how many files an undo left where they
     // are, and flushes the journal to disk; nothing when the batch wrote

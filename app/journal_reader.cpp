@@ -83,6 +83,7 @@ class Parser {
             const auto by_seq = [](const auto& a, const auto& b) { return a.seq < b.seq; };
             std::stable_sort(record.moves.begin(), record.moves.end(), by_seq);
             std::stable_sort(record.datings.begin(), record.datings.end(), by_seq);
+            std::stable_sort(record.left.begin(), record.left.end(), by_seq);
             for (const auto& [seq, moved] : batch.outcomes) {
                 const auto it =
                     std::lower_bound(record.moves.begin(), record.moves.end(), seq,
@@ -111,6 +112,7 @@ class Parser {
         if (type == "move") return move(json, batch);
         if (type == "moved") return outcome(json, batch);
         if (type == "date") return dating(json, batch);
+        if (type == "left") return left(json, batch);
         if (type == "end") {
             batch.record.ended = true;
             batch.record.leftBehind = number<std::size_t>(json, "leftBehind").value_or(0);
@@ -164,6 +166,16 @@ class Parser {
         const auto path = get_path(json, "path");
         if (!seq || !file_role || !path || path->empty()) return false;
         batch.record.datings.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
+        return true;
+    }
+
+    bool left(const Json& json, Building& batch) {
+        const auto seq = number<int>(json, "seq");
+        const auto path = get_path(json, "path");
+        const auto status = text(json, "status");
+        if (!seq || !path || path->empty() || !status) return false;
+        batch.record.left.push_back(
+            JournalLeft{*seq, *path, *status, text(json, "reason").value_or("")});
         return true;
     }
 

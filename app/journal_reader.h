@@ -49,6 +49,14 @@ struct JournalDating {
     std::optional<RecordedFile> file;
 };
 
+// A file a batch left as it was.
+struct JournalLeft {
+    int seq = 0;
+    std::string path;
+    std::string status;  // its status word
+    std::string reason;
+};
+
 struct JournalBatchRecord {
     std::string id;
     bool hasStart = false;  // its "batch" line was found
@@ -60,6 +68,7 @@ struct JournalBatchRecord {
     std::size_t leftBehind = 0;          // an undo: files it could not take back
     std::vector<JournalMove> moves;      // in the order they were made
     std::vector<JournalDating> datings;  // likewise
+    std::vector<JournalLeft> left;       // likewise
 };
 
 struct JournalContents {

@@ -207,18 +207,6 @@ class TakeBack {
     UndoReport& report_;
 };
 
-const JournalBatchRecord* find_batch(const JournalContents& contents, std::string_view id) {
-    for (const JournalBatchRecord& batch : contents.batches)
-        if (batch.id == id) return &batch;
-    return nullptr;
-}
-
-// Whether the batch's process may still be adding to it.
-bool still_running(const JournalBatchRecord& batch) {
-    const long pid = batch_process_id(batch.id);
-    return !batch.ended && pid != process_id() && process_is_running(pid);
-}
-
 }  // namespace
 
 bool left_behind(UndoStatus status) {
@@ -239,21 +227,18 @@ bool UndoReport::complete() const {
            });
 }
 
-const JournalBatchRecord* last_changing_batch(const JournalContents& contents) {
+const JournalBatchRecord* last_changing_batch(const JournalContents& contents,
+                                              const std::string& folder) {
     for (auto batch = contents.batches.rbegin(); batch != contents.batches.rend(); ++batch) {
-        const bool changed =
-            !batch->datings.empty() ||
-            std::any_of(batch->moves.begin(), batch->moves.end(), [](const JournalMove& move) {
-                return move.outcome != RecordedOutcome::notMoved;
-            });
-        if (changed) return &*batch;
+        if (!changes_files(*batch)) continue;
+        if (folder.empty() || batch_in_folder(*batch, folder)) return &*batch;
     }
     return nullptr;
 }
 
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
                       std::string_view front_end, const JournalOptions& options,
-                      const NoticeSink& notices) {
+                      const NoticeSink& notices, const std::string& last_in_folder) {
     UndoReport report;
     const JournalContents contents = read_journal(journal_directory);
     if (contents.damagedLines > 0) notices(damaged_lines_notice(contents.damagedLines));
@@ -263,10 +248,10 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
     }
     const JournalBatchRecord* batch = nullptr;
     if (batch_id.empty()) {
-        batch = last_changing_batch(contents);
+        batch = last_changing_batch(contents, last_in_folder);
         // A batch without its end may still be at work: taking it back now
         // would part recordings from the companions it is about to move.
-        if (batch != nullptr && still_running(*batch)) {
+        if (batch != nullptr && batch_still_running(*batch)) {
             report.found = true;
             report.batch = batch->id;
             report.error = Error::failed(
@@ -284,7 +269,12 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
             }
         }
     } else {
-        batch = find_batch(contents, batch_id);
+        const std::vector<std::string> named = batches_named(contents, batch_id);
+        if (named.size() > 1) {
+            report.ambiguous = named;
+            return report;
+        }
+        if (named.size() == 1) batch = find_batch(contents, named.front());
     }
     if (batch == nullptr) return report;
     report.found = true;

@@ -11,6 +11,7 @@
 // too.
 #pragma once
 
+#include "app/batch_choice.h"
 #include "app/journal.h"
 #include "app/journal_reader.h"
 #include "platform/notice.h"
@@ -55,6 +56,9 @@ struct UndoReport {
     // The interrupted undo of `batch` that this one finishes, if any.
     std::string resumedUndo;
     std::vector<UndoStep> steps;
+    // A batch named by the start of its id that several ids begin with:
+    // those ids, and nothing was done.
+    std::vector<std::string> ambiguous;
     // The journal could not be read or written, or was refused: the steps
     // say what was changed before (none, when nothing was). `busy` when its
     // lock stayed held by another process: try again later.
@@ -63,15 +67,19 @@ struct UndoReport {
     bool complete() const;  // found, no error, nothing left behind
 };
 
-// Takes back `batch_id` of the journal in `journal_directory`, or the last
-// batch that changed anything when the id is empty; when that is an undo cut
-// short, the batch it was taking back is finished instead. A dry run only
-// tells. Damaged journal lines that were passed over are told to `notices`.
+// Takes back `batch_id` of the journal in `journal_directory` (the batch
+// whose id it is, or else the one batch whose id begins with it), or the
+// last batch that changed anything (of those in `last_in_folder`, when
+// given) when the id is empty; when that is an undo cut short, the batch it
+// was taking back is finished instead. A dry run only tells. Damaged journal
+// lines that were passed over are told to `notices`.
 UndoReport undo_batch(const std::string& journal_directory, std::string_view batch_id, bool dry_run,
                       std::string_view front_end, const JournalOptions& options = {},
-                      const NoticeSink& notices = {});
+                      const NoticeSink& notices = {}, const std::string& last_in_folder = {});
 
-// The last batch of the journal that moved or dated a file, or nullptr.
-const JournalBatchRecord* last_changing_batch(const JournalContents& contents);
+// The last batch of the journal that moved or dated a file (every one of
+// them in `folder`, when given), or nullptr.
+const JournalBatchRecord* last_changing_batch(const JournalContents& contents,
+                                              const std::string& folder = {});
 
 }  // namespace kalvento

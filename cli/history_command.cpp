@@ -8,26 +8,22 @@
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
 #include "cli/notice_printer.h"
+#include "platform/japan_time.h"
 
-#include <ctime>
 #include <iostream>
 #include <map>
 
 namespace kalvento::cli {
 namespace {
 
-std::string utc_text(std::int64_t seconds) {
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm fields{};
-    char text[32] = "?";
-    if (gmtime_r(&time, &fields) != nullptr)
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &fields);
-    return text;
+std::string japan_text(std::int64_t seconds) {
+    return japan_date_time_text(seconds) + " JST";
 }
 
 std::string folder_of(const JournalBatchRecord& batch) {
-    if (batch.moves.empty()) return batch.folder;
-    const std::string& first = batch.moves.front().from;
+    if (batch.moves.empty() && batch.left.empty()) return batch.folder;
+    const std::string& first =
+        batch.moves.empty() ? batch.left.front().path : batch.moves.front().from;
     const std::size_t slash = first.rfind('/');
     return slash == std::string::npos ? batch.folder : first.substr(0, slash == 0 ? 1 : slash);
 }
@@ -82,10 +78,21 @@ CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
         "recording, and gets back the times it had. A file whose new name now holds another\n"
         "file, whose old name has been taken since, or that a later batch renamed again, is\n"
         "left where it is (exit code 1).");
-    command->add_option("BATCH", options.batch, "The batch to take back (see history)");
+    command->add_option("BATCH", options.batch,
+                        "The batch to take back (see history), or the start of its id");
     command->add_flag("--last", options.last,
                       "Take back the last batch that changed anything; when that is an undo\n"
                       "that was cut short, finish it instead");
+    command
+        ->add_option("--since", options.since,
+                     "Take back, newest first, every batch that changed files and started at\n"
+                     "or after this Japan time (\"YYYY-MM-DD HH:MM[:SS]\", or with T), each as\n"
+                     "an undo batch of its own; undos and batches undone already are passed over")
+        ->type_name("TIME");
+    command
+        ->add_option("--folder", options.folder,
+                     "With --since or --last: only batches whose files all went into DIR")
+        ->type_name("DIR");
     command->add_flag("--dry-run", options.dryRun, "Tell what would be done; touch no file");
     command->add_flag("--json", options.json, "One JSON object per file and line");
     add_lock_timeout_option(*command, options.lockTimeout);
@@ -121,6 +128,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             line["frontEnd"] = batch->frontEnd;
             line["files"] = files_moved(*batch);
             line["dated"] = batch->datings.size();
+            line["left"] = batch->left.size();
             put_path(line, "folder", folder_of(*batch));
             line["complete"] = batch->ended;
             line["undoOf"] = optional_text(batch->undoOf);
@@ -129,7 +137,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             std::cout << json_line(line) << "\n";
             continue;
         }
-        std::cout << batch->id << "  " << utc_text(batch->time) << "  " << batch->frontEnd << "  "
+        std::cout << batch->id << "  " << japan_text(batch->time) << "  " << batch->frontEnd << "  "
                   << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files") << "  "
                   << path_for_text(folder_of(*batch));
         if (!batch->ended) std::cout << "  (interrupted)";
@@ -138,30 +146,17 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             std::cout << (partly(*undo->second) ? "  (partly undone by " : "  (undone by ")
                       << undo->second->id << ")";
         std::cout << "\n";
+        for (const JournalLeft& left : batch->left)
+            std::cout << "  left: " << path_for_text(left.path) << " (" << left.status
+                      << (left.reason.empty() ? "" : ": " + left.reason) << ")\n";
     }
     return kExitDone;
 }
 
-int run_undo(const UndoOptions& options, const char* argv0) {
-    if (options.last == !options.batch.empty()) {
-        std::cerr << "kalvento-cli: undo: name a batch (see history) or give --last\n";
-        return kExitUsage;
-    }
-    const SideFiles side_files = locate_side_files(argv0);
-    const UndoReport report =
-        undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
-                   {.lockWait = lock_wait_for(options.lockTimeout)}, standard_error_notices());
-    if (!report.found && report.error) {
-        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error->message << "\n";
-        return kExitSomeFailed;
-    }
-    if (!report.found) {
-        std::cerr << "kalvento-cli: undo: "
-                  << (options.batch.empty() ? std::string("the journal holds no batch to take back")
-                                            : "no batch " + options.batch + " in the journal")
-                  << "\n";
-        return kExitSomeFailed;
-    }
+namespace {
+
+// The lines of one batch taken back.
+void print_undo(const UndoReport& report, const UndoOptions& options) {
     if (report.error) std::cerr << "kalvento-cli: undo: " << report.error->message << "\n";
     if (!options.json && !report.steps.empty()) {
         if (!report.resumedUndo.empty()) {
@@ -219,11 +214,96 @@ int run_undo(const UndoOptions& options, const char* argv0) {
     if (!options.json && !report.undoBatch.empty())
         std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
     std::cout.flush();
-    if (report.busy()) {
-        std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
-                     "again later\n";
-        return kExitTryAgain;
+}
+
+int busy_exit() {
+    std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
+                 "again later\n";
+    return kExitTryAgain;
+}
+
+// undo --since: each batch since the time, newest first, as its own undo.
+int undo_since(const UndoOptions& options, const std::string& journal_directory,
+               std::int64_t since) {
+    const JournalContents contents = read_journal(journal_directory);
+    if (contents.damagedLines > 0)
+        standard_error_notices()(damaged_lines_notice(contents.damagedLines));
+    if (contents.problem) {
+        std::cerr << "kalvento-cli: undo: nothing taken back: " << contents.problem->message
+                  << "\n";
+        return kExitSomeFailed;
     }
+    const BatchesSince picked = batches_since(contents, since, options.folder);
+    bool all_back = picked.stillRunning.empty();
+    for (const std::string& id : picked.stillRunning)
+        std::cerr << "kalvento-cli: undo: batch " << id << " is still running (process "
+                  << batch_process_id(id) << "): wait for it to end, or name it\n";
+    if (picked.batches.empty() && all_back) {
+        std::cerr << "kalvento-cli: undo: no batch changed files since " << options.since
+                  << (options.folder.empty() ? "" : " in " + path_for_text(options.folder)) << "\n";
+        return kExitDone;
+    }
+    for (const std::string& id : picked.batches) {
+        // The journal was read and its damage told once above.
+        const UndoReport report =
+            undo_batch(journal_directory, id, options.dryRun, kFrontEndUndo,
+                       {.lockWait = lock_wait_for(options.lockTimeout)}, NoticeSink());
+        print_undo(report, options);
+        if (report.busy()) return busy_exit();
+        all_back = all_back && report.complete();
+    }
+    return all_back ? kExitDone : kExitSomeFailed;
+}
+
+}  // namespace
+
+int run_undo(const UndoOptions& options, const char* argv0) {
+    const int ways = int(options.last) + int(!options.batch.empty()) + int(!options.since.empty());
+    if (ways != 1) {
+        std::cerr << "kalvento-cli: undo: name a batch (see history), or give --last or --since\n";
+        return kExitUsage;
+    }
+    if (!options.folder.empty() && !options.batch.empty()) {
+        std::cerr << "kalvento-cli: undo: --folder goes with --since or --last, not a batch\n";
+        return kExitUsage;
+    }
+    const SideFiles side_files = locate_side_files(argv0);
+    if (!options.since.empty()) {
+        const auto since = parse_japan_date_time(options.since);
+        if (!since) {
+            std::cerr << "kalvento-cli: undo: --since " << options.since
+                      << ": not a Japan time of the form \"2026-12-07 23:30\" (seconds may "
+                         "follow, a T may stand for the blank)\n";
+            return kExitUsage;
+        }
+        return undo_since(options, side_files.journalDirectory, *since);
+    }
+    const UndoReport report = undo_batch(
+        side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
+        {.lockWait = lock_wait_for(options.lockTimeout)}, standard_error_notices(), options.folder);
+    if (!report.ambiguous.empty()) {
+        std::cerr << "kalvento-cli: undo: " << options.batch << " begins several batch ids (";
+        for (std::size_t i = 0; i < report.ambiguous.size(); ++i)
+            std::cerr << (i == 0 ? "" : ", ") << report.ambiguous[i];
+        std::cerr << "): give more of the one to take back\n";
+        return kExitUsage;
+    }
+    if (!report.found && report.error) {
+        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error->message << "\n";
+        return kExitSomeFailed;
+    }
+    if (!report.found) {
+        std::cerr << "kalvento-cli: undo: "
+                  << (!options.batch.empty() ? "no batch " + options.batch + " in the journal"
+                      : options.folder.empty()
+                          ? std::string("the journal holds no batch to take back")
+                          : "the journal holds no batch to take back in " +
+                                path_for_text(options.folder))
+                  << "\n";
+        return kExitSomeFailed;
+    }
+    print_undo(report, options);
+    if (report.busy()) return busy_exit();
     return report.complete() ? kExitDone : kExitSomeFailed;
 }
 

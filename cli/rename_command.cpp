@@ -6,6 +6,7 @@
 #include "app/journal.h"
 #include "app/recording_folders.h"
 #include "app/rule_warnings.h"
+#include "app/run_log.h"
 #include "app/settings_presets.h"
 #include "app/status_words.h"
 #include "cli/coverage_output.h"
@@ -48,8 +49,7 @@ void fill_from_conversion(FileReport& report, const FileConversion& file) {
     report.result = result;
     report.warnings = file.warnings;
     report.status = std::string(status_word(result.status));
-    report.message = convert_status_text(result.status);
-    if (!result.message.empty()) report.message += ": " + result.message;
+    report.message = file.reason();
     report.newPath = result.toPath;
     report.success = file.succeeded();
     if (result.status != ConvertStatus::wouldMove && !result.companions_moved())
@@ -187,7 +187,50 @@ std::string schedule_wait_text(const ScheduleWait& wait) {
            std::to_string(wait.limit.count() / 1000) + " s";
 }
 
+// The files left before the conversion, for its journal batch.
+std::vector<LeftFile> left_before(const std::vector<FileReport>& reports) {
+    std::vector<LeftFile> left;
+    for (const FileReport& report : reports)
+        if (!report.duplicate && !report.status.empty())
+            left.push_back(LeftFile{report.path, report.status, report.message});
+    return left;
+}
+
+// One line per file named (a file named twice is one file); a line that
+// cannot be written is told once.
+void trace(RunLog& log, const std::vector<FileReport>& reports, const std::string& log_file) {
+    for (const FileReport& report : reports) {
+        if (report.duplicate) continue;
+        const bool placed = report.success || report.status == "renamed";
+        RunLogEntry entry{.status = report.status,
+                          .oldPath = absolute_normal_path(report.path),
+                          .newPath = placed && !report.newPath.empty()
+                                         ? absolute_normal_path(report.newPath)
+                                         : std::string(),
+                          .reason = report.success ? std::string() : report.message,
+                          .succeeded = report.success};
+        if (Status written = log.record(entry); !written) {
+            std::cerr << "kalvento-cli: cannot write the log " << path_for_text(log_file) << ": "
+                      << written.error().message << "\n";
+            return;
+        }
+    }
+}
+
 }  // namespace
+
+void add_trace_options(CLI::App& command, RenameOptions& options) {
+    command
+        .add_option("--log", options.logFile,
+                    "Append one line per file to FILE, whose lock FILE.lock lies beside it:\n"
+                    "Japan time (ISO 8601, +09:00), status word, old path, new path (empty\n"
+                    "when the file was left), reason (empty when none), tab-separated, UTF-8;\n"
+                    "a tab, newline or backslash in a field is written \\t, \\n, \\\\")
+        ->type_name("FILE");
+    command.add_flag("--syslog", options.systemLog,
+                     "Send the same line to the system log (identity kalvento-cli, facility\n"
+                     "user; info, warning for a file left, err for a failure)");
+}
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     CLI::App* command = app.add_subcommand(
@@ -213,6 +256,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
                         "instead of the rules and items of the settings file");
     add_candidate_options(*command, options.choice);
     add_lock_timeout_option(*command, options.lockTimeout);
+    add_trace_options(*command, options);
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -222,6 +266,12 @@ int run_rename(const RenameOptions& options, const char* argv0,
     const AppContext context = load_app_context(argv0);
     if (!context.settingsError.empty()) {
         std::cerr << "kalvento-cli: " << context.settingsError << "\n";
+        return kExitUsage;
+    }
+    // A trace that cannot be kept stops the run before any file is touched.
+    auto log = RunLog::open(options.logFile, options.systemLog, lock_wait_for(options.lockTimeout));
+    if (!log) {
+        std::cerr << "kalvento-cli: " << log.error().message << "\n";
         return kExitUsage;
     }
     const NoticeSink notices = standard_error_notices(options.verbose);
@@ -336,8 +386,9 @@ int run_rename(const RenameOptions& options, const char* argv0,
                      ConversionRequest{.options = conversion,
                                        .dryRun = options.dryRun,
                                        .journalDirectory = context.sideFiles.journalDirectory,
-                                       .frontEnd = kFrontEndCli,
-                                       .journal = {.lockWait = lock_wait_for(options.lockTimeout)}},
+                                       .frontEnd = options.frontEnd,
+                                       .journal = {.lockWait = lock_wait_for(options.lockTimeout)},
+                                       .leftBefore = left_before(reports)},
                      notices);
     if (converted.journalError)
         std::cerr << "kalvento-cli: nothing renamed: " << converted.journalError->message << "\n";
@@ -366,6 +417,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
+    trace(**log, reports, options.logFile);
     warn_without_settings_file(reports, context.sideFiles.settingsFile);
     if (any_retry || converted.journalBusy) return kExitTryAgain;
     return any_failed ? kExitSomeFailed : kExitDone;

@@ -4,6 +4,7 @@
 // "-AUTO".
 #pragma once
 
+#include "app/journal.h"
 #include "cli/candidate_choice.h"
 #include "platform/file_lock.h"
 #include "schedule/schedule_query.h"
@@ -29,7 +30,10 @@ struct RenameOptions {
                                                    // of the rules and items
     double lockTimeout = kDefaultLockWaitSeconds;  // seconds to wait for the journal's lock
     CandidateChoice choice;
-    std::vector<std::string> files;  // recordings and folders of recordings
+    std::vector<std::string> files;            // recordings and folders of recordings
+    std::string logFile;                       // --log: one line per file appended there
+    bool systemLog = false;                    // --syslog: the same line to the system log
+    std::string_view frontEnd = kFrontEndCli;  // who the journal says made the batch
     // Set by a watch: its stop ends the run before any file moves, and an
     // outage of the schedule service it found earlier is remembered.
     std::stop_token stop;
@@ -37,6 +41,9 @@ struct RenameOptions {
 };
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
+
+// --log FILE and --syslog, of rename and watch.
+void add_trace_options(CLI::App& command, RenameOptions& options);
 
 // With --json each file gives one line:
 //   {"path": as given, "newPath": native path it now has / would get / was
@@ -56,7 +63,8 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 // with its composed name (or, with --dry-run, would); 75 when a file was left
 // for a schedule service that could not be reached, or the journal's lock
 // stayed held by another process (nothing renamed then); 1 otherwise; 2 when the
-// settings cannot be read or an argument cannot be used (--template).
+// settings cannot be read, the --log file cannot be used or an argument
+// cannot be used (--template).
 // `statuses`, when given, receives the status word of each file. A run
 // stopped through `options.stop` prints nothing and moves nothing more.
 int run_rename(const RenameOptions& options, const char* argv0,

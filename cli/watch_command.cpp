@@ -1,6 +1,7 @@
 #include "cli/watch_command.h"
 
 #include "app/recording_folders.h"
+#include "app/run_log.h"
 #include "cli/decision_output.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
@@ -228,6 +229,7 @@ class Watcher {
     void rename_one(const std::string& path) {
         RenameOptions rename = options_.rename;
         rename.files = {path};
+        rename.frontEnd = kFrontEndWatch;
         rename.stop = stop_.token();
         rename.scheduleOutage = scheduleOutage_;
         const IdentityKey identity = identity_key(path);
@@ -297,6 +299,7 @@ CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
     add_explain_option(*command, options.rename.explain, "Tell why each recording gets its name");
     add_template_option(*command, options.rename.templateText,
                         "Name every recording by this template of the rename rules' @-macros");
+    add_trace_options(*command, options.rename);
     command->add_option("FOLDER", options.folders, "Folders to watch (not their subfolders)")
         ->required();
     return command;
@@ -306,6 +309,11 @@ int run_watch(const WatchOptions& options, const char* argv0) {
     std::string error;
     if (options.rename.templateText && !template_argument(*options.rename.templateText, error)) {
         std::cerr << "kalvento-cli: " << error << "\n";
+        return kExitUsage;
+    }
+    // A log that cannot be kept is known before the watch starts.
+    if (auto log = RunLog::open(options.rename.logFile, false); !log) {
+        std::cerr << "kalvento-cli: " << log.error().message << "\n";
         return kExitUsage;
     }
     const std::unique_ptr<StopSignals> stop = StopSignals::install(error);

@@ -19,7 +19,8 @@ struct WatchOptions {
     std::vector<std::string> folders;
     double settleSeconds = 30.0;
     bool existing = false;  // take the recordings already in the folders too
-    RenameOptions rename;   // --json, --template, --allow-fallback, -v; files set per recording
+    RenameOptions rename;   // --json, --template, --allow-fallback, -v, --log, --syslog; files
+                            // set per recording
 };
 
 CLI::App* add_watch_command(CLI::App& app, WatchOptions& options);

@@ -1,5 +1,6 @@
 #include "platform/japan_time.h"
 
+#include <cstdio>
 #include <limits>
 
 namespace kalvento {
@@ -88,6 +89,40 @@ std::optional<std::int64_t> japan_date_time_to_unix(int year, int month, int day
         return std::nullopt;
     }
     return japan_time_to_unix(year, month, day, hour, minute, second);
+}
+
+std::string japan_date_time_text(std::int64_t unix_seconds, char between) {
+    const auto calendar = japan_calendar(unix_seconds);
+    if (!calendar || calendar->year < 0 || calendar->year > 9999) return "?";
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d",
+                  static_cast<int>(calendar->year), calendar->month, calendar->day, between,
+                  calendar->hour, calendar->minute, calendar->second);
+    return text;
+}
+
+std::optional<std::int64_t> parse_japan_date_time(std::string_view text) {
+    // Digits at fixed places: "YYYY-MM-DD?HH:MM" and perhaps ":SS".
+    if (text.size() != 16 && text.size() != 19) return std::nullopt;
+    const auto field = [&](std::size_t at, std::size_t width) -> std::optional<int> {
+        int value = 0;
+        for (std::size_t i = at; i < at + width; ++i) {
+            if (text[i] < '0' || text[i] > '9') return std::nullopt;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text[4] != '-' || text[7] != '-' || (text[10] != ' ' && text[10] != 'T') ||
+        text[13] != ':' || (text.size() == 19 && text[16] != ':'))
+        return std::nullopt;
+    const auto year = field(0, 4);
+    const auto month = field(5, 2);
+    const auto day = field(8, 2);
+    const auto hour = field(11, 2);
+    const auto minute = field(14, 2);
+    const auto second = text.size() == 19 ? field(17, 2) : std::optional<int>(0);
+    if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
+    return japan_date_time_to_unix(*year, *month, *day, *hour, *minute, *second);
 }
 
 }  // namespace kalvento

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace kalvento {
 
@@ -39,6 +41,15 @@ std::int64_t japan_time_to_unix(std::int64_t year, std::int64_t month, std::int6
 // and for years outside 1..9999.
 std::optional<std::int64_t> japan_date_time_to_unix(int year, int month, int day, int hour,
                                                     int minute, int second);
+
+// "YYYY-MM-DD HH:MM:SS" of an instant in Japan, with `between` (' ' or 'T')
+// between date and time; "?" for an instant without a calendar.
+std::string japan_date_time_text(std::int64_t unix_seconds, char between = ' ');
+
+// The instant of a Japan time written "YYYY-MM-DD HH:MM[:SS]" or
+// "YYYY-MM-DDTHH:MM[:SS]"; nullopt for any other text or a time that does
+// not exist.
+std::optional<std::int64_t> parse_japan_date_time(std::string_view text);
 
 // Days since 1970-01-01 of a proleptic Gregorian date (month may run outside
 // 1..12 and carries into the year).
