@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 
 namespace kalvento::test {
 namespace {
@@ -210,6 +211,105 @@ TEST(CliUnattended, PathLimitDoesNotDependOnHowThePathWasTyped) {
     EXPECT_EQ(only_line(relative)["status"], "tooLong") << relative.output << relative.errors;
     EXPECT_EQ(only_line(absolute)["status"], "tooLong");
     EXPECT_TRUE(fs::exists(deep + "/rec.ts"));
+}
+
+// The Japan time of an instant as the log writes it, worked out here apart
+// from the program's own calendar.
+std::string japan_iso(std::time_t when) {
+    const std::time_t shifted = when + 9 * 3600;
+    std::tm fields{};
+    gmtime_r(&shifted, &fields);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+09:00", &fields);
+    return text;
+}
+
+std::vector<std::string> fields_of(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+TEST(CliUnattended, TheLogAndTheJournalTellEveryFileEvenOneLeft) {
+    CliScratch scratch;
+    scratch.write_settings(kNameAndDate);
+    write_drama(scratch.file("rec.ts"));
+    const std::string named = scratch.file("朝の番組 20240407(日).ts");
+    write_drama(named, 2, "朝の番組");
+    const std::string left = scratch.file("tab\there.ts");
+    write_text(left, std::string(188 * 40, '\0'));
+    const Args files = {scratch.file("rec.ts"), named, left};
+
+    // A log that cannot be opened stops the run before any file moves.
+    const CliRun refused =
+        scratch.run(concat({"rename", "--log", scratch.file("none/run.log")}, files));
+    expect_usage_error(refused, "log in a missing folder");
+    EXPECT_NE(refused.errors.find(scratch.file("none/run.log")), std::string::npos)
+        << refused.errors;
+    EXPECT_TRUE(fs::exists(scratch.file("rec.ts")));
+
+    // Japan time whatever the zone; --syslog works without a log daemon too.
+    const std::string log = scratch.file("run.log");
+    const std::time_t before = std::time(nullptr);
+    const CliRun run =
+        scratch.run(concat({"rename", "--log", log, "--syslog"}, files), "TZ=America/New_York");
+    const std::time_t after = std::time(nullptr);
+    EXPECT_EQ(run.exitCode, 1) << run.output << run.errors;
+    const std::vector<std::string> lines = lines_of(read_all(log));
+    ASSERT_EQ(lines.size(), 3u) << read_all(log);
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : lines) {
+        std::vector<std::string> fields = fields_of(line);
+        ASSERT_EQ(fields.size(), 5u) << line;
+        EXPECT_TRUE(fields[0] == japan_iso(before) || fields[0] == japan_iso(after)) << line;
+        rows.emplace_back(fields.begin() + 1, fields.end());
+    }
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"renamed", scratch.file("rec.ts"),
+                                                 scratch.file(kComposedName), ""}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"unchanged", named, named, ""}));
+    EXPECT_EQ(rows[2][0], "noProgrammeData");
+    EXPECT_EQ(rows[2][1], scratch.file("tab\\there.ts"));
+    EXPECT_EQ(rows[2][2], "");
+    EXPECT_FALSE(rows[2][3].empty());
+
+    // The file left is in the journal's batch; alone it makes a batch that
+    // undo --last passes over.
+    const std::string alone = scratch.file("alone.ts");
+    write_text(alone, std::string(188 * 40, '\0'));
+    EXPECT_EQ(scratch.run({"rename", alone}).exitCode, 1);
+    const std::vector<json> history = json_lines(scratch.run({"history", "--json"}));
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0]["files"], 0);
+    EXPECT_EQ(history[0]["left"], 1);
+    EXPECT_EQ(history[1]["files"], 1);
+    EXPECT_EQ(history[1]["left"], 1);
+    const std::string text = scratch.run({"history"}).output;
+    EXPECT_NE(text.find("\n  left: " + alone + " (noProgrammeData: "), std::string::npos) << text;
+    for (const json& line : json_lines(scratch.run({"undo", "--last", "--dry-run", "--json"})))
+        EXPECT_EQ(line["batch"], history[1]["batch"]) << line;
+
+    // Two processes appending at once keep every line whole.
+    for (const char* folder : {"a", "b"}) {
+        fs::create_directory(scratch.file(folder));
+        for (int i = 0; i < 40; ++i)
+            write_text(scratch.file(std::string(folder) + "/" + std::to_string(i) + ".ts"), "x");
+    }
+    const std::string both = scratch.command({"rename", "--log", log, scratch.file("a")}) + " & " +
+                             scratch.command({"rename", "--log", log, scratch.file("b")}) +
+                             " & wait";
+    run_shell("{ " + both + "; } >/dev/null");
+    const std::vector<std::string> all = lines_of(read_all(log));
+    ASSERT_EQ(all.size(), 83u);
+    for (std::size_t i = 3; i < all.size(); ++i) {
+        const std::vector<std::string> fields = fields_of(all[i]);
+        ASSERT_EQ(fields.size(), 5u) << all[i];
+        EXPECT_EQ(fields[0].size(), 25u) << all[i];
+        EXPECT_EQ(fields[2].rfind(scratch.path(), 0), 0u) << all[i];
+        EXPECT_TRUE(fields[2].ends_with(".ts")) << all[i];
+    }
 }
 
 }  // namespace

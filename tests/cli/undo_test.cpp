@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <random>
@@ -570,8 +571,16 @@ TEST(CliUndo, NoEmptyBatchesAndALaterRenameIsNamed) {
     history = batches(scratch);
     ASSERT_EQ(history.size(), 2u);
     const std::string second = history[0]["batch"];
+    // A batch is named by the start of its id, when only its own id starts so.
+    std::size_t common = 0;
+    while (common < first.size() && first[common] == second[common]) ++common;
+    ASSERT_GT(common, 0u);
+    const CliRun ambiguous = scratch.run({"undo", first.substr(0, common), "--dry-run"});
+    expect_usage_error(ambiguous, "a prefix of both ids");
+    EXPECT_NE(ambiguous.errors.find(first), std::string::npos) << ambiguous.errors;
+    EXPECT_NE(ambiguous.errors.find(second), std::string::npos) << ambiguous.errors;
     std::map<std::string, int> statuses;
-    const CliRun undone = scratch.run({"undo", first, "--json"});
+    const CliRun undone = scratch.run({"undo", first.substr(0, common + 1), "--json"});
     EXPECT_EQ(undone.exitCode, 1);
     for (const json& line : json_lines(undone)) {
         ++statuses[line["status"]];
@@ -607,6 +616,72 @@ TEST(CliUndo, ASymbolicLinkRecordingIsTakenBackWithoutAFalseFailure) {
     EXPECT_EQ(undone.exitCode, 0) << undone.output;
     EXPECT_TRUE(fs::is_symlink(dir + "/rec0.ts"));
     EXPECT_EQ(listing(dir), before);
+}
+
+// The Japan time "YYYY-MM-DD HH:MM:SS" of an instant, worked out here.
+std::string japan_text(std::time_t when) {
+    const std::time_t shifted = when + 9 * 3600;
+    std::tm fields{};
+    gmtime_r(&shifted, &fields);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &fields);
+    return text;
+}
+
+TEST(CliUndo, ANightIsTakenBackSinceATimeFolderByFolder) {
+    CliScratch scratch;
+    scratch.write_settings(concat(kNameAndDate, {"WildRename=1"}));
+    const std::string evening = scratch.file("evening");
+    const std::string night1 = scratch.file("night1");
+    const std::string night2 = scratch.file("night2");
+    write_recordings(evening, 1);
+    write_recordings(night1, 2);
+    write_recordings(night2, 2);
+    const Listing night1_before = listing(night1);
+    const Listing night2_before = listing(night2);
+    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(evening))).exitCode, 0);
+    const Listing evening_renamed = listing(evening);
+    // The night starts in the second after the evening's batch.
+    const std::int64_t evening_time = batches(scratch)[0]["time"];
+    while (std::time(nullptr) <= evening_time)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string since = japan_text(static_cast<std::time_t>(evening_time + 1));
+    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(night1))).exitCode, 0);
+    ASSERT_EQ(scratch.run(concat({"rename"}, recordings_in(night2))).exitCode, 0);
+    const std::vector<json> night = batches(scratch);
+    ASSERT_EQ(night.size(), 3u);
+
+    // --folder keeps to the batches whose files went there: --last too.
+    for (const json& line :
+         json_lines(scratch.run({"undo", "--last", "--folder", night1, "--dry-run", "--json"})))
+        EXPECT_EQ(line["batch"], night[1]["batch"]) << line;
+    const CliRun second_only = scratch.run({"undo", "--since", since, "--folder", night2, "--json"},
+                                           "TZ=America/New_York");
+    EXPECT_EQ(second_only.exitCode, 0) << second_only.output << second_only.errors;
+    EXPECT_EQ(listing(night2), night2_before);
+    EXPECT_NE(listing(night1), night1_before);
+
+    // Without it every batch of the night that is not undone yet goes back,
+    // each as its own undo; the undo of night2 is passed over, and so is the
+    // evening. The T form of the time works as well.
+    std::string t_form = since;
+    t_form[10] = 'T';
+    const CliRun rest = scratch.run({"undo", "--since", t_form}, "TZ=America/New_York");
+    EXPECT_EQ(rest.exitCode, 0) << rest.output << rest.errors;
+    EXPECT_EQ(lines_of(rest.output).front(),
+              "taking back batch " + night[1]["batch"].get<std::string>())
+        << rest.output;
+    EXPECT_EQ(listing(night1), night1_before);
+    EXPECT_EQ(listing(night2), night2_before);
+    EXPECT_EQ(listing(evening), evening_renamed);
+    const std::vector<json> after = batches(scratch);
+    ASSERT_EQ(after.size(), 5u);
+    EXPECT_EQ(after[0]["undoOf"], night[1]["batch"]);
+    EXPECT_EQ(after[1]["undoOf"], night[0]["batch"]);
+    const CliRun nothing = scratch.run({"undo", "--since", since});
+    EXPECT_EQ(nothing.exitCode, 0);
+    EXPECT_TRUE(nothing.output.empty()) << nothing.output;
+    expect_usage_error(scratch.run({"undo", "--since", "yesterday"}), "a time without a date");
 }
 
 }  // namespace

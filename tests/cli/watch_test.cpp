@@ -125,6 +125,20 @@ TEST(CliWatch, RenamesOnceSettledSurvivesVanishedFilesAndStopsOnSigterm) {
     EXPECT_TRUE(fs::exists(in + "/my name.ts"));
     EXPECT_EQ(lines_of(watch.output()).size(), 3u) << watch.output();
 
+    // One batch per file renamed, labelled as the watch's; a recording that
+    // arrives already named leaves none.
+    const Bytes weather = small_recording({.eventName = "天気", .seed = 3});
+    append(in + "/天気.ts", weather, 0, weather.size());
+    ASSERT_TRUE(wait_for([&] { return lines_of(watch.output()).size() == 4; }, 8s))
+        << watch.output();
+    EXPECT_NE(watch.output().find("天気.ts: unchanged"), std::string::npos) << watch.output();
+    const std::vector<json> history = json_lines(scratch.run({"history", "--json", "-n", "100"}));
+    EXPECT_EQ(history.size(), 3u);
+    for (const json& batch : history) {
+        EXPECT_EQ(batch["frontEnd"], "watch") << batch;
+        EXPECT_EQ(batch["files"], 1) << batch;
+    }
+
     EXPECT_EQ(watch.stop(), 0);
     EXPECT_NE(watch.errors().find("watch ended"), std::string::npos);
 }

@@ -64,5 +64,18 @@ TEST(JapanTime, FarInstantsHaveACalendarOrNone) {
     EXPECT_EQ(japan_calendar(japan_time_to_unix(1, 1, 1, 0, 0, 0))->weekday, 1);
 }
 
+TEST(JapanTime, DateTimeTextIsReadBackAndNothingElseIs) {
+    // 2026-12-07 23:30:05 in Japan is 14:30:05 UTC.
+    const std::int64_t night = 1796653805;
+    EXPECT_EQ(japan_date_time_text(night), "2026-12-07 23:30:05");
+    EXPECT_EQ(japan_date_time_text(night, 'T'), "2026-12-07T23:30:05");
+    EXPECT_EQ(parse_japan_date_time("2026-12-07 23:30:05"), night);
+    EXPECT_EQ(parse_japan_date_time("2026-12-07T23:30"), night - 5);
+    for (const char* wrong :
+         {"2026-12-07", "2026-12-07 23:30:5", "2026-02-29 10:00", "2026-12-07 24:00",
+          "2026-12-07_23:30", "2026-12-07 23:30:05Z", "２０２６-12-07 23:30"})
+        EXPECT_FALSE(parse_japan_date_time(wrong).has_value()) << wrong;
+}
+
 }  // namespace
 }  // namespace kalvento::test
