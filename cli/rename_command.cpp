@@ -17,6 +17,7 @@
 #include "cli/name_template.h"
 #include "cli/notice_printer.h"
 #include "cli/recording_options.h"
+#include "cli/run_trace.h"
 #include "cli/terminal_progress.h"
 #include "platform/file_ops.h"
 
@@ -196,41 +197,24 @@ std::vector<LeftFile> left_before(const std::vector<FileReport>& reports) {
     return left;
 }
 
-// One line per file named (a file named twice is one file); a line that
-// cannot be written is told once.
-void trace(RunLog& log, const std::vector<FileReport>& reports, const std::string& log_file) {
+// One line per file named (a file named twice is one file).
+std::vector<RunLogEntry> trace_entries(const std::vector<FileReport>& reports) {
+    std::vector<RunLogEntry> entries;
     for (const FileReport& report : reports) {
         if (report.duplicate) continue;
         const bool placed = report.success || report.status == "renamed";
-        RunLogEntry entry{.status = report.status,
-                          .oldPath = absolute_normal_path(report.path),
-                          .newPath = placed && !report.newPath.empty()
-                                         ? absolute_normal_path(report.newPath)
-                                         : std::string(),
-                          .reason = report.success ? std::string() : report.message,
-                          .succeeded = report.success};
-        if (Status written = log.record(entry); !written) {
-            std::cerr << "kalvento-cli: cannot write the log " << path_for_text(log_file) << ": "
-                      << written.error().message << "\n";
-            return;
-        }
+        entries.push_back(RunLogEntry{.status = report.status,
+                                      .oldPath = absolute_normal_path(report.path),
+                                      .newPath = placed && !report.newPath.empty()
+                                                     ? absolute_normal_path(report.newPath)
+                                                     : std::string(),
+                                      .reason = report.success ? std::string() : report.message,
+                                      .succeeded = report.success});
     }
+    return entries;
 }
 
 }  // namespace
-
-void add_trace_options(CLI::App& command, RenameOptions& options) {
-    command
-        .add_option("--log", options.logFile,
-                    "Append one line per file to FILE, whose lock FILE.lock lies beside it:\n"
-                    "Japan time (ISO 8601, +09:00), status word, old path, new path (empty\n"
-                    "when the file was left), reason (empty when none), tab-separated, UTF-8;\n"
-                    "a tab, newline or backslash in a field is written \\t, \\n, \\\\")
-        ->type_name("FILE");
-    command.add_flag("--syslog", options.systemLog,
-                     "Send the same line to the system log (identity kalvento-cli, facility\n"
-                     "user; info, warning for a file left, err for a failure)");
-}
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     CLI::App* command = app.add_subcommand(
@@ -256,7 +240,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
                         "instead of the rules and items of the settings file");
     add_candidate_options(*command, options.choice);
     add_lock_timeout_option(*command, options.lockTimeout);
-    add_trace_options(*command, options);
+    add_trace_options(*command, options.logFile, options.systemLog);
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -417,7 +401,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (statuses != nullptr) statuses->push_back(report.status);
     }
     std::cout.flush();
-    trace(**log, reports, options.logFile);
+    write_trace(**log, trace_entries(reports), options.logFile);
     warn_without_settings_file(reports, context.sideFiles.settingsFile);
     if (any_retry || converted.journalBusy) return kExitTryAgain;
     return any_failed ? kExitSomeFailed : kExitDone;

@@ -42,9 +42,6 @@ struct RenameOptions {
 
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 
-// --log FILE and --syslog, of rename and watch.
-void add_trace_options(CLI::App& command, RenameOptions& options);
-
 // With --json each file gives one line:
 //   {"path": as given, "newPath": native path it now has / would get / was
 //    composed (null when there is none), "status": "renamed" | "wouldRename" |

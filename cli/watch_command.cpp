@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/name_template.h"
+#include "cli/run_trace.h"
 #include "platform/directory_listing.h"
 #include "platform/file_ops.h"
 #include "platform/folder_watch.h"
@@ -299,7 +300,7 @@ CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
     add_explain_option(*command, options.rename.explain, "Tell why each recording gets its name");
     add_template_option(*command, options.rename.templateText,
                         "Name every recording by this template of the rename rules' @-macros");
-    add_trace_options(*command, options.rename);
+    add_trace_options(*command, options.rename.logFile, options.rename.systemLog);
     command->add_option("FOLDER", options.folders, "Folders to watch (not their subfolders)")
         ->required();
     return command;
