@@ -14,10 +14,10 @@
 namespace kalvento {
 namespace {
 
-using Json = nlohmann::json;
+using ParsedJson = nlohmann::json;
 
 template <typename T>
-std::optional<T> number(const Json& json, const char* key) {
+std::optional<T> number(const ParsedJson& json, const char* key) {
     const auto it = json.find(key);
     if (it == json.end()) return std::nullopt;
     if constexpr (std::is_unsigned_v<T>) {
@@ -28,20 +28,20 @@ std::optional<T> number(const Json& json, const char* key) {
     return it->get<T>();
 }
 
-std::optional<std::string> text(const Json& json, const char* key) {
+std::optional<std::string> text(const ParsedJson& json, const char* key) {
     const auto it = json.find(key);
     if (it == json.end() || !it->is_string()) return std::nullopt;
     return it->get<std::string>();
 }
 
-std::optional<FileRole> role(const Json& json) {
+std::optional<FileRole> role(const ParsedJson& json) {
     const auto name = text(json, "role");
     if (name == "recording") return FileRole::recording;
     if (name == "companion") return FileRole::companion;
     return std::nullopt;
 }
 
-std::optional<RecordedFile> recorded_file(const Json& json) {
+std::optional<RecordedFile> recorded_file(const ParsedJson& json) {
     const auto device = number<std::uint64_t>(json, "device");
     const auto inode = number<std::uint64_t>(json, "inode");
     if (!device || !inode) return std::nullopt;
@@ -60,7 +60,7 @@ std::optional<RecordedFile> recorded_file(const Json& json) {
 class Parser {
   public:
     // False when the line is not a record of ours.
-    bool take(const Json& json) {
+    bool take(const ParsedJson& json) {
         if (!json.is_object()) return false;
         const auto type = text(json, "type");
         const auto id = text(json, "batch");
@@ -107,7 +107,7 @@ class Parser {
         std::size_t lines = 0;         // lines taken
     };
 
-    bool take(const std::string& type, const Json& json, Building& batch) {
+    bool take(const std::string& type, const ParsedJson& json, Building& batch) {
         if (type == "batch") return start(json, batch);
         if (type == "move") return move(json, batch);
         if (type == "moved") return outcome(json, batch);
@@ -130,7 +130,7 @@ class Parser {
         return batches_[it->second];
     }
 
-    bool start(const Json& json, Building& batch) {
+    bool start(const ParsedJson& json, Building& batch) {
         JournalBatchRecord& record = batch.record;
         if (record.hasStart) return false;
         record.hasStart = true;
@@ -141,7 +141,7 @@ class Parser {
         return true;
     }
 
-    bool move(const Json& json, Building& batch) {
+    bool move(const ParsedJson& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto from = get_path(json, "from");
@@ -152,7 +152,7 @@ class Parser {
         return true;
     }
 
-    bool outcome(const Json& json, Building& batch) {
+    bool outcome(const ParsedJson& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto it = json.find("moved");
         if (!seq || it == json.end() || !it->is_boolean()) return false;
@@ -160,7 +160,7 @@ class Parser {
         return true;
     }
 
-    bool dating(const Json& json, Building& batch) {
+    bool dating(const ParsedJson& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto path = get_path(json, "path");
@@ -169,7 +169,7 @@ class Parser {
         return true;
     }
 
-    bool left(const Json& json, Building& batch) {
+    bool left(const ParsedJson& json, Building& batch) {
         const auto seq = number<int>(json, "seq");
         const auto path = get_path(json, "path");
         const auto status = text(json, "status");
@@ -189,7 +189,7 @@ void take_line(Parser& parser, std::string_view line, bool too_long, JournalCont
         ++contents.damagedLines;
         return;
     }
-    const Json json = Json::parse(line, nullptr, false);
+    const ParsedJson json = ParsedJson::parse(line, nullptr, false);
     if (json.is_discarded() || !parser.take(json)) ++contents.damagedLines;
 }
 
