@@ -8,10 +8,14 @@
 // with the file's device, inode, size, times and, where the file system
 // keeps it, its creation time "bornNs") before it is made and its outcome
 // ("moved") after; the times of a regular file are written ("date") before
-// they change; an "end" line closes the batch (an undo's with "leftBehind",
-// the number of files it could not take back, when there are any) and the
-// journal is flushed to disk. Every line carries its batch's id. Paths are
-// written absolute; one that is not valid UTF-8 also as hex bytes
+// they change; a link or copy into a library folder is written as an intent
+// ("place", with "kind" link or copy and the original's identity) and its
+// outcome ("placed", with the new file's device, inode, size and, for a
+// copy, the content "hash" as 16 hex digits); a folder made for the library
+// is written ("folder") once it is made; an "end" line closes the batch (an undo's with
+// "leftBehind", the number of files it could not take back, when there are any) and the journal is
+// flushed to disk. Every line carries its batch's id. Paths are written absolute; one that is not
+// valid UTF-8 also as hex bytes
 // ("fromBytes", ...).
 // Past kJournalRotateBytes the journal becomes the previous file and a new
 // one starts, which begins with the lines that the dropped previous file
@@ -67,6 +71,9 @@ class JournalBatch final : public MoveRecorder {
     Status before_move(const MoveIntent& intent) override;
     void after_move(const MoveIntent& intent, bool moved, const std::string& message) override;
     Status before_dating(FileRole role, const std::string& path) override;
+    Status before_place(const PlaceIntent& intent) override;
+    void after_place(const PlaceIntent& intent, const PlaceResult& result) override;
+    void folder_made(const std::string& path) override;
 
     // Writes the "end" line, telling how many files an undo left where they
     // are, and flushes the journal to disk; nothing when the batch wrote
@@ -93,8 +100,12 @@ class JournalBatch final : public MoveRecorder {
     bool started_ = false;
     std::string busyError_;  // why the lock was given up, once it was
     int sequence_ = 0;
-    int lastMove_ = 0;  // sequence number of the move in progress
+    int lastMove_ = 0;   // sequence number of the move in progress
+    int lastPlace_ = 0;  // sequence number of the link or copy in progress
 };
+
+// A content hash as the journal writes it: 16 lower-case hex digits.
+std::string hash_text(std::uint64_t hash);
 
 // A batch id: start time, process and a random part, unique across processes.
 std::string new_batch_id();

@@ -49,6 +49,25 @@ struct JournalDating {
     std::optional<RecordedFile> file;
 };
 
+// A hard link or copy made into a library folder.
+struct JournalPlacement {
+    int seq = 0;
+    FileRole role = FileRole::recording;
+    PlaceKind kind = PlaceKind::link;
+    std::string from;                      // the original
+    std::string to;                        // the file made
+    std::optional<RecordedFile> original;  // as seen before
+    RecordedOutcome outcome = RecordedOutcome::unknown;
+    std::optional<RecordedFile> made;   // the new file, from the outcome line
+    std::optional<std::uint64_t> hash;  // a copy's content hash
+};
+
+// A folder made for the library.
+struct JournalFolder {
+    int seq = 0;
+    std::string path;
+};
+
 struct JournalBatchRecord {
     std::string id;
     bool hasStart = false;  // its "batch" line was found
@@ -60,6 +79,8 @@ struct JournalBatchRecord {
     std::size_t leftBehind = 0;          // an undo: files it could not take back
     std::vector<JournalMove> moves;      // in the order they were made
     std::vector<JournalDating> datings;  // likewise
+    std::vector<JournalPlacement> placements;  // likewise
+    std::vector<JournalFolder> folders;        // likewise
 };
 
 struct JournalContents {

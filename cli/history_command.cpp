@@ -26,8 +26,9 @@ std::string utc_text(std::int64_t seconds) {
 }
 
 std::string folder_of(const JournalBatchRecord& batch) {
-    if (batch.moves.empty()) return batch.folder;
-    const std::string& first = batch.moves.front().from;
+    if (batch.moves.empty() && batch.placements.empty()) return batch.folder;
+    const std::string& first =
+        batch.moves.empty() ? batch.placements.front().from : batch.moves.front().from;
     const std::size_t slash = first.rfind('/');
     return slash == std::string::npos ? batch.folder : first.substr(0, slash == 0 ? 1 : slash);
 }
@@ -36,6 +37,14 @@ std::size_t files_moved(const JournalBatchRecord& batch) {
     std::size_t count = 0;
     for (const JournalMove& move : batch.moves)
         if (move.outcome != RecordedOutcome::notMoved) ++count;
+    return count;
+}
+
+// The links or copies the batch made.
+std::size_t files_placed(const JournalBatchRecord& batch, PlaceKind kind) {
+    std::size_t count = 0;
+    for (const JournalPlacement& made : batch.placements)
+        if (made.kind == kind && made.outcome != RecordedOutcome::notMoved) ++count;
     return count;
 }
 
@@ -79,9 +88,10 @@ CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
     CLI::App* command = app.add_subcommand(
         "undo",
         "Take a renaming batch back: every file returns to its old name, companions with their\n"
-        "recording, and gets back the times it had. A file whose new name now holds another\n"
-        "file, whose old name has been taken since, or that a later batch renamed again, is\n"
-        "left where it is (exit code 1).");
+        "recording, and gets back the times it had; a link or copy made into a library folder is\n"
+        "removed while it is still the file made and its original is still there. A file whose\n"
+        "new name now holds another file, whose old name has been taken since, or that a later\n"
+        "batch renamed again, is left where it is (exit code 1).");
     command->add_option("BATCH", options.batch, "The batch to take back (see history)");
     command->add_flag("--last", options.last,
                       "Take back the last batch that changed anything; when that is an undo\n"
@@ -120,6 +130,8 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             line["time"] = batch->time;
             line["frontEnd"] = batch->frontEnd;
             line["files"] = files_moved(*batch);
+            line["linked"] = files_placed(*batch, PlaceKind::link);
+            line["copied"] = files_placed(*batch, PlaceKind::copy);
             line["dated"] = batch->datings.size();
             put_path(line, "folder", folder_of(*batch));
             line["complete"] = batch->ended;
@@ -130,8 +142,12 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             continue;
         }
         std::cout << batch->id << "  " << utc_text(batch->time) << "  " << batch->frontEnd << "  "
-                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files") << "  "
-                  << path_for_text(folder_of(*batch));
+                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files");
+        if (const std::size_t linked = files_placed(*batch, PlaceKind::link); linked > 0)
+            std::cout << ", " << linked << " linked";
+        if (const std::size_t copied = files_placed(*batch, PlaceKind::copy); copied > 0)
+            std::cout << ", " << copied << " copied";
+        std::cout << "  " << path_for_text(folder_of(*batch));
         if (!batch->ended) std::cout << "  (interrupted)";
         if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
         if (undo != undone_by.end())
@@ -201,6 +217,11 @@ int run_undo(const UndoOptions& options, const char* argv0) {
                 break;
             case UndoStatus::alreadyBack:
                 std::cout << path << ": already under its old name\n";
+                break;
+            case UndoStatus::removed:
+            case UndoStatus::wouldRemove:
+                std::cout << path << ": "
+                          << (options.dryRun ? "would be removed  (dry run)" : "removed") << "\n";
                 break;
             case UndoStatus::timesRestored:
                 std::cout << path << ": times restored" << (options.dryRun ? "  (dry run)" : "")

@@ -1,0 +1,17 @@
+// Taking back a link or copy that a batch made into a library folder: it is
+// removed only while it is still the very file made (a link: the same file;
+// a copy: the same size and content hash) and the original is still where it
+// was, so nothing that exists only there is ever removed.
+#pragma once
+
+#include "app/journal_reader.h"
+#include "app/undo.h"
+
+namespace kalvento {
+
+// The step for `made`: removed (or, dry, wouldRemove), alreadyBack when it
+// was never made or is gone, or left with the reason. A companion is left
+// beside a library recording that stays (`recording_left`).
+UndoStep take_away(const JournalPlacement& made, bool recording_left, bool dry_run);
+
+}  // namespace kalvento
