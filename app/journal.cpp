@@ -258,6 +258,17 @@ void JournalBatch::folder_made(const std::string& path) {
     (void)write(line_of(line));
 }
 
+Status JournalBatch::before_removal(FileRole role, const std::string& path) {
+    Json line;
+    line["type"] = "remove";
+    line["batch"] = id_;
+    line["seq"] = ++sequence_;
+    line["role"] = role_name(role);
+    put_path(line, "path", absolute_normal_path(path));
+    put_identity(line, file_identity(path));
+    return write(line_of(line));
+}
+
 std::string hash_text(std::uint64_t hash) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));

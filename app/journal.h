@@ -12,10 +12,11 @@
 // ("place", with "kind" link or copy and the original's identity) and its
 // outcome ("placed", with the new file's device, inode, size and, for a
 // copy, the content "hash" as 16 hex digits); a folder made for the library
-// is written ("folder") once it is made; an "end" line closes the batch (an undo's with
-// "leftBehind", the number of files it could not take back, when there are any) and the journal is
-// flushed to disk. Every line carries its batch's id. Paths are written absolute; one that is not
-// valid UTF-8 also as hex bytes
+// is written ("folder") once it is made; a link or copy an undo removes is
+// written ("remove", with its identity) before it goes; an "end" line closes the batch (an undo's
+// with "leftBehind", the number of files it could not take back, when there are any) and the
+// journal is flushed to disk. Every line carries its batch's id. Paths are written absolute; one
+// that is not valid UTF-8 also as hex bytes
 // ("fromBytes", ...).
 // Past kJournalRotateBytes the journal becomes the previous file and a new
 // one starts, which begins with the lines that the dropped previous file
@@ -74,6 +75,9 @@ class JournalBatch final : public MoveRecorder {
     Status before_place(const PlaceIntent& intent) override;
     void after_place(const PlaceIntent& intent, const PlaceResult& result) override;
     void folder_made(const std::string& path) override;
+    // Records a file an undo is about to remove (a link or copy it takes
+    // away); an error when the record could not be written: it must stay then.
+    Status before_removal(FileRole role, const std::string& path);
 
     // Writes the "end" line, telling how many files an undo left where they
     // are, and flushes the journal to disk; nothing when the batch wrote

@@ -78,7 +78,7 @@ class Parser {
             // Lines left of a batch whose records went with a dropped file
             // tell nothing that can be acted on.
             if (!record.hasStart && record.moves.empty() && record.datings.empty() &&
-                record.placements.empty() && record.folders.empty()) {
+                record.placements.empty() && record.folders.empty() && record.removals.empty()) {
                 contents.damagedLines += batch.lines;
                 continue;
             }
@@ -132,7 +132,8 @@ class Parser {
         if (type == "batch") return start(json, batch);
         if (type == "move") return move(json, batch);
         if (type == "moved") return outcome(json, batch);
-        if (type == "date") return dating(json, batch);
+        if (type == "date") return dating(json, batch.record.datings);
+        if (type == "remove") return dating(json, batch.record.removals);
         if (type == "place") return place(json, batch);
         if (type == "placed") return placed(json, batch);
         if (type == "folder") return folder(json, batch);
@@ -183,12 +184,12 @@ class Parser {
         return true;
     }
 
-    bool dating(const Json& json, Building& batch) {
+    bool dating(const Json& json, std::vector<JournalDating>& into) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto path = get_path(json, "path");
         if (!seq || !file_role || !path || path->empty()) return false;
-        batch.record.datings.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
+        into.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
         return true;
     }
 

@@ -81,6 +81,7 @@ struct JournalBatchRecord {
     std::vector<JournalDating> datings;  // likewise
     std::vector<JournalPlacement> placements;  // likewise
     std::vector<JournalFolder> folders;        // likewise
+    std::vector<JournalDating> removals;       // links and copies an undo removed, as seen before
 };
 
 struct JournalContents {

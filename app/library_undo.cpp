@@ -5,7 +5,7 @@
 
 namespace kalvento {
 
-UndoStep take_away(const JournalPlacement& made, bool recording_left, bool dry_run) {
+UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBatch* journal) {
     UndoStep step{made.role, made.to, made.from, UndoStatus::alreadyBack, {}, {}};
     if (made.outcome != RecordedOutcome::moved || !made.made) return step;
     const auto found = file_identity(made.to);
@@ -37,8 +37,13 @@ UndoStep take_away(const JournalPlacement& made, bool recording_left, bool dry_r
         step.message = "its recording stays in the library, so it stays beside it";
         return step;
     }
-    if (dry_run) {
+    if (journal == nullptr) {
         step.status = UndoStatus::wouldRemove;
+        return step;
+    }
+    if (Status recorded = journal->before_removal(made.role, made.to); !recorded) {
+        step.status = UndoStatus::notRecorded;
+        step.message = recorded.error().message;
         return step;
     }
     if (remove_file_if_same(made.to, found->device, found->inode)) {

@@ -4,14 +4,16 @@
 // was, so nothing that exists only there is ever removed.
 #pragma once
 
+#include "app/journal.h"
 #include "app/journal_reader.h"
 #include "app/undo.h"
 
 namespace kalvento {
 
-// The step for `made`: removed (or, dry, wouldRemove), alreadyBack when it
-// was never made or is gone, or left with the reason. A companion is left
-// beside a library recording that stays (`recording_left`).
-UndoStep take_away(const JournalPlacement& made, bool recording_left, bool dry_run);
+// The step for `made`: removed (or, with no journal: a dry run,
+// wouldRemove), alreadyBack when it was never made or is gone, or left with
+// the reason. A companion is left beside a library recording that stays
+// (`recording_left`). The journal hears of each removal first.
+UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBatch* journal);
 
 }  // namespace kalvento

@@ -124,7 +124,7 @@ class TakeBack {
                 report_.steps.push_back(std::move(step));
             }
             for (const JournalPlacement* made : unit->placements) {
-                UndoStep step = take_away(*made, !recording_back, dryRun_);
+                UndoStep step = take_away(*made, !recording_back, dryRun_ ? nullptr : journal_);
                 if (made->role == FileRole::recording) recording_back = is_back(step.status);
                 report_.steps.push_back(std::move(step));
             }

@@ -26,9 +26,17 @@ std::string utc_text(std::int64_t seconds) {
 }
 
 std::string folder_of(const JournalBatchRecord& batch) {
-    if (batch.moves.empty() && batch.placements.empty()) return batch.folder;
-    const std::string& first =
-        batch.moves.empty() ? batch.placements.front().from : batch.moves.front().from;
+    const std::string* first_path = nullptr;
+    if (!batch.moves.empty()) {
+        first_path = &batch.moves.front().from;
+    } else if (!batch.placements.empty()) {
+        first_path = &batch.placements.front().from;
+    } else if (!batch.removals.empty()) {
+        first_path = &batch.removals.front().path;
+    } else {
+        return batch.folder;
+    }
+    const std::string& first = *first_path;
     const std::size_t slash = first.rfind('/');
     return slash == std::string::npos ? batch.folder : first.substr(0, slash == 0 ? 1 : slash);
 }
@@ -132,6 +140,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             line["files"] = files_moved(*batch);
             line["linked"] = files_placed(*batch, PlaceKind::link);
             line["copied"] = files_placed(*batch, PlaceKind::copy);
+            line["removed"] = batch->removals.size();
             line["dated"] = batch->datings.size();
             put_path(line, "folder", folder_of(*batch));
             line["complete"] = batch->ended;
@@ -147,6 +156,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             std::cout << ", " << linked << " linked";
         if (const std::size_t copied = files_placed(*batch, PlaceKind::copy); copied > 0)
             std::cout << ", " << copied << " copied";
+        if (!batch->removals.empty()) std::cout << ", " << batch->removals.size() << " removed";
         std::cout << "  " << path_for_text(folder_of(*batch));
         if (!batch->ended) std::cout << "  (interrupted)";
         if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";

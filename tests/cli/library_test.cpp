@@ -119,6 +119,12 @@ TEST(CliLibrary, EachActionPutsTheRecordingWithItsCompanionIntoTheLibraryAndUndo
         EXPECT_EQ(names_in(library.rec), (std::set<std::string>{"a.ts", "a.ts.txt"}));
         EXPECT_EQ(read_all(library.recording), library.original);
         EXPECT_EQ(modified_seconds(library.recording), library.originalTime);
+        // The undo is on record, and nothing is left to take back.
+        const json undo = json_lines(library.scratch.run({"history", "--json"})).at(0);
+        EXPECT_EQ(undo["undoOf"], history["batch"]);
+        EXPECT_EQ(undo["removed"], action == "move" ? 0 : 2);
+        EXPECT_EQ(library.scratch.run({"undo", history["batch"]}).exitCode, 0);
+        EXPECT_EQ(names_in(library.rec), (std::set<std::string>{"a.ts", "a.ts.txt"}));
     }
 }
 
