@@ -43,6 +43,12 @@ struct AppSettings {
     bool iconStart = false;
     std::string scheduleBaseUrl;
     int scheduleTimeout = 0;  // seconds a lookup waits for the service's answer
+    // What a conversion does (an index of kLibraryActionWords: rename in
+    // place, or link, copy or move into libraryFolder, below which the
+    // @-macro template libraryTemplate gives sub-folders); CP932 texts.
+    int libraryAction = 0;
+    std::string libraryFolder;
+    std::string libraryTemplate;
 };
 
 // Reads every key, taking the default for each one that is missing. An item

@@ -22,7 +22,11 @@ const JournalBatchRecord* find_batch(const JournalContents& contents, std::strin
 }
 
 bool changes_files(const JournalBatchRecord& batch) {
-    return !batch.datings.empty() ||
+    return !batch.datings.empty() || !batch.folders.empty() ||
+           std::any_of(batch.placements.begin(), batch.placements.end(),
+                       [](const JournalPlacement& made) {
+                           return made.outcome != RecordedOutcome::notMoved;
+                       }) ||
            std::any_of(batch.moves.begin(), batch.moves.end(), [](const JournalMove& move) {
                return move.outcome != RecordedOutcome::notMoved;
            });
@@ -35,8 +39,14 @@ bool batch_in_folder(const JournalBatchRecord& batch, const std::string& folder)
         if (slash == std::string::npos) return false;
         return path.substr(0, slash == 0 ? 1 : slash) == wanted;
     };
+    // A file moved or put into a library counts as in DIR when it came from
+    // there or went there.
     for (const JournalMove& move : batch.moves)
-        if (move.outcome != RecordedOutcome::notMoved && !in_wanted(move.to)) return false;
+        if (move.outcome != RecordedOutcome::notMoved && !in_wanted(move.from) && !in_wanted(move.to))
+            return false;
+    for (const JournalPlacement& made : batch.placements)
+        if (made.outcome != RecordedOutcome::notMoved && !in_wanted(made.from) && !in_wanted(made.to))
+            return false;
     for (const JournalDating& dating : batch.datings)
         if (!in_wanted(dating.path)) return false;
     return changes_files(batch);

@@ -2,6 +2,8 @@
 
 #include "app/status_words.h"
 #include "naming/rename_plan.h"
+#include "platform/codepage.h"
+#include "rules/rule_engine.h"
 
 #include <algorithm>
 #include <memory>
@@ -18,17 +20,62 @@ FileConversion file_of(EntryId id, const ConversionRequest& request, const FileE
                           .warnings = entry.ruleWarnings};
 }
 
+// The library the request names, or nullopt for a rename in place. The
+// folder template expands as a rule template does, on the programme that
+// names the file.
+std::optional<LibraryTarget> library_of(const ConversionRequest& request) {
+    LibraryTarget target;
+    switch (request.action) {
+        case ConversionAction::renameInPlace:
+            return std::nullopt;
+        case ConversionAction::linkInto:
+            target.action = LibraryAction::link;
+            break;
+        case ConversionAction::copyInto:
+            target.action = LibraryAction::copy;
+            break;
+        case ConversionAction::moveInto:
+            target.action = LibraryAction::move;
+            break;
+    }
+    target.folder = request.libraryFolder;
+    target.folderTemplate = request.folderTemplate;
+    target.expand = [](const FileEntry& entry, std::string_view component) {
+        const ProgramInfo* selected = selected_candidate(entry);
+        if (selected == nullptr) return std::string();
+        ProgramInfo candidate = *selected;
+        std::string text;
+        apply_template(entry.currentName, candidate, component, text);
+        return text;
+    };
+    return target;
+}
+
 // Each file as the conversion would plan it; nothing is touched.
 ConversionReport plan_jobs(const JobList& jobs, const std::vector<EntryId>& ids,
                            const ConversionRequest& request) {
     ConversionReport report;
     DryRunPlanner planner;
+    LibraryDryRun library_planner;
+    const std::optional<LibraryTarget> library = library_of(request);
     for (const EntryId id : ids) {
         const FileEntry* entry = jobs.find(id);
         if (entry == nullptr) continue;
-        RenamePlan plan = planner.plan(*entry, request.options);
+        RenamePlan plan;
+        if (library) {
+            LibraryPlan planned = library_planner.plan(*entry, request.options, *library);
+            plan.blocker = planned.blocker;
+            plan.message = std::move(planned.message);
+            plan.from = std::move(planned.from);
+            plan.to = std::move(planned.to);
+            plan.companions = std::move(planned.companions);
+        } else {
+            plan = planner.plan(*entry, request.options);
+        }
         ConvertResult result;
         result.status = plan.blocker.value_or(ConvertStatus::wouldMove);
+        // The library's refusals say which folder is at fault.
+        if (library) result.message = std::move(plan.message);
         result.fromPath = std::move(plan.from);
         result.toPath = std::move(plan.to);
         result.companions = std::move(plan.companions);
@@ -55,6 +102,40 @@ ConversionReport refuse_jobs(const JobList& jobs, const std::vector<EntryId>& id
 }
 
 }  // namespace
+
+std::string_view action_word(ConversionAction action) {
+    switch (action) {
+        case ConversionAction::renameInPlace:
+            return "rename";
+        case ConversionAction::linkInto:
+            return "link";
+        case ConversionAction::copyInto:
+            return "copy";
+        case ConversionAction::moveInto:
+            return "move";
+    }
+    return "rename";
+}
+
+Status use_library_settings(const AppSettings& settings, ConversionRequest& request) {
+    constexpr ConversionAction kActions[] = {ConversionAction::renameInPlace,
+                                             ConversionAction::linkInto, ConversionAction::copyInto,
+                                             ConversionAction::moveInto};
+    const auto index = static_cast<std::size_t>(settings.libraryAction);
+    request.action =
+        index < std::size(kActions) ? kActions[index] : ConversionAction::renameInPlace;
+    if (request.action == ConversionAction::renameInPlace) return {};
+    if (settings.libraryFolder.empty())
+        return Error::failed("LibraryAction is " + std::string(action_word(request.action)) +
+                             " but no LibraryFolder is set: set the library folder, or set "
+                             "LibraryAction back to rename");
+    const auto folder = cp932_to_utf8(settings.libraryFolder);
+    if (!folder)
+        return Error::failed("LibraryFolder cannot be read as a folder name: set it again");
+    request.libraryFolder = *folder;
+    request.folderTemplate = settings.libraryTemplate;
+    return {};
+}
 
 bool FileConversion::succeeded() const {
     if (result.status == ConvertStatus::wouldMove) return true;
@@ -103,7 +184,9 @@ ConversionReport convert_jobs(JobList& jobs, const std::vector<EntryId>& ids,
     // unrecorded.
     for (const LeftFile& left : request.leftBefore)
         (void)journal->record_left(left.path, left.status, left.reason);
-    ListConversion done = jobs.convert(ids, request.options, journal.get());
+    const std::optional<LibraryTarget> library = library_of(request);
+    ListConversion done =
+        jobs.convert(ids, request.options, journal.get(), library ? &*library : nullptr);
     ConversionReport report;
     for (ConvertedEntry& converted : done.converted)
         report.files.push_back(

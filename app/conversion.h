@@ -6,11 +6,13 @@
 // conversion would, against the disk and the names planned before it, and
 // touches nothing (no journal either).
 //
-// An action says what becomes of a recording; today it takes its composed
-// name in its own folder. The target of each file is reported apart from
-// where it came from, so an action that puts it elsewhere reports alike.
+// An action says what becomes of a recording: it takes its composed name in
+// its own folder, or it is hard-linked, copied or moved into a library
+// folder under that name (naming/library_copy.h). The target of each file is
+// reported apart from where it came from, so every action reports alike.
 #pragma once
 
+#include "app/app_settings.h"
 #include "app/job_list.h"
 #include "app/journal.h"
 #include "naming/rename.h"
@@ -26,6 +28,9 @@ namespace kalvento {
 
 enum class ConversionAction {
     renameInPlace,  // the recording takes its composed name beside where it is
+    linkInto,       // a hard link of it appears in the library folder; it stays
+    copyInto,       // a copy of it appears in the library folder; it stays
+    moveInto,       // it moves into the library folder
 };
 
 // A file the front end left before the conversion (it could not be read, its
@@ -35,10 +40,16 @@ struct LeftFile {
     std::string status;  // its status word (status_words.h)
     std::string reason;
 };
+// The action's word: "rename", "link", "copy" or "move".
+std::string_view action_word(ConversionAction action);
 
 struct ConversionRequest {
     ConversionAction action = ConversionAction::renameInPlace;
     ConversionOptions options;  // companions, file dates, numbered names
+    std::string libraryFolder;  // native path of the library folder (not for renameInPlace)
+    // CP932 @-macro template of the sub-folders below it, "/" between them;
+    // empty for none.
+    std::string folderTemplate;
     bool dryRun = false;
     std::string journalDirectory;
     std::string_view frontEnd = kFrontEndCli;  // who makes the batch (journal.h)
@@ -77,6 +88,11 @@ struct ConversionReport {
     bool all_succeeded() const;
     bool changed_files() const;
 };
+
+// Puts the action the settings choose (LibraryAction, with LibraryFolder and
+// LibraryTemplate) into `request`; an error naming the setting to mend when
+// an action into a library has no folder, or one that cannot be spelt here.
+Status use_library_settings(const AppSettings& settings, ConversionRequest& request);
 
 // Converts the entries `ids` of `jobs` (see the header comment) and composes
 // the list again. Every file left as it was (status other than moved or

@@ -155,7 +155,7 @@ std::size_t JobList::remove(const std::vector<EntryId>& ids) {
 }
 
 ListConversion JobList::convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
-                                MoveRecorder* recorder) {
+                                MoveRecorder* recorder, const LibraryTarget* library) {
     ListConversion report;
     // Each folder is read once for the companions of all its recordings.
     CompanionListings listings;
@@ -163,7 +163,10 @@ ListConversion JobList::convert(const std::vector<EntryId>& ids, const Conversio
         Job* job = find_job(id);
         if (job == nullptr) continue;
         report.converted.push_back(ConvertedEntry{
-            .id = id, .result = convert_entry(job->entry, options, recorder, &listings)});
+            .id = id,
+            .result = library != nullptr
+                          ? place_entry(job->entry, options, *library, recorder, listings)
+                          : convert_entry(job->entry, options, recorder, &listings)});
     }
     report.moved = rebuild();
     return report;

@@ -9,6 +9,7 @@
 
 #include "naming/compose.h"
 #include "naming/file_entry.h"
+#include "naming/library_copy.h"
 #include "naming/rename.h"
 #include "programme/file_analysis.h"
 
@@ -113,10 +114,12 @@ class JobList {
     // Removes the entries; ids not in the list are passed over. The number removed.
     std::size_t remove(const std::vector<EntryId>& ids);
 
-    // Renames the entries in the order given, then rebuilds the list.
-    // A recorder (the rename journal) hears of every move first.
+    // Renames the entries in the order given, or, given a library, links,
+    // copies or moves them into it; then rebuilds the list. A recorder (the
+    // rename journal) hears of every step first.
     ListConversion convert(const std::vector<EntryId>& ids, const ConversionOptions& options,
-                           MoveRecorder* recorder = nullptr);
+                           MoveRecorder* recorder = nullptr,
+                           const LibraryTarget* library = nullptr);
 
   private:
     Job* find_job(EntryId id);

@@ -232,6 +232,61 @@ Status JournalBatch::record_left(const std::string& path, std::string_view statu
     return write(line_of(line));
 }
 
+Status JournalBatch::before_place(const PlaceIntent& intent) {
+    lastPlace_ = ++sequence_;
+    Json line;
+    line["type"] = "place";
+    line["batch"] = id_;
+    line["seq"] = lastPlace_;
+    line["role"] = role_name(intent.role);
+    line["kind"] = intent.kind == PlaceKind::link ? "link" : "copy";
+    put_path(line, "from", absolute_normal_path(intent.from));
+    put_path(line, "to", absolute_normal_path(intent.to));
+    put_identity(line, file_identity(intent.from));
+    return write(line_of(line));
+}
+
+void JournalBatch::after_place(const PlaceIntent& intent, const PlaceResult& result) {
+    Json line;
+    line["type"] = "placed";
+    line["batch"] = id_;
+    line["seq"] = lastPlace_;
+    line["made"] = result.made();
+    if (result.made()) {
+        put_identity(line, file_identity(intent.to));
+        if (result.hash) line["hash"] = hash_text(*result.hash);
+    } else {
+        line["message"] = result.message;
+    }
+    (void)write(line_of(line));
+}
+
+void JournalBatch::folder_made(const std::string& path) {
+    Json line;
+    line["type"] = "folder";
+    line["batch"] = id_;
+    line["seq"] = ++sequence_;
+    put_path(line, "path", absolute_normal_path(path));
+    (void)write(line_of(line));
+}
+
+Status JournalBatch::before_removal(FileRole role, const std::string& path) {
+    Json line;
+    line["type"] = "remove";
+    line["batch"] = id_;
+    line["seq"] = ++sequence_;
+    line["role"] = role_name(role);
+    put_path(line, "path", absolute_normal_path(path));
+    put_identity(line, file_identity(path));
+    return write(line_of(line));
+}
+
+std::string hash_text(std::uint64_t hash) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
 Status JournalBatch::finish(std::size_t left_behind) {
     if (!started_) return {};
     Json line;

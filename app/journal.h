@@ -13,6 +13,15 @@
 // with "leftBehind", the number of files it could not take back, when there are any) and the
 // journal is flushed to disk. Every line carries its batch's id. Paths are
 // written absolute; one that is not valid UTF-8 also as hex bytes
+// they change; a link or copy into a library folder is written as an intent
+// ("place", with "kind" link or copy and the original's identity) and its
+// outcome ("placed", with the new file's device, inode, size and, for a
+// copy, the content "hash" as 16 hex digits); a folder made for the library
+// is written ("folder") once it is made; a link or copy an undo removes is
+// written ("remove", with its identity) before it goes; an "end" line closes the batch (an undo's
+// with "leftBehind", the number of files it could not take back, when there are any) and the
+// journal is flushed to disk. Every line carries its batch's id. Paths are written absolute; one
+// that is not valid UTF-8 also as hex bytes
 // ("fromBytes", ...).
 // Past kJournalRotateBytes the journal becomes the previous file and a new
 // one starts, which begins with the lines that the dropped previous file
@@ -69,6 +78,12 @@ class JournalBatch final : public MoveRecorder {
     Status before_move(const MoveIntent& intent) override;
     void after_move(const MoveIntent& intent, bool moved, const std::string& message) override;
     Status before_dating(FileRole role, const std::string& path) override;
+    Status before_place(const PlaceIntent& intent) override;
+    void after_place(const PlaceIntent& intent, const PlaceResult& result) override;
+    void folder_made(const std::string& path) override;
+    // Records a file an undo is about to remove (a link or copy it takes
+    // away); an error when the record could not be written: it must stay then.
+    Status before_removal(FileRole role, const std::string& path);
 
     // A file the batch leaves as it was: its status word (status_words.h)
     // and why.
@@ -99,8 +114,12 @@ class JournalBatch final : public MoveRecorder {
     bool started_ = false;
     std::string busyError_;  // why the lock was given up, once it was
     int sequence_ = 0;
-    int lastMove_ = 0;  // sequence number of the move in progress
+    int lastMove_ = 0;   // sequence number of the move in progress
+    int lastPlace_ = 0;  // sequence number of the link or copy in progress
 };
+
+// A content hash as the journal writes it: 16 lower-case hex digits.
+std::string hash_text(std::uint64_t hash);
 
 // A batch id: start time, process and a random part, unique across processes.
 std::string new_batch_id();

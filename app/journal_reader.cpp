@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <deque>
 #include <map>
 #include <unordered_map>
@@ -76,7 +77,8 @@ class Parser {
             JournalBatchRecord& record = batch.record;
             // Lines left of a batch whose records went with a dropped file
             // tell nothing that can be acted on.
-            if (!record.hasStart && record.moves.empty() && record.datings.empty()) {
+            if (!record.hasStart && record.moves.empty() && record.datings.empty() &&
+                record.placements.empty() && record.folders.empty() && record.removals.empty()) {
                 contents.damagedLines += batch.lines;
                 continue;
             }
@@ -84,6 +86,20 @@ class Parser {
             std::stable_sort(record.moves.begin(), record.moves.end(), by_seq);
             std::stable_sort(record.datings.begin(), record.datings.end(), by_seq);
             std::stable_sort(record.left.begin(), record.left.end(), by_seq);
+            std::stable_sort(record.placements.begin(), record.placements.end(), by_seq);
+            std::stable_sort(record.folders.begin(), record.folders.end(), by_seq);
+            for (auto& [seq, outcome] : batch.placed) {
+                const auto it =
+                    std::lower_bound(record.placements.begin(), record.placements.end(), seq,
+                                     [](const JournalPlacement& p, int s) { return p.seq < s; });
+                if (it == record.placements.end() || it->seq != seq) {
+                    ++contents.damagedLines;
+                    continue;
+                }
+                it->outcome = outcome.made ? RecordedOutcome::moved : RecordedOutcome::notMoved;
+                it->made = outcome.file;
+                it->hash = outcome.hash;
+            }
             for (const auto& [seq, moved] : batch.outcomes) {
                 const auto it =
                     std::lower_bound(record.moves.begin(), record.moves.end(), seq,
@@ -101,9 +117,15 @@ class Parser {
     }
 
   private:
+    struct Placed {
+        bool made = false;
+        std::optional<RecordedFile> file;
+        std::optional<std::uint64_t> hash;
+    };
     struct Building {
         JournalBatchRecord record;
         std::map<int, bool> outcomes;  // seq -> moved
+        std::map<int, Placed> placed;  // seq -> how a link or copy came out
         std::size_t lines = 0;         // lines taken
     };
 
@@ -111,8 +133,12 @@ class Parser {
         if (type == "batch") return start(json, batch);
         if (type == "move") return move(json, batch);
         if (type == "moved") return outcome(json, batch);
-        if (type == "date") return dating(json, batch);
+        if (type == "date") return dating(json, batch.record.datings);
         if (type == "left") return left(json, batch);
+        if (type == "remove") return dating(json, batch.record.removals);
+        if (type == "place") return place(json, batch);
+        if (type == "placed") return placed(json, batch);
+        if (type == "folder") return folder(json, batch);
         if (type == "end") {
             batch.record.ended = true;
             batch.record.leftBehind = number<std::size_t>(json, "leftBehind").value_or(0);
@@ -160,12 +186,56 @@ class Parser {
         return true;
     }
 
-    bool dating(const ParsedJson& json, Building& batch) {
+    bool dating(const ParsedJson& json, std::vector<JournalDating>& into) {
         const auto seq = number<int>(json, "seq");
         const auto file_role = role(json);
         const auto path = get_path(json, "path");
         if (!seq || !file_role || !path || path->empty()) return false;
-        batch.record.datings.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
+        into.push_back(JournalDating{*seq, *file_role, *path, recorded_file(json)});
+        return true;
+    }
+
+    bool place(const ParsedJson& json, Building& batch) {
+        const auto seq = number<int>(json, "seq");
+        const auto file_role = role(json);
+        const auto kind = text(json, "kind");
+        const auto from = get_path(json, "from");
+        const auto to = get_path(json, "to");
+        if (!seq || !file_role || !from || !to || from->empty() || to->empty() ||
+            (kind != "link" && kind != "copy"))
+            return false;
+        JournalPlacement placement;
+        placement.seq = *seq;
+        placement.role = *file_role;
+        placement.kind = kind == "link" ? PlaceKind::link : PlaceKind::copy;
+        placement.from = *from;
+        placement.to = *to;
+        placement.original = recorded_file(json);
+        batch.record.placements.push_back(std::move(placement));
+        return true;
+    }
+
+    bool placed(const ParsedJson& json, Building& batch) {
+        const auto seq = number<int>(json, "seq");
+        const auto it = json.find("made");
+        if (!seq || it == json.end() || !it->is_boolean()) return false;
+        Placed outcome{it->get<bool>(), recorded_file(json), std::nullopt};
+        if (const auto hash = text(json, "hash")) {
+            std::uint64_t value = 0;
+            const auto [end, error] =
+                std::from_chars(hash->data(), hash->data() + hash->size(), value, 16);
+            if (error != std::errc() || end != hash->data() + hash->size()) return false;
+            outcome.hash = value;
+        }
+        batch.placed[*seq] = std::move(outcome);
+        return true;
+    }
+
+    bool folder(const ParsedJson& json, Building& batch) {
+        const auto seq = number<int>(json, "seq");
+        const auto path = get_path(json, "path");
+        if (!seq || !path || path->empty()) return false;
+        batch.record.folders.push_back(JournalFolder{*seq, *path});
         return true;
     }
 

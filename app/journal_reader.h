@@ -57,6 +57,25 @@ struct JournalLeft {
     std::string reason;
 };
 
+// A hard link or copy made into a library folder.
+struct JournalPlacement {
+    int seq = 0;
+    FileRole role = FileRole::recording;
+    PlaceKind kind = PlaceKind::link;
+    std::string from;                      // the original
+    std::string to;                        // the file made
+    std::optional<RecordedFile> original;  // as seen before
+    RecordedOutcome outcome = RecordedOutcome::unknown;
+    std::optional<RecordedFile> made;   // the new file, from the outcome line
+    std::optional<std::uint64_t> hash;  // a copy's content hash
+};
+
+// A folder made for the library.
+struct JournalFolder {
+    int seq = 0;
+    std::string path;
+};
+
 struct JournalBatchRecord {
     std::string id;
     bool hasStart = false;  // its "batch" line was found
@@ -69,6 +88,9 @@ struct JournalBatchRecord {
     std::vector<JournalMove> moves;      // in the order they were made
     std::vector<JournalDating> datings;  // likewise
     std::vector<JournalLeft> left;       // likewise
+    std::vector<JournalPlacement> placements;  // likewise
+    std::vector<JournalFolder> folders;        // likewise
+    std::vector<JournalDating> removals;       // links and copies an undo removed, as seen before
 };
 
 struct JournalContents {

@@ -1,5 +1,7 @@
 #include "app/settings_table.h"
 
+#include "app/setting_values.h"
+
 #include "naming/item_table.h"
 #include "platform/ascii_case.h"
 #include "platform/profile_file.h"
@@ -83,6 +85,19 @@ constexpr SettingRow address_row(std::string_view key, std::string AppSettings::
     return row;
 }
 
+constexpr SettingRow choice_row(std::string_view key, int AppSettings::*member,
+                                std::span<const std::string_view> words) {
+    SettingRow row = row_of(key, SettingKind::choice, SettingGroup::library, member);
+    row.words = words;
+    row.low = 0;
+    row.high = static_cast<int>(words.size()) - 1;
+    return row;
+}
+
+constexpr SettingRow text_row(std::string_view key, std::string AppSettings::*member) {
+    return row_of(key, SettingKind::text, SettingGroup::library, member);
+}
+
 constexpr SettingRow kRows[] = {
     number_row("ReadStartPos", &AppSettings::readStartPos, AnalysisWindow::kDefaultStartPercent, 0,
                100),
@@ -108,6 +123,9 @@ constexpr SettingRow kRows[] = {
     number_row("ScheduleTimeout", &AppSettings::scheduleTimeout,
                static_cast<int>(kDefaultWaitTime.count()), 1, kLongestScheduleWait,
                SettingGroup::service),
+    choice_row("LibraryAction", &AppSettings::libraryAction, kLibraryActionWords),
+    text_row("LibraryFolder", &AppSettings::libraryFolder),
+    text_row("LibraryTemplate", &AppSettings::libraryTemplate),
     column_row("OLDW", 0),
     column_row("NEWW", 1),
     column_row("NAMEW", 2),
@@ -140,80 +158,6 @@ void visit_field(const SettingRow& row, Use&& use, Settings&... settings) {
             }
         },
         row.member);
-}
-
-std::optional<std::string> address_problem(std::string_view value) {
-    std::string_view rest;
-    if (value.starts_with("http://")) {
-        rest = value.substr(7);
-    } else if (value.starts_with("https://")) {
-        rest = value.substr(8);
-    } else {
-        return "the schedule address must begin with http:// or https://";
-    }
-    // Longer values are cut when read back, which would be another address.
-    if (value.size() > kProfileValueMax)
-        return "the schedule address is longer than " + std::to_string(kProfileValueMax) + " bytes";
-    const std::string_view host = rest.substr(0, rest.find_first_of("/:"));
-    if (host.empty()) return "the schedule address names no host";
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F || c == '?' || c == '#') {
-            return "the schedule address must be plain ASCII without blanks, \"?\" or \"#\" "
-                   "(the search path and query are added to it)";
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> separator_problem(std::string_view cp932) {
-    for (const char c : cp932) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            return "a separator cannot hold line breaks, tabs or other control characters";
-    }
-    if (cp932.size() > kNameSeparatorMax)
-        return "a separator holds at most " + std::to_string(kNameSeparatorMax) + " bytes of CP932";
-    return std::nullopt;
-}
-
-// The value `set_setting` would store, or why it is refused (without the key).
-struct Parsed {
-    int number = 0;
-    std::string text;
-    std::optional<std::string> problem;
-};
-
-Parsed parse_value(const SettingRow& row, std::string_view value) {
-    Parsed parsed;
-    switch (row.kind) {
-        case SettingKind::number:
-        case SettingKind::placement:
-        case SettingKind::item:
-            if (const auto number = whole_number(value); number && within_limits(row, *number)) {
-                parsed.number = *number;
-            } else {
-                parsed.problem = "give a whole number from " + std::to_string(row.low) + " to " +
-                                 std::to_string(row.high);
-            }
-            break;
-        case SettingKind::flag:
-            if (value == "1" || value == "true") {
-                parsed.number = 1;
-            } else if (!(value == "0" || value == "false")) {
-                parsed.problem = "give 1 (on) or 0 (off)";
-            }
-            break;
-        case SettingKind::separator:
-            parsed.problem = separator_problem(value);
-            parsed.text = value;
-            break;
-        case SettingKind::address:
-            parsed.problem = address_problem(value);
-            parsed.text = value;
-            break;
-    }
-    return parsed;
 }
 
 }  // namespace
@@ -273,6 +217,12 @@ int number_value(const SettingRow& row, const AppSettings& settings) {
 }
 
 std::string text_value(const SettingRow& row, const AppSettings& settings) {
+    if (row.kind == SettingKind::choice) {
+        const int index = number_value(row, settings);
+        return index >= 0 && static_cast<std::size_t>(index) < row.words.size()
+                   ? std::string(row.words[static_cast<std::size_t>(index)])
+                   : std::string();
+    }
     std::string value;
     visit_field(
         row,
@@ -289,6 +239,8 @@ std::string stored_value(const SettingRow& row, const AppSettings& settings) {
         case SettingKind::separator:
             return "\"" + text_value(row, settings) + "\"";
         case SettingKind::address:
+        case SettingKind::text:
+        case SettingKind::choice:
             return text_value(row, settings);
         default:
             return std::to_string(number_value(row, settings));
@@ -302,6 +254,18 @@ void load_setting(const ProfileFile& profile, const SettingRow& row, AppSettings
         row.kind == SettingKind::separator ? kNameSeparatorMax : kProfileValueMax;
     std::optional<std::string> value = profile.find_value(kAppSettingsSection, row.key, max_bytes);
     if (!value) return;
+    if (row.kind == SettingKind::choice) {
+        // An unknown word reads as the default.
+        const int index = choice_index(row, *value).value_or(row.number);
+        visit_field(
+            row,
+            [&](auto& field) {
+                if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, int>)
+                    field = index;
+            },
+            settings);
+        return;
+    }
     int number = row.number;
     // For numbers, flags and items an empty value is the default; the
     // window's rectangle is read as text and converted like atoi, so there an

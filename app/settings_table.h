@@ -26,6 +26,8 @@ enum class SettingKind : std::uint8_t {
     item,       // an index of the item table; one outside the limits reads as the default
     separator,  // CP932 text of at most kNameSeparatorMax bytes, stored between double quotes
     address,    // the schedule service's address: http:// or https://, plain ASCII
+    choice,     // one of the row's words, stored as the word; the field holds its index
+    text,       // CP932 text without control characters (a folder, a template)
 };
 
 // The groups in the order a save writes them, which is the order of the lines
@@ -38,6 +40,7 @@ enum class SettingGroup : std::uint8_t {
     checkBoxes,
     analysis,
     service,
+    library,
 };
 
 // The field a row fills: a member of AppSettings, or an element (`index`) of
@@ -57,11 +60,16 @@ struct SettingRow {
     std::string_view text;  // the default of a separator or the address
     int low = INT_MIN;      // numbers and items: the values that may be set
     int high = INT_MAX;
+    std::span<const std::string_view> words;  // a choice's words, in the order of their index
 };
+
+// The words of LibraryAction, in the order of ConversionAction.
+inline constexpr std::string_view kLibraryActionWords[] = {"rename", "link", "copy", "move"};
 
 // Every row, in the order `config show` lists them: the analysis window, the
 // name composition (separators and items in the order they are joined), the
-// check boxes, the schedule address, then what the window keeps for itself.
+// check boxes, the schedule address, the library, then what the window keeps
+// for itself.
 std::span<const SettingRow> settings_table();
 
 // The row of `key` (ASCII case ignored, as the settings file compares keys);
@@ -81,8 +89,8 @@ std::optional<std::string> range_error(const SettingRow& row, std::int64_t value
 
 // Sets the row's field in `settings` from `value` as a user gave it: a number
 // or an item index in decimal within the limits, a flag as 1, 0, true or false,
-// a separator as CP932 text, the address as ASCII. Gives the error (starting
-// with the key) when the value is refused; `settings` is then unchanged.
+// a separator or text as CP932, the address as ASCII, a choice as its word. Gives the error
+// (starting with the key) when the value is refused; `settings` is then unchanged.
 std::optional<std::string> set_setting(const SettingRow& row, std::string_view value,
                                        AppSettings& settings);
 
@@ -91,7 +99,7 @@ std::string stored_value(const SettingRow& row, const AppSettings& settings);
 
 // The row's value: a number, a placement, an item index or a flag (1 or 0) ...
 int number_value(const SettingRow& row, const AppSettings& settings);
-// ... or a separator or the address.
+// ... or a separator, a text, the address or a choice's word.
 std::string text_value(const SettingRow& row, const AppSettings& settings);
 
 // Sets the row's field from the profile, or to its default when the key is

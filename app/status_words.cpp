@@ -20,6 +20,8 @@ constexpr WordTable<ConvertStatus> kConvertWords = {
     {ConvertStatus::moveFailed, "moveFailed"},
     {ConvertStatus::notRecorded, "notRecorded"},
     {ConvertStatus::wouldMove, "wouldRename"},
+    {ConvertStatus::crossDevice, "crossDevice"},
+    {ConvertStatus::badFolder, "badFolder"},
 };
 
 constexpr WordTable<UndoStatus> kUndoWords = {
@@ -34,6 +36,10 @@ constexpr WordTable<UndoStatus> kUndoWords = {
     {UndoStatus::recordingLeft, "recordingLeft"},
     {UndoStatus::failed, "failed"},
     {UndoStatus::notRecorded, "notRecorded"},
+    {UndoStatus::removed, "removed"},
+    {UndoStatus::wouldRemove, "wouldRemove"},
+    {UndoStatus::changedSince, "changedSince"},
+    {UndoStatus::originalGone, "originalGone"},
 };
 
 template <typename Status, std::size_t N>

@@ -1,10 +1,12 @@
 #include "app/undo.h"
 
 #include "app/journal.h"
+#include "app/library_undo.h"
 #include "platform/file_ops.h"
 #include "platform/process_places.h"
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace kalvento {
@@ -69,42 +71,73 @@ class TakeBack {
     // are taken back. A recording's companions follow its move in the
     // batch; they go back only when the recording is back.
     void run() {
+        // One unit of the batch: a dating, a folder, or a recording's move
+        // (or link or copy) with its companions' after it.
         struct Unit {
             const JournalDating* dating = nullptr;
+            const JournalFolder* folder = nullptr;
             std::vector<const JournalMove*> moves;  // a recording first, when there is one
+            std::vector<const JournalPlacement*> placements;  // likewise
         };
         std::vector<Unit> units;
         auto move = batch_.moves.begin();
         auto dating = batch_.datings.begin();
-        while (move != batch_.moves.end() || dating != batch_.datings.end()) {
-            if (dating != batch_.datings.end() &&
-                (move == batch_.moves.end() || dating->seq < move->seq)) {
-                units.push_back(Unit{&*dating++, {}});
-                continue;
+        auto placement = batch_.placements.begin();
+        auto folder = batch_.folders.begin();
+        for (;;) {
+            const int move_seq = move != batch_.moves.end() ? move->seq : INT_MAX;
+            const int dating_seq = dating != batch_.datings.end() ? dating->seq : INT_MAX;
+            const int place_seq = placement != batch_.placements.end() ? placement->seq : INT_MAX;
+            const int folder_seq = folder != batch_.folders.end() ? folder->seq : INT_MAX;
+            const int next = std::min({move_seq, dating_seq, place_seq, folder_seq});
+            if (next == INT_MAX) break;
+            if (next == dating_seq) {
+                units.emplace_back().dating = &*dating++;
+            } else if (next == folder_seq) {
+                units.emplace_back().folder = &*folder++;
+            } else if (next == move_seq) {
+                const bool joins = move->role == FileRole::companion && !units.empty() &&
+                                   !units.back().moves.empty();
+                if (!joins) units.emplace_back();
+                units.back().moves.push_back(&*move++);
+            } else {
+                const bool joins = placement->role == FileRole::companion && !units.empty() &&
+                                   !units.back().placements.empty();
+                if (!joins) units.emplace_back();
+                units.back().placements.push_back(&*placement++);
             }
-            const bool joins = move->role == FileRole::companion && !units.empty() &&
-                               !units.back().moves.empty() && units.back().dating == nullptr;
-            if (!joins) units.emplace_back();
-            units.back().moves.push_back(&*move++);
         }
         for (auto unit = units.rbegin(); unit != units.rend(); ++unit) {
             if (unit->dating != nullptr) {
                 restore_times(*unit->dating);
                 continue;
             }
+            if (unit->folder != nullptr) {
+                // Only an empty folder goes; anything in it keeps it.
+                if (!dryRun_) remove_empty_folder(unit->folder->path);
+                continue;
+            }
             bool recording_back = true;
             for (const JournalMove* taken : unit->moves) {
                 UndoStep step = take_back(*taken, !recording_back);
-                if (taken->role == FileRole::recording)
-                    recording_back = step.status == UndoStatus::movedBack ||
-                                     step.status == UndoStatus::wouldMoveBack ||
-                                     step.status == UndoStatus::alreadyBack;
+                if (taken->role == FileRole::recording) recording_back = is_back(step.status);
+                report_.steps.push_back(std::move(step));
+            }
+            for (const JournalPlacement* made : unit->placements) {
+                UndoStep step = take_away(*made, !recording_back, dryRun_ ? nullptr : journal_);
+                if (made->role == FileRole::recording) recording_back = is_back(step.status);
                 report_.steps.push_back(std::move(step));
             }
         }
     }
 
   private:
+    static bool is_back(UndoStatus status) {
+        return status == UndoStatus::movedBack || status == UndoStatus::wouldMoveBack ||
+               status == UndoStatus::alreadyBack || status == UndoStatus::removed ||
+               status == UndoStatus::wouldRemove;
+    }
+
     // Where the dated file is: under the name it was dated by, or, when an
     // undo cut short has moved it back already, where this batch took it from.
     std::string dated_place(const JournalDating& dating) const {
@@ -215,6 +248,8 @@ bool left_behind(UndoStatus status) {
         case UndoStatus::wouldMoveBack:
         case UndoStatus::alreadyBack:
         case UndoStatus::timesRestored:
+        case UndoStatus::removed:
+        case UndoStatus::wouldRemove:
             return false;
         default:
             return true;

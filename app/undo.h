@@ -8,7 +8,10 @@
 // under another device number), and never onto a name that has been taken
 // since. Companions go back only with their recording. The undo is itself a
 // journal batch that records the times it replaces, so it can be taken back
-// too.
+// too. A link or copy the batch made into a library folder is taken away
+// only while it is still what was made (a link: the same file; a copy: the
+// same size and content hash) and its original is still where it was; the
+// folders made for them go when they are empty again.
 #pragma once
 
 #include "app/batch_choice.h"
@@ -35,6 +38,10 @@ enum class UndoStatus {
     recordingLeft,        // left: a companion whose recording stays where it is
     failed,               // left: the system refused the move (message says why)
     notRecorded,          // left: the journal could not be written
+    removed,              // the link or copy the batch made is taken away
+    wouldRemove,          // dry run: it would be
+    changedSince,         // left: the copy it made has changed since
+    originalGone,         // left: the original is gone, so the link or copy is all there is
 };
 
 // True for the statuses that leave a file where it is.

@@ -151,4 +151,17 @@ std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& cand
            std::to_string(known->originalNetworkId);
 }
 
+CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
+                              const CandidateChoice& choice) {
+    CandidateTaken taken;
+    if (!choice.given()) return taken;
+    if (const auto index = choose_candidate(candidates, choice)) {
+        taken.index = *index;
+    } else if (std::any_of(candidates.begin(), candidates.end(),
+                           [](const ProgramInfo& info) { return info.startTime != 0; })) {
+        taken.missing = missing_candidate_text(candidates, choice);
+    }
+    return taken;
+}
+
 }  // namespace kalvento::cli

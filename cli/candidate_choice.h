@@ -51,4 +51,14 @@ std::string missing_candidate_text(const std::vector<ProgramInfo>& candidates,
 std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& candidates,
                                             const CandidateChoice& choice);
 
+struct CandidateTaken {
+    int index = 0;
+    std::string missing;  // why the chosen candidate is not there; empty when it is
+};
+
+// The candidate --pick, --service-id or --event-id chose. A file without
+// programme data is left to report that, whatever was chosen.
+CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
+                              const CandidateChoice& choice);
+
 }  // namespace kalvento::cli

@@ -247,7 +247,8 @@ CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
             limits_text("ReadStartPos") + " (%), ReadSize " + limits_text("ReadSize") +
             " (MB), ScheduleBaseUrl http(s)://..., ScheduleTimeout " +
             limits_text("ScheduleTimeout") +
-            " (s)\n"
+            " (s),\n"
+            "LibraryAction rename, link, copy or move, LibraryFolder and LibraryTemplate as text\n"
             "All are checked first; the file is written once, under its lock, keeping every "
             "other line");
     set->add_option("KEY VALUE", options.assignments, "KEY VALUE pairs")->required();

@@ -21,9 +21,19 @@ std::string japan_text(std::int64_t seconds) {
 }
 
 std::string folder_of(const JournalBatchRecord& batch) {
-    if (batch.moves.empty() && batch.left.empty()) return batch.folder;
-    const std::string& first =
-        batch.moves.empty() ? batch.left.front().path : batch.moves.front().from;
+    const std::string* first_path = nullptr;
+    if (!batch.moves.empty()) {
+        first_path = &batch.moves.front().from;
+    } else if (!batch.placements.empty()) {
+        first_path = &batch.placements.front().from;
+    } else if (!batch.left.empty()) {
+        first_path = &batch.left.front().path;
+    } else if (!batch.removals.empty()) {
+        first_path = &batch.removals.front().path;
+    } else {
+        return batch.folder;
+    }
+    const std::string& first = *first_path;
     const std::size_t slash = first.rfind('/');
     return slash == std::string::npos ? batch.folder : first.substr(0, slash == 0 ? 1 : slash);
 }
@@ -32,6 +42,14 @@ std::size_t files_moved(const JournalBatchRecord& batch) {
     std::size_t count = 0;
     for (const JournalMove& move : batch.moves)
         if (move.outcome != RecordedOutcome::notMoved) ++count;
+    return count;
+}
+
+// The links or copies the batch made.
+std::size_t files_placed(const JournalBatchRecord& batch, PlaceKind kind) {
+    std::size_t count = 0;
+    for (const JournalPlacement& made : batch.placements)
+        if (made.kind == kind && made.outcome != RecordedOutcome::notMoved) ++count;
     return count;
 }
 
@@ -75,9 +93,10 @@ CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
     CLI::App* command = app.add_subcommand(
         "undo",
         "Take a renaming batch back: every file returns to its old name, companions with their\n"
-        "recording, and gets back the times it had. A file whose new name now holds another\n"
-        "file, whose old name has been taken since, or that a later batch renamed again, is\n"
-        "left where it is (exit code 1).");
+        "recording, and gets back the times it had; a link or copy made into a library folder is\n"
+        "removed while it is still the file made and its original is still there. A file whose\n"
+        "new name now holds another file, whose old name has been taken since, or that a later\n"
+        "batch renamed again, is left where it is (exit code 1).");
     command->add_option("BATCH", options.batch,
                         "The batch to take back (see history), or the start of its id");
     command->add_flag("--last", options.last,
@@ -127,6 +146,9 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             line["time"] = batch->time;
             line["frontEnd"] = batch->frontEnd;
             line["files"] = files_moved(*batch);
+            line["linked"] = files_placed(*batch, PlaceKind::link);
+            line["copied"] = files_placed(*batch, PlaceKind::copy);
+            line["removed"] = batch->removals.size();
             line["dated"] = batch->datings.size();
             line["left"] = batch->left.size();
             put_path(line, "folder", folder_of(*batch));
@@ -138,8 +160,13 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             continue;
         }
         std::cout << batch->id << "  " << japan_text(batch->time) << "  " << batch->frontEnd << "  "
-                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files") << "  "
-                  << path_for_text(folder_of(*batch));
+                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files");
+        if (const std::size_t linked = files_placed(*batch, PlaceKind::link); linked > 0)
+            std::cout << ", " << linked << " linked";
+        if (const std::size_t copied = files_placed(*batch, PlaceKind::copy); copied > 0)
+            std::cout << ", " << copied << " copied";
+        if (!batch->removals.empty()) std::cout << ", " << batch->removals.size() << " removed";
+        std::cout << "  " << path_for_text(folder_of(*batch));
         if (!batch->ended) std::cout << "  (interrupted)";
         if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
         if (undo != undone_by.end())
@@ -196,6 +223,11 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
                 break;
             case UndoStatus::alreadyBack:
                 std::cout << path << ": already under its old name\n";
+                break;
+            case UndoStatus::removed:
+            case UndoStatus::wouldRemove:
+                std::cout << path << ": "
+                          << (options.dryRun ? "would be removed  (dry run)" : "removed") << "\n";
                 break;
             case UndoStatus::timesRestored:
                 std::cout << path << ": times restored" << (options.dryRun ? "  (dry run)" : "")

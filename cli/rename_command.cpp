@@ -71,12 +71,13 @@ nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
 
 // `explain`, when given, is the choice of candidate whose decision is told.
 void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
-                const CandidateChoice* explain) {
+                ConversionAction action, const CandidateChoice* explain) {
     nlohmann::ordered_json line;
     put_path(line, "path", report.path);
     line["newPath"] = nullptr;
     if (!report.newPath.empty()) put_path(line, "newPath", report.newPath);
     line["status"] = report.status;
+    line["action"] = std::string(action_word(action));
     line["message"] = report.message;
     line["dryRun"] = dry_run;
     const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
@@ -108,11 +109,15 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
     std::cout << json_line(line) << "\n";
 }
 
-void print_text(const FileReport& report, bool dry_run) {
+void print_text(const FileReport& report, bool dry_run, ConversionAction action) {
     const std::string path = path_for_text(report.path);
     if (report.status == "renamed" || report.status == "wouldRename") {
+        constexpr const char* kDone[] = {"", "  (linked)", "  (copied)", "  (moved)"};
+        constexpr const char* kPlanned[] = {"", "  (link)", "  (copy)", "  (move)"};
+        const auto index = static_cast<std::size_t>(action);
         std::cout << path << " -> " << path_for_text(report.newPath)
-                  << (dry_run ? "  (dry run)" : "") << "\n";
+                  << (dry_run ? kPlanned[index] : kDone[index]) << (dry_run ? "  (dry run)" : "")
+                  << "\n";
     } else if (report.status == "unchanged") {
         std::cout << path << ": unchanged, name already right\n";
     } else if (report.status == "duplicate") {
@@ -159,26 +164,6 @@ void warn_without_settings_file(const std::vector<FileReport>& reports,
               << " writes one that names recordings (config init --list shows the others)\n";
 }
 
-struct CandidateTaken {
-    int index = 0;
-    std::string missing;  // why the chosen candidate is not there; empty when it is
-};
-
-// The candidate --pick, --service-id or --event-id chose. A file without
-// programme data is left to report that, whatever was chosen.
-CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
-                              const CandidateChoice& choice) {
-    CandidateTaken taken;
-    if (!choice.given()) return taken;
-    if (const auto index = choose_candidate(candidates, choice)) {
-        taken.index = *index;
-    } else if (std::any_of(candidates.begin(), candidates.end(),
-                           [](const ProgramInfo& info) { return info.startTime != 0; })) {
-        taken.missing = missing_candidate_text(candidates, choice);
-    }
-    return taken;
-}
-
 // The waiting line of a schedule lookup.
 std::string schedule_wait_text(const ScheduleWait& wait) {
     if (wait.kind == ScheduleWaitKind::turn)
@@ -222,7 +207,9 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
         "Rename recordings after their programme, unattended, with the items, separators and\n"
         "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
         "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
-        "A file that already bears its name, or a numbered form of it, is left alone.");
+        "A file that already bears its name, or a numbered form of it, is left alone.\n"
+        "--link-to, --copy-to or --move-to DIR (or LibraryAction and LibraryFolder in the\n"
+        "settings file) put each recording into a library folder under its new name instead.");
     command->add_flag("--dry-run", options.dryRun,
                       "Compose and print the new names; touch no file");
     command->add_flag("--json", options.json,
@@ -239,6 +226,7 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
                         "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
                         "instead of the rules and items of the settings file");
     add_candidate_options(*command, options.choice);
+    add_library_options(*command, options.library);
     add_lock_timeout_option(*command, options.lockTimeout);
     add_trace_options(*command, options.logFile, options.systemLog);
     add_recording_arguments(*command, options.files, options.recursive);
@@ -277,6 +265,17 @@ int run_rename(const RenameOptions& options, const char* argv0,
     const AnalysisWindow window = analysis_window_from(context.settings);
     ConversionOptions conversion = conversion_options_from(context.settings);
     conversion.keepNumberedName = true;
+    ConversionRequest request;
+    request.options = conversion;
+    request.dryRun = options.dryRun;
+    request.journalDirectory = context.sideFiles.journalDirectory;
+    request.frontEnd = options.frontEnd;
+    request.journal.lockWait = lock_wait_for(options.lockTimeout);
+    if (std::string error;
+        !apply_library_options(options.library, context.settings, request, error)) {
+        std::cerr << "kalvento-cli: " << error << "\n";
+        return kExitUsage;
+    }
 
     const std::vector<RecordingArgument> files =
         expand_recording_arguments(options.files, options.recursive);
@@ -365,15 +364,8 @@ int run_rename(const RenameOptions& options, const char* argv0,
     std::vector<EntryId> ids;
     for (const FileReport& report : reports)
         if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
-    const ConversionReport converted =
-        convert_jobs(jobs, ids,
-                     ConversionRequest{.options = conversion,
-                                       .dryRun = options.dryRun,
-                                       .journalDirectory = context.sideFiles.journalDirectory,
-                                       .frontEnd = options.frontEnd,
-                                       .journal = {.lockWait = lock_wait_for(options.lockTimeout)},
-                                       .leftBefore = left_before(reports)},
-                     notices);
+    request.leftBefore = left_before(reports);
+    const ConversionReport converted = convert_jobs(jobs, ids, request, notices);
     if (converted.journalError)
         std::cerr << "kalvento-cli: nothing renamed: " << converted.journalError->message << "\n";
     // Each entry's report, found once for thousands of files.
@@ -389,9 +381,10 @@ int run_rename(const RenameOptions& options, const char* argv0,
     bool any_retry = false;
     for (const FileReport& report : reports) {
         if (options.json) {
-            print_json(report, jobs, options.dryRun, options.explain ? &options.choice : nullptr);
+            print_json(report, jobs, options.dryRun, request.action,
+                       options.explain ? &options.choice : nullptr);
         } else {
-            print_text(report, options.dryRun);
+            print_text(report, options.dryRun, request.action);
             const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
             if (options.explain && entry && !report.choiceMissing && !report.duplicate)
                 std::cout << decision_lines(*entry, options.choice);

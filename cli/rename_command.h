@@ -6,6 +6,7 @@
 
 #include "app/journal.h"
 #include "cli/candidate_choice.h"
+#include "cli/library_options.h"
 #include "platform/file_lock.h"
 #include "schedule/schedule_query.h"
 
@@ -30,6 +31,7 @@ struct RenameOptions {
                                                    // of the rules and items
     double lockTimeout = kDefaultLockWaitSeconds;  // seconds to wait for the journal's lock
     CandidateChoice choice;
+    LibraryOptions library;                    // into a library folder instead of renaming in place
     std::vector<std::string> files;            // recordings and folders of recordings
     std::string logFile;                       // --log: one line per file appended there
     bool systemLog = false;                    // --syslog: the same line to the system log
@@ -48,7 +50,9 @@ CLI::App* add_rename_command(CLI::App& app, RenameOptions& options);
 //    "unchanged" | "noProgrammeData" | "emptyName" | "tooLong" |
 //    "unmappableName" | "noFreeName" | "moveFailed" | "unreadable" |
 //    "analysisFailed" | "duplicate" | "noNameItems" | "scheduleUnreachable" |
-//    "notRecorded" | "noSuchCandidate",
+//    "notRecorded" | "noSuchCandidate" | "crossDevice" | "badFolder",
+//    "action": "rename" | "link" | "copy" | "move" (newPath is then the
+//    library path; "renamed" says the action was done),
 //    "message": text, "dryRun": bool,
 //    "newName": composed name or null, "candidate": {eventName, channelName,
 //    serviceName, serviceId, eventId, startTime, endTime} or null,

@@ -41,9 +41,14 @@ ShownSetting shown_setting(const SettingRow& row, const AppSettings& settings) {
             const std::string text = utf8_for_output(text_value(row, settings));
             return {key, quoted(text), text};
         }
-        case SettingKind::address: {
+        case SettingKind::address:
+        case SettingKind::choice: {
             const std::string text = utf8_for_output(text_value(row, settings));
             return {key, text, text};
+        }
+        case SettingKind::text: {
+            const std::string text = utf8_for_output(text_value(row, settings));
+            return {key, quoted(text), text};
         }
         case SettingKind::number:
         case SettingKind::placement:
@@ -92,8 +97,9 @@ std::optional<SettingChange> parse_setting(std::string_view key, std::string_vie
             return std::nullopt;
         }
         value = std::to_string(*index);
-    } else if (row->kind == SettingKind::separator) {
-        auto cp932 = cp932_argument(utf8_value, "separator", error);
+    } else if (row->kind == SettingKind::separator || row->kind == SettingKind::text) {
+        auto cp932 = cp932_argument(
+            utf8_value, row->kind == SettingKind::separator ? "separator" : "text", error);
         if (!cp932) {
             error = prefix + error;
             return std::nullopt;

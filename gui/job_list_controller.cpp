@@ -39,6 +39,10 @@ QString undo_reason(const UndoStep& step) {
             return QStringLiteral("ファイルが見つかりません");
         case UndoStatus::notRecorded:
             return QStringLiteral("名前の変更を記録できません");
+        case UndoStatus::changedSince:
+            return QStringLiteral("コピーした後に内容が変わっています");
+        case UndoStatus::originalGone:
+            return QStringLiteral("元のファイルがもうありません");
         default:
             return QStringLiteral("移動できませんでした: %1")
                 .arg(QString::fromLocal8Bit(step.message.c_str()));
@@ -156,6 +160,17 @@ bool JobListController::convert(const std::vector<EntryId>& ids, bool unattended
     request.options = conversion_options_from(settings_);
     request.journalDirectory = sideFiles_.journalDirectory;
     request.frontEnd = unattended ? kFrontEndAuto : kFrontEndWindow;
+    if (Status library = use_library_settings(settings_, request); !library) {
+        const std::string& error = library.error().message;
+        notices_(Notice{NoticeLevel::error, "library", "", "nothing converted: " + error});
+        if (!unattended) {
+            QMessageBox::warning(
+                window_, QStringLiteral("変換"),
+                QStringLiteral("ライブラリの設定が不完全なため、変換しませんでした。\n%1")
+                    .arg(QString::fromStdString(error)));
+        }
+        return false;
+    }
     const ConversionReport report = convert_jobs(jobs_, ids, request, notices_);
     if (report.journalError) {
         // Without the journal nothing is renamed: a move could not be taken back.

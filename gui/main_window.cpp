@@ -9,6 +9,7 @@
 #include "gui/job_table_model.h"
 #include "gui/job_table_view.h"
 #include "gui/naming_panel.h"
+#include "gui/qt_text.h"
 #include "gui/rule_commands.h"
 #include "gui/settings_dialog.h"
 #include "platform/profile_file.h"
@@ -222,11 +223,19 @@ JobTableView* MainWindow::job_view() const {
 // ---- dialogs and settings --------------------------------------------------
 
 void MainWindow::open_settings_dialog() {
-    SettingsDialog dialog(settings_.readStartPos, settings_.readSize, settings_.showProgress, this);
+    const SettingsDialog::Library library{settings_.libraryAction,
+                                          qt_from_cp932(settings_.libraryFolder),
+                                          qt_from_cp932(settings_.libraryTemplate)};
+    SettingsDialog dialog(settings_.readStartPos, settings_.readSize, settings_.showProgress,
+                          library, this);
     if (dialog.exec() != QDialog::Accepted) return;
     settings_.readStartPos = dialog.read_start_pos();
     settings_.readSize = dialog.read_size();
     settings_.showProgress = dialog.show_progress();
+    const SettingsDialog::Library chosen = dialog.library();
+    settings_.libraryAction = chosen.action;
+    settings_.libraryFolder = cp932_from_qt(chosen.folder, kProfileValueMax);
+    settings_.libraryTemplate = cp932_from_qt(chosen.folderTemplate, kProfileValueMax);
 }
 
 void MainWindow::open_about_dialog() {

@@ -5,7 +5,10 @@
 #include "gui/qt_text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +54,10 @@ QLineEdit* number_edit(int value, const char* name, QWidget* parent) {
 
 SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_progress,
                                QWidget* parent)
+    : SettingsDialog(read_start_pos, read_size, show_progress, Library{}, parent) {}
+
+SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_progress,
+                               const Library& library, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral("設定"));
@@ -81,13 +88,63 @@ SettingsDialog::SettingsDialog(int read_start_pos, int read_size, bool show_prog
     fields->addWidget(size_label, 0, 1);
     fields->addWidget(startPos_, 1, 0);
     fields->addWidget(size_, 1, 1);
+    // The library: made after the fields above, so Tab reaches them in the
+    // order they are shown.
+    auto* library_box = new QGroupBox(QStringLiteral("ライブラリ"), this);
+    library_box->setObjectName(QStringLiteral("libraryBox"));
+    libraryAction_ = new QComboBox(library_box);
+    libraryAction_->setObjectName(QStringLiteral("libraryActionBox"));
+    libraryAction_->addItems({QStringLiteral("その場で改名"), QStringLiteral("ハードリンク"),
+                              QStringLiteral("コピー"), QStringLiteral("移動")});
+    libraryAction_->setCurrentIndex(
+        library.action >= 0 && library.action < libraryAction_->count() ? library.action : 0);
+    libraryFolder_ = new QLineEdit(library.folder, library_box);
+    libraryFolder_->setObjectName(QStringLiteral("libraryFolderEdit"));
+    browse_ = new QPushButton(QStringLiteral("参照(&B)..."), library_box);
+    browse_->setObjectName(QStringLiteral("libraryBrowseButton"));
+    browse_->setAutoDefault(false);
+    libraryTemplate_ = new QLineEdit(library.folderTemplate, library_box);
+    libraryTemplate_->setObjectName(QStringLiteral("libraryTemplateEdit"));
+    libraryTemplate_->setPlaceholderText(QStringLiteral("例: @TT"));
+    connect(browse_, &QPushButton::clicked, this, &SettingsDialog::browse_folder);
+    auto* library_fields = new QGridLayout(library_box);
+    const auto label = [&](const QString& text, const char* name, QWidget* buddy) {
+        auto* made = new QLabel(text, library_box);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setBuddy(buddy);
+        return made;
+    };
+    library_fields->addWidget(
+        label(QStringLiteral("変換時の動作(&A)"), "libraryActionLabel", libraryAction_), 0, 0);
+    library_fields->addWidget(libraryAction_, 0, 1, 1, 2);
+    library_fields->addWidget(
+        label(QStringLiteral("ライブラリのフォルダ(&L)"), "libraryFolderLabel", libraryFolder_), 1,
+        0);
+    library_fields->addWidget(libraryFolder_, 1, 1);
+    library_fields->addWidget(browse_, 1, 2);
+    library_fields->addWidget(
+        label(QStringLiteral("サブフォルダ(&S)"), "libraryTemplateLabel", libraryTemplate_), 2, 0);
+    library_fields->addWidget(libraryTemplate_, 2, 1, 1, 2);
+
     auto* buttons = new QHBoxLayout;
     add_ok_cancel(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(showProgress_);
     layout->addWidget(explanation);
+    layout->addWidget(library_box);
     layout->addLayout(buttons);
+}
+
+SettingsDialog::Library SettingsDialog::library() const {
+    return Library{libraryAction_->currentIndex(), libraryFolder_->text(),
+                   libraryTemplate_->text()};
+}
+
+void SettingsDialog::browse_folder() {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("ライブラリのフォルダ"), libraryFolder_->text());
+    if (!chosen.isEmpty()) libraryFolder_->setText(chosen);
 }
 
 int SettingsDialog::read_start_pos() const {
@@ -110,13 +167,15 @@ void SettingsDialog::accept() {
         refuse(startPos_, QStringLiteral("1～%1で指定してください。").arg(start.high));
     } else if (!in_range(size_, size)) {
         refuse(size_, QStringLiteral("%1～%2で指定してください。").arg(size.low).arg(size.high));
+    } else if (libraryAction_->currentIndex() != 0 && libraryFolder_->text().trimmed().isEmpty()) {
+        refuse(libraryFolder_, QStringLiteral("ライブラリのフォルダを指定してください。"));
     } else {
         QDialog::accept();
     }
 }
 
 // Says what is wrong and stays open on the field.
-void SettingsDialog::refuse(QLineEdit* field, const QString& message_text) {
+void SettingsDialog::refuse(QWidget* field, const QString& message_text) {
     auto* message = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("設定"), message_text,
                                     QMessageBox::Ok, this);
     message->setObjectName(QStringLiteral("rangeMessage"));

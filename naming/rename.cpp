@@ -200,6 +200,10 @@ const char* convert_status_text(ConvertStatus status) {
             return "the rename journal cannot be written";
         case ConvertStatus::wouldMove:
             return "would be renamed";
+        case ConvertStatus::crossDevice:
+            return "cannot cross file systems";
+        case ConvertStatus::badFolder:
+            return "no library folder";
     }
     return "";
 }

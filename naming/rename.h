@@ -34,7 +34,8 @@ struct ConversionOptions {
 };
 
 enum class ConvertStatus {
-    moved,            // the recording now bears its composed name or a numbered form of it
+    moved,            // the recording now bears its composed name or a numbered form of it (in the
+                      // library: is linked, copied or moved there)
     alreadyNamed,     // the recording already bore its composed name
     noProgrammeData,  // the selected candidate has no start time, so there is no name
     emptyName,        // a rule gave an empty name
@@ -45,6 +46,8 @@ enum class ConvertStatus {
     moveFailed,       // the system refused the move (message says why)
     notRecorded,      // the rename journal could not be written, so nothing was moved
     wouldMove,        // a dry run: the recording would be moved to `toPath`
+    crossDevice,      // a link or move into the library would cross file systems
+    badFolder,        // the library's folder template gives no usable sub-folder
 };
 
 struct CompanionMove {

@@ -164,7 +164,7 @@ TEST(CliConfig, SetThenShowKeepsEveryOtherLine) {
     EXPECT_EQ(values["NotRename"], true);
     EXPECT_EQ(values["OmbrixRename"], true);
     EXPECT_EQ(values["ScheduleBaseUrl"], "https://schedule.example:8443/tv");
-    EXPECT_EQ(values.size(), 32u);
+    EXPECT_EQ(values.size(), 35u);
     const std::vector<std::string> text = lines_of(scratch.run({"config", "show"}).output);
     EXPECT_EQ(text.at(2), "ReadSize           80");
     EXPECT_EQ(text.at(5), "FilenameSet1000    番組名 (1)");

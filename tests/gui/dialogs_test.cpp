@@ -8,6 +8,7 @@
 #include "tests/gui/gui_test.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +85,45 @@ class DialogsTest : public QObject {
         QCOMPARE(dialog.read_start_pos(), 30);
         QCOMPARE(dialog.read_size(), 800);
         QVERIFY(!dialog.show_progress());
+    }
+
+    void settingsDialogReachesTheLibraryByKeyboard() {
+        SettingsDialog dialog(30, 50, true, {2, QStringLiteral("/srv/ライブラリ"), QString()});
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        child<QLineEdit>(&dialog, "readStartPosEdit")->setFocus();
+        // Tab goes through the fields in the order they are shown.
+        QStringList order;
+        for (int i = 0; i < 8; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order.join(QLatin1Char(' ')),
+                 QStringLiteral("readStartPosEdit readSizeEdit showProgressBox libraryActionBox "
+                                "libraryFolderEdit libraryBrowseButton libraryTemplateEdit "
+                                "okButton"));
+        QCOMPARE(child<QComboBox>(&dialog, "libraryActionBox")->currentText(),
+                 QStringLiteral("コピー"));
+        // Alt+S reaches the sub-folder template; the action changes by arrow keys.
+        QTest::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("libraryTemplateEdit"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("@TT"));
+        QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        const SettingsDialog::Library chosen = dialog.library();
+        QCOMPARE(chosen.action, 3);
+        QCOMPARE(chosen.folder, QStringLiteral("/srv/ライブラリ"));
+        QCOMPARE(chosen.folderTemplate, QStringLiteral("@TT"));
+
+        // An action into the library needs its folder.
+        child<QLineEdit>(&dialog, "libraryFolderEdit")->clear();
+        child<QPushButton>(&dialog, "okButton")->click();
+        auto* message = dialog.findChild<QMessageBox*>(QStringLiteral("rangeMessage"));
+        QVERIFY(message != nullptr);
+        QCOMPARE(message->text(), QStringLiteral("ライブラリのフォルダを指定してください。"));
+        answer(message, QMessageBox::Ok);
+        QVERIFY(dialog.isVisible());
     }
 
     void progressDialogShowsAmountsOncePerSecondAndAsksBeforeStopping() {

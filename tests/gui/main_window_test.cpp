@@ -462,6 +462,29 @@ class MainWindowTest : public QObject {
         QVERIFY(undo->isEnabled());
     }
 
+    void theLibrarySettingLinksThroughTheSameDoorAndUndoTakesTheLinkAway() {
+        write_drama(*files_, "a.ts", "番組Ａ");
+        const std::string lib = settings_->file("lib");
+        fs::create_directory(lib);
+        open(std::string(kByProgramme) + "LibraryAction=link\nLibraryFolder=" + lib +
+             "\nLibraryTemplate=録画\n");
+        window_->add_dropped({qs(files_->path())});
+        wait_and_activate();
+        view().select_rows({row_of_file("a.ts")}, false);
+        child<QPushButton>(window_.get(), "convertButton")->click();
+        const std::string linked = lib + "/録画/番組Ａ.ts";
+        QVERIFY(fs::exists(linked));
+        QVERIFY(fs::equivalent(linked, files_->file("a.ts")));  // the manager's file stays
+        QCOMPARE(new_name_of("a.ts"), QStringLiteral("番組Ａ.ts"));
+
+        const Done asked =
+            when_dialog_opens<QMessageBox>([](QMessageBox* box) { answer(box, QMessageBox::Yes); });
+        child<QAction>(window_.get(), "undoConversionAction")->trigger();
+        QVERIFY(*asked);
+        QVERIFY(!fs::exists(lib + "/録画"));  // the link and the folder made for it
+        QVERIFY(fs::exists(files_->file("a.ts")));
+    }
+
     void removeAsksOnlyOnTheKey() {
         open_with({"番組", "番組", "番組"});
 
