@@ -42,10 +42,12 @@ bool batch_in_folder(const JournalBatchRecord& batch, const std::string& folder)
     // A file moved or put into a library counts as in DIR when it came from
     // there or went there.
     for (const JournalMove& move : batch.moves)
-        if (move.outcome != RecordedOutcome::notMoved && !in_wanted(move.from) && !in_wanted(move.to))
+        if (move.outcome != RecordedOutcome::notMoved && !in_wanted(move.from) &&
+            !in_wanted(move.to))
             return false;
     for (const JournalPlacement& made : batch.placements)
-        if (made.outcome != RecordedOutcome::notMoved && !in_wanted(made.from) && !in_wanted(made.to))
+        if (made.outcome != RecordedOutcome::notMoved && !in_wanted(made.from) &&
+            !in_wanted(made.to))
             return false;
     for (const JournalDating& dating : batch.datings)
         if (!in_wanted(dating.path)) return false;

@@ -17,11 +17,11 @@ bool batch_still_running(const JournalBatchRecord& batch);
 // The batch whose id is `id`, or nullptr.
 const JournalBatchRecord* find_batch(const JournalContents& contents, std::string_view id);
 
-// Whether the batch moved or dated a file.
+// Whether the batch moved, linked, copied or dated a file or made a folder.
 bool changes_files(const JournalBatchRecord& batch);
 
-// Whether every file the batch moved or dated has (under its new name) the
-// folder `folder`, compared as absolute normal paths.
+// Whether every file the batch moved, put into a library or dated was in the
+// folder `folder` before or after, compared as absolute normal paths.
 bool batch_in_folder(const JournalBatchRecord& batch, const std::string& folder);
 
 // The ids of the batches whose ids begin with `prefix`; just the one when
