@@ -8,6 +8,8 @@
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
 #include "cli/notice_printer.h"
+#include "cli/translation.h"
+#include "platform/message_mark.h"
 
 #include <ctime>
 #include <iostream>
@@ -42,18 +44,18 @@ std::size_t files_moved(const JournalBatchRecord& batch) {
 const char* reason_text(UndoStatus status) {
     switch (status) {
         case UndoStatus::newNameHoldsAnother:
-            return "its new name now holds another file";
+            return N_("its new name now holds another file");
         case UndoStatus::oldNameTaken:
-            return "its old name has been taken since";
+            return N_("its old name has been taken since");
         case UndoStatus::gone:
-            return "it is gone: neither name holds it";
+            return N_("it is gone: neither name holds it");
         case UndoStatus::renamedLater:
         case UndoStatus::recordingLeft:
             return "";
         case UndoStatus::failed:
-            return "the move back failed";
+            return N_("the move back failed");
         case UndoStatus::notRecorded:
-            return "the rename journal cannot be written";
+            return N_("the rename journal cannot be written");
         default:
             return "";
     }
@@ -68,26 +70,26 @@ nlohmann::ordered_json optional_text(const std::string& text) {
 
 CLI::App* add_history_command(CLI::App& app, HistoryOptions& options) {
     CLI::App* command = app.add_subcommand(
-        "history", "List the recent renaming batches of the rename journal, newest first");
-    command->add_option("-n", options.count, "How many batches to list (default 10)")
+        "history", _("List the recent renaming batches of the rename journal, newest first"));
+    command->add_option("-n", options.count, _("How many batches to list (default 10)"))
         ->check(CLI::Range(1, 1000000));
-    command->add_flag("--json", options.json, "One JSON object per batch and line");
+    command->add_flag("--json", options.json, _("One JSON object per batch and line"));
     return command;
 }
 
 CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
     CLI::App* command = app.add_subcommand(
         "undo",
-        "Take a renaming batch back: every file returns to its old name, companions with their\n"
-        "recording, and gets back the times it had. A file whose new name now holds another\n"
-        "file, whose old name has been taken since, or that a later batch renamed again, is\n"
-        "left where it is (exit code 1).");
-    command->add_option("BATCH", options.batch, "The batch to take back (see history)");
+        _("Take a renaming batch back: every file returns to its old name, companions with their\n"
+          "recording, and gets back the times it had. A file whose new name now holds another\n"
+          "file, whose old name has been taken since, or that a later batch renamed again, is\n"
+          "left where it is (exit code 1)."));
+    command->add_option("BATCH", options.batch, _("The batch to take back (see history)"));
     command->add_flag("--last", options.last,
-                      "Take back the last batch that changed anything; when that is an undo\n"
-                      "that was cut short, finish it instead");
-    command->add_flag("--dry-run", options.dryRun, "Tell what would be done; touch no file");
-    command->add_flag("--json", options.json, "One JSON object per file and line");
+                      _("Take back the last batch that changed anything; when that is an undo\n"
+                        "that was cut short, finish it instead"));
+    command->add_flag("--dry-run", options.dryRun, _("Tell what would be done; touch no file"));
+    command->add_flag("--json", options.json, _("One JSON object per file and line"));
     add_lock_timeout_option(*command, options.lockTimeout);
     return command;
 }
@@ -130,13 +132,14 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             continue;
         }
         std::cout << batch->id << "  " << utc_text(batch->time) << "  " << batch->frontEnd << "  "
-                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files") << "  "
-                  << path_for_text(folder_of(*batch));
-        if (!batch->ended) std::cout << "  (interrupted)";
-        if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
+                  << files_moved(*batch) << (files_moved(*batch) == 1 ? _(" file") : _(" files"))
+                  << "  " << path_for_text(folder_of(*batch));
+        if (!batch->ended) std::cout << _("  (interrupted)");
+        if (!batch->undoOf.empty()) std::cout << fill(_("  (undo of %s)"), {batch->undoOf});
         if (undo != undone_by.end())
-            std::cout << (partly(*undo->second) ? "  (partly undone by " : "  (undone by ")
-                      << undo->second->id << ")";
+            std::cout << fill(
+                partly(*undo->second) ? _("  (partly undone by %s)") : _("  (undone by %s)"),
+                {undo->second->id});
         std::cout << "\n";
     }
     return kExitDone;
@@ -144,7 +147,8 @@ int run_history(const HistoryOptions& options, const char* argv0) {
 
 int run_undo(const UndoOptions& options, const char* argv0) {
     if (options.last == !options.batch.empty()) {
-        std::cerr << "kalvento-cli: undo: name a batch (see history) or give --last\n";
+        std::cerr << "kalvento-cli: undo: " << _("name a batch (see history) or give --last")
+                  << "\n";
         return kExitUsage;
     }
     const SideFiles side_files = locate_side_files(argv0);
@@ -152,24 +156,30 @@ int run_undo(const UndoOptions& options, const char* argv0) {
         undo_batch(side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
                    {.lockWait = lock_wait_for(options.lockTimeout)}, standard_error_notices());
     if (!report.found && report.error) {
-        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error->message << "\n";
+        std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ") << report.error->message
+                  << "\n";
         return kExitSomeFailed;
     }
     if (!report.found) {
         std::cerr << "kalvento-cli: undo: "
-                  << (options.batch.empty() ? std::string("the journal holds no batch to take back")
-                                            : "no batch " + options.batch + " in the journal")
+                  << (options.batch.empty()
+                          ? _("the journal holds no batch to take back")
+                          : fill(_("no batch %s in the journal"), {options.batch}))
                   << "\n";
         return kExitSomeFailed;
     }
     if (report.error) std::cerr << "kalvento-cli: undo: " << report.error->message << "\n";
     if (!options.json && !report.steps.empty()) {
         if (!report.resumedUndo.empty()) {
-            std::cout << (options.dryRun ? "would finish" : "finishing") << " the interrupted undo "
-                      << report.resumedUndo << " of batch " << report.batch << "\n";
+            std::cout << fill(options.dryRun ? _("would finish the interrupted undo %s of batch %s")
+                                             : _("finishing the interrupted undo %s of batch %s"),
+                              {report.resumedUndo, report.batch})
+                      << "\n";
         } else {
-            std::cout << (options.dryRun ? "would take back batch " : "taking back batch ")
-                      << report.batch << "\n";
+            std::cout << fill(options.dryRun ? _("would take back batch %s")
+                                             : _("taking back batch %s"),
+                              {report.batch})
+                      << "\n";
         }
     }
     for (const UndoStep& step : report.steps) {
@@ -197,31 +207,31 @@ int run_undo(const UndoOptions& options, const char* argv0) {
             case UndoStatus::movedBack:
             case UndoStatus::wouldMoveBack:
                 std::cout << path << " -> " << path_for_text(step.target)
-                          << (options.dryRun ? "  (dry run)" : "") << "\n";
+                          << (options.dryRun ? _("  (dry run)") : "") << "\n";
                 break;
             case UndoStatus::alreadyBack:
-                std::cout << path << ": already under its old name\n";
+                std::cout << path << _(": already under its old name") << "\n";
                 break;
             case UndoStatus::timesRestored:
-                std::cout << path << ": times restored" << (options.dryRun ? "  (dry run)" : "")
-                          << "\n";
+                std::cout << path << _(": times restored")
+                          << (options.dryRun ? _("  (dry run)") : "") << "\n";
                 break;
             default:
-                std::cout << path << ": left where it is: "
+                std::cout << path << _(": left where it is: ")
                           << (*reason_text(step.status) == '\0'
                                   ? step.message
-                                  : reason_text(step.status) +
+                                  : _(reason_text(step.status)) +
                                         (step.message.empty() ? "" : " (" + step.message + ")"))
                           << "\n";
                 break;
         }
     }
     if (!options.json && !report.undoBatch.empty())
-        std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
+        std::cout << fill(_("the undo is recorded as batch %s"), {report.undoBatch}) << "\n";
     std::cout.flush();
     if (report.busy()) {
-        std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
-                     "again later\n";
+        std::cerr << "kalvento-cli: undo: "
+                  << _("the files not named above were left as they were: try again later") << "\n";
         return kExitTryAgain;
     }
     return report.complete() ? kExitDone : kExitSomeFailed;

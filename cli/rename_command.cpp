@@ -17,6 +17,7 @@
 #include "cli/notice_printer.h"
 #include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
+#include "cli/translation.h"
 #include "platform/file_ops.h"
 
 #include <algorithm>
@@ -33,8 +34,8 @@ struct FileReport {
     std::optional<EntryId> id;  // its job-list entry, when it has one
     bool duplicate = false;     // named before; reported there
     std::string status;         // JSON status word
-    std::string message;
-    std::string newPath;  // native target: moved to, planned, or composed
+    Said message;               // English in JSON, translated in text
+    std::string newPath;        // native target: moved to, planned, or composed
     ConvertResult result;
     std::vector<std::string> warnings;  // of the rules that named it (CP932)
     bool success = false;
@@ -48,12 +49,12 @@ void fill_from_conversion(FileReport& report, const FileConversion& file) {
     report.result = result;
     report.warnings = file.warnings;
     report.status = std::string(status_word(result.status));
-    report.message = convert_status_text(result.status);
+    report.message = say(convert_status_text(result.status));
     if (!result.message.empty()) report.message += ": " + result.message;
     report.newPath = result.toPath;
     report.success = file.succeeded();
     if (result.status != ConvertStatus::wouldMove && !result.companions_moved())
-        report.message += "; a companion file was not moved";
+        report.message += say("; a companion file was not moved");
 }
 
 nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
@@ -76,7 +77,7 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
     line["newPath"] = nullptr;
     if (!report.newPath.empty()) put_path(line, "newPath", report.newPath);
     line["status"] = report.status;
-    line["message"] = report.message;
+    line["message"] = report.message.english;
     line["dryRun"] = dry_run;
     const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
     // Without the programme asked for, the file has no name nor candidate.
@@ -100,8 +101,8 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
     line["warnings"] = nlohmann::ordered_json::array();
     for (const std::string& warning : report.warnings)
         line["warnings"].push_back(utf8_for_output(warning));
-    if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
-        line["warnings"].push_back(std::move(doubt));
+    if (Said doubt = coverage_warning(report.coverage); !doubt.empty())
+        line["warnings"].push_back(std::move(doubt.english));
     line["coverage"] = coverage_json(report.coverage);
     if (explain != nullptr) line["decision"] = named ? decision_json(*named, *explain) : nullptr;
     std::cout << json_line(line) << "\n";
@@ -111,16 +112,16 @@ void print_text(const FileReport& report, bool dry_run) {
     const std::string path = path_for_text(report.path);
     if (report.status == "renamed" || report.status == "wouldRename") {
         std::cout << path << " -> " << path_for_text(report.newPath)
-                  << (dry_run ? "  (dry run)" : "") << "\n";
+                  << (dry_run ? _("  (dry run)") : "") << "\n";
     } else if (report.status == "unchanged") {
-        std::cout << path << ": unchanged, name already right\n";
+        std::cout << path << _(": unchanged, name already right") << "\n";
     } else if (report.status == "duplicate") {
-        std::cout << path << ": named twice, handled once\n";
+        std::cout << path << _(": named twice, handled once") << "\n";
     } else {
-        std::cout << path << ": not renamed: " << report.message << "\n";
+        std::cout << path << _(": not renamed: ") << report.message.shown << "\n";
     }
     for (const CompanionMove& move : report.result.companions) {
-        const char* verb = dry_run ? " -> " : (move.moved ? " -> " : " not moved to ");
+        const std::string verb = dry_run ? " -> " : (move.moved ? " -> " : _(" not moved to "));
         std::cout << "  " << path_for_text(move.from) << verb << path_for_text(move.to)
                   << (move.moved || dry_run ? "" : ": " + move.message) << "\n";
     }
@@ -139,8 +140,10 @@ bool use_template(const RenameOptions& options, const AppSettings& settings, Job
     jobs.set_rule_step(template_rule_step(*cp932_template));
     jobs.set_naming(template_naming(jobs.naming()));
     if (settings.notRename) {
-        std::cerr << "kalvento-cli: warning: NotRename is set in the settings file, so every "
-                     "file keeps its name (kalvento-cli config set NotRename 0)\n";
+        std::cerr << "kalvento-cli: "
+                  << _("warning: NotRename is set in the settings file, so every "
+                       "file keeps its name (kalvento-cli config set NotRename 0)")
+                  << "\n";
     }
     return true;
 }
@@ -153,14 +156,16 @@ void warn_without_settings_file(const std::vector<FileReport>& reports,
         return report.status == "noNameItems";
     });
     if (!nameless || path_exists(settings_file)) return;
-    std::cerr << "kalvento-cli: there is no settings file yet (" << settings_file
-              << "): kalvento-cli config init --preset " << kFirstPreset
-              << " writes one that names recordings (config init --list shows the others)\n";
+    std::cerr << "kalvento-cli: "
+              << fill(_("there is no settings file yet (%s): kalvento-cli config init --preset %s "
+                        "writes one that names recordings (config init --list shows the others)"),
+                      {settings_file, kFirstPreset})
+              << "\n";
 }
 
 struct CandidateTaken {
     int index = 0;
-    std::string missing;  // why the chosen candidate is not there; empty when it is
+    Said missing;  // why the chosen candidate is not there; empty when it is
 };
 
 // The candidate --pick, --service-id or --event-id chose. A file without
@@ -181,10 +186,10 @@ CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,
 // The waiting line of a schedule lookup.
 std::string schedule_wait_text(const ScheduleWait& wait) {
     if (wait.kind == ScheduleWaitKind::turn)
-        return "schedule service: waiting a moment between requests";
-    return "schedule service: waiting for the answer, " +
-           std::to_string(wait.waited.count() / 1000) + " s of " +
-           std::to_string(wait.limit.count() / 1000) + " s";
+        return _("schedule service: waiting a moment between requests");
+    return fill(
+        _("schedule service: waiting for the answer, %s s of %s s"),
+        {std::to_string(wait.waited.count() / 1000), std::to_string(wait.limit.count() / 1000)});
 }
 
 }  // namespace
@@ -192,25 +197,26 @@ std::string schedule_wait_text(const ScheduleWait& wait) {
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     CLI::App* command = app.add_subcommand(
         "rename",
-        "Rename recordings after their programme, unattended, with the items, separators and\n"
-        "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
-        "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
-        "A file that already bears its name, or a numbered form of it, is left alone.");
+        _("Rename recordings after their programme, unattended, with the items, separators and\n"
+          "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
+          "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
+          "A file that already bears its name, or a numbered form of it, is left alone."));
     command->add_flag("--dry-run", options.dryRun,
-                      "Compose and print the new names; touch no file");
+                      _("Compose and print the new names; touch no file"));
     command->add_flag("--json", options.json,
-                      "One JSON object per file and line (JSON Lines, UTF-8)");
+                      _("One JSON object per file and line (JSON Lines, UTF-8)"));
     command->add_flag(
         "--allow-fallback", options.allowFallback,
-        "When a rename rule needs the schedule service and it cannot be reached, name the file\n"
-        "from the programme's own fields instead of leaving it for a later run (exit code 75)");
+        _("When a rename rule needs the schedule service and it cannot be reached, name the file\n"
+          "from the programme's own fields instead of leaving it for a later run (exit code 75)"));
     command->add_flag(
         "-v,--verbose", options.verbose,
-        "Show the schedule-service requests of rename rules and why they found nothing");
-    add_explain_option(*command, options.explain, "Tell why each file gets its name");
-    add_template_option(*command, options.templateText,
-                        "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
-                        "instead of the rules and items of the settings file");
+        _("Show the schedule-service requests of rename rules and why they found nothing"));
+    add_explain_option(*command, options.explain, _("Tell why each file gets its name"));
+    add_template_option(
+        *command, options.templateText,
+        _("Name every file by this template of the rename rules' @-macros (UTF-8),\n"
+          "instead of the rules and items of the settings file"));
     add_candidate_options(*command, options.choice);
     add_lock_timeout_option(*command, options.lockTimeout);
     add_recording_arguments(*command, options.files, options.recursive);
@@ -257,7 +263,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         report.path = files[i].path;
         if (!files[i].error.empty()) {
             report.status = "unreadable";
-            report.message = "cannot read the folder: " + files[i].error;
+            report.message = say("cannot read the folder: ") + files[i].error;
             reports.push_back(std::move(report));
             continue;
         }
@@ -268,7 +274,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
             report.warnings = jobs.find(existing->second)->ruleWarnings;
             report.duplicate = true;
             report.status = "duplicate";
-            report.message = "named twice, handled once";
+            report.message = say("named twice, handled once");
             report.success = true;
             reports.push_back(std::move(report));
             continue;
@@ -284,22 +290,22 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (options.stop.stop_requested()) return kExitTryAgain;
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";
-            report.message = "cannot read: " + analysis.error;
+            report.message = say("cannot read: ") + analysis.error;
             reports.push_back(std::move(report));
             continue;
         }
         if (const auto mismatch = network_mismatch(analysis.candidates, options.choice)) {
             std::cerr << "kalvento-cli: " << path_for_text(report.path) << ": " << *mismatch
-                      << "; nothing renamed\n";
+                      << _("; nothing renamed") << "\n";
             return kExitUsage;
         }
         const CandidateTaken taken = take_candidate(analysis.candidates, options.choice);
         report.coverage =
             chosen_coverage(analysis, options.choice,
                             taken.missing.empty() ? std::optional<int>(taken.index) : std::nullopt);
-        if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
-            std::cerr << "kalvento-cli: warning: " << path_for_text(report.path) << ": " << doubt
-                      << "\n";
+        if (Said doubt = coverage_warning(report.coverage); !doubt.empty())
+            std::cerr << "kalvento-cli: " << _("warning: ") << path_for_text(report.path) << ": "
+                      << doubt.shown << "\n";
         const AddResult added = jobs.add_analysed(report.path, std::move(analysis), taken.index);
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;
@@ -315,13 +321,13 @@ int run_rename(const RenameOptions& options, const char* argv0,
             } else if (entry.scheduleUnreachable && !options.allowFallback) {
                 report.status = "scheduleUnreachable";
                 report.message =
-                    "left for a later run: its rename rule needs the schedule service, which "
-                    "could not be reached (--allow-fallback names it without)";
+                    say("left for a later run: its rename rule needs the schedule service, which "
+                        "could not be reached (--allow-fallback names it without)");
                 report.retryLater = true;
             }
         } else {
             report.status = "analysisFailed";
-            report.message = "the analysis failed";
+            report.message = say("the analysis failed");
         }
         reports.push_back(std::move(report));
     }
@@ -340,7 +346,8 @@ int run_rename(const RenameOptions& options, const char* argv0,
                                        .journal = {.lockWait = lock_wait_for(options.lockTimeout)}},
                      notices);
     if (converted.journalError)
-        std::cerr << "kalvento-cli: nothing renamed: " << converted.journalError->message << "\n";
+        std::cerr << "kalvento-cli: " << _("nothing renamed: ") << converted.journalError->message
+                  << "\n";
     // Each entry's report, found once for thousands of files.
     std::map<EntryId, FileReport*> report_of;
     for (FileReport& report : reports)
