@@ -223,8 +223,8 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             print_listing(path, result, names);
             if (coverage) std::cout << coverage_listing(*coverage);
             if (explained) {
-                std::cout << "  rename gives: "
-                          << (explained->newName.empty() ? std::string("(no name)")
+                std::cout << _("  rename gives: ")
+                          << (explained->newName.empty() ? _("(no name)")
                                                          : utf8_for_output(explained->newName))
                           << "\n"
                           << decision_lines(*explained, options.choice);

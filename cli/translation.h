@@ -17,9 +17,9 @@ void load_translation(const char* argv0);
 // The message in the user's language.
 std::string _(const char* english);
 
-// `text` with each "%s" replaced by the next of `values` in turn (a "%s"
-// without a value is left out), so a translation can put them where its
-// sentence wants them.
+// `text` with each "%s" replaced by the next of `values` in turn, and each
+// "%N$s" by the N-th, so that a translation can put them where its sentence
+// wants them (a mark without a value is left out; any other "%" stays).
 std::string fill(std::string_view text, std::initializer_list<std::string_view> values);
 
 // A message twice: in English for JSON and in the user's language for text.

@@ -303,7 +303,8 @@ CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
                         "unreachable schedule service is tried again after 5 minutes"));
     command->add_flag("-v,--verbose", options.rename.verbose,
                       _("Show the schedule-service requests of rename rules"));
-    add_explain_option(*command, options.rename.explain, _("Tell why each recording gets its name"));
+    add_explain_option(*command, options.rename.explain,
+                       _("Tell why each recording gets its name"));
     add_template_option(*command, options.rename.templateText,
                         _("Name every recording by this template of the rename rules' @-macros"));
     command->add_option("FOLDER", options.folders, _("Folders to watch (not their subfolders)"))

@@ -1,5 +1,6 @@
 // kalvento-cli speaks Japanese under a Japanese locale, whether or not the
 // machine has that locale generated, and English otherwise; JSON stays English.
+#include "cli/translation.h"
 #include "tests/cli/cli_test_util.h"
 
 namespace kalvento::test {
@@ -85,6 +86,16 @@ TEST(CliLanguage, HelpAndUsageErrorsInJapanese) {
     EXPECT_EQ(nothing.exitCode, 2);
     EXPECT_EQ(nothing.errors.rfind("kalvento-cli: コマンドが指定されていません\n", 0), 0u)
         << nothing.errors;
+}
+
+// Translations put the values where their sentence wants them.
+TEST(CliLanguage, FillPutsValuesInTheirPlaces) {
+    using cli::fill;
+    EXPECT_EQ(fill("rule %s is now rule %s", {"3", "1"}), "rule 3 is now rule 1");
+    EXPECT_EQ(fill("%2$s から数えて第 %1$s 話", {"7", "2010-01-05"}),
+              "2010-01-05 から数えて第 7 話");
+    EXPECT_EQ(fill("ReadStartPos %s (%), 100%", {"1..100"}), "ReadStartPos 1..100 (%), 100%");
+    EXPECT_EQ(fill("%s and %s and %3$s", {"a"}), "a and  and ");
 }
 
 }  // namespace
