@@ -3,6 +3,7 @@
 // stays English: scripts read its words and messages.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
