@@ -73,6 +73,13 @@ TEST(CliLanguage, HelpAndUsageErrorsInJapanese) {
         EXPECT_NE(rename.output.find(text), std::string::npos) << text << "\n" << rename.output;
     EXPECT_EQ(rename.output.find("Compose and print"), std::string::npos) << rename.output;
 
+    // The macros' meanings, written in a lower layer, are looked up where printed.
+    const CliRun macros = scratch.run({"help", "macros"}, japanese);
+    EXPECT_NE(macros.output.find("番組名。ルールの TT が有効なら番組表サービスのタイトル"),
+              std::string::npos)
+        << macros.output;
+    EXPECT_EQ(macros.output.find("The programme name"), std::string::npos);
+
     // The English help is the same as without any locale.
     EXPECT_EQ(scratch.run({"help", "rename"}, environment("", "C.UTF-8", "", "ja_JP.UTF-8")).output,
               scratch.run({"help", "rename"}, environment("", "", "", "")).output);
