@@ -12,6 +12,7 @@
 #include "cli/notice_printer.h"
 #include "cli/recording_options.h"
 #include "cli/terminal_progress.h"
+#include "cli/translation.h"
 #include "programme/candidates.h"
 #include "programme/file_analysis.h"
 
@@ -21,12 +22,12 @@ namespace kalvento::cli {
 namespace {
 
 // Why a file's analysis found nothing to show; empty when it was read.
-std::string problem_text(const AnalysisResult& result) {
+Said problem_text(const AnalysisResult& result) {
     switch (result.outcome) {
         case AnalysisOutcome::cannotOpen:
-            return "cannot read: " + result.error;
+            return say("cannot read: ") + result.error;
         case AnalysisOutcome::noPackets:
-            return "no transport-stream packets found in the window";
+            return say("no transport-stream packets found in the window");
         case AnalysisOutcome::stopped:
         case AnalysisOutcome::done:
             break;
@@ -36,28 +37,29 @@ std::string problem_text(const AnalysisResult& result) {
 
 void print_listing(const std::string& path, const AnalysisResult& result,
                    const std::vector<std::string>& names) {
-    std::cout << path_for_text(path) << "\n  unit size: " << result.unitSize << "\n";
+    std::cout << path_for_text(path) << "\n" << _("  unit size: ") << result.unitSize << "\n";
     for (std::size_t i = 0; i < result.candidates.size(); ++i) {
         const ProgramInfo& info = result.candidates[i];
         if (info.startTime == 0) {
-            std::cout << "  [" << i + 1 << "] (no programme data)\n";
+            std::cout << "  [" << i + 1 << "] " << _("(no programme data)") << "\n";
             continue;
         }
         std::cout << "  [" << i + 1 << "] " << utf8_for_output(info.eventName) << "\n";
         if (i < names.size())
-            std::cout << "      new name:    " << utf8_for_output(names[i]) << "\n";
-        std::cout << "      channel:     " << utf8_for_output(info.channelName) << " / "
+            std::cout << _("      new name:    ") << utf8_for_output(names[i]) << "\n";
+        std::cout << _("      channel:     ") << utf8_for_output(info.channelName) << " / "
                   << utf8_for_output(info.serviceName) << " (" << utf8_for_output(info.channelLabel)
                   << ")\n"
-                  << "      broadcast:   " << utf8_for_output(info.dateYMDJ) << " "
+                  << _("      broadcast:   ") << utf8_for_output(info.dateYMDJ) << " "
                   << utf8_for_output(info.timeHM) << " (" << utf8_for_output(info.timeHM28) << ")\n"
-                  << "      ids:         service " << info.serviceId << ", event " << info.eventId
+                  << fill(_("      ids:         service %s, event %s"),
+                          {std::to_string(info.serviceId), std::to_string(info.eventId)})
                   << "\n"
-                  << "      genre:       " << utf8_for_output(info.genre) << "\n"
-                  << "      video/audio: " << utf8_for_output(info.avText) << "\n"
-                  << "      packets:     " << info.videoPackets << "\n";
+                  << _("      genre:       ") << utf8_for_output(info.genre) << "\n"
+                  << _("      video/audio: ") << utf8_for_output(info.avText) << "\n"
+                  << _("      packets:     ") << info.videoPackets << "\n";
         if (!info.eventTextFlat.empty())
-            std::cout << "      description: " << utf8_for_output(info.eventTextFlat) << "\n";
+            std::cout << _("      description: ") << utf8_for_output(info.eventTextFlat) << "\n";
     }
 }
 
@@ -80,27 +82,27 @@ std::optional<FileEntry> explained_entry(JobList& jobs, const std::string& path,
 CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
     CLI::App* command = app.add_subcommand(
         "analyse",
-        "Analyse recordings and print the programmes that were on air, largest share first.\n"
-        "The window to read comes from the settings file (ReadStartPos, ReadSize) unless given "
-        "here.");
+        _("Analyse recordings and print the programmes that were on air, largest share first.\n"
+          "The window to read comes from the settings file (ReadStartPos, ReadSize) unless given "
+          "here."));
     command->alias("analyze");
     command->add_flag("--json", options.json,
-                      "One JSON object per file and line (JSON Lines, UTF-8)");
+                      _("One JSON object per file and line (JSON Lines, UTF-8)"));
     // The same limits as the settings ReadStartPos and ReadSize.
     const SettingRow& start = *find_setting("ReadStartPos");
     const SettingRow& size = *find_setting("ReadSize");
     command
         ->add_option("--start-percent", options.startPercent,
-                     "Where reading starts, in per cent of the file size")
+                     _("Where reading starts, in per cent of the file size"))
         ->check(CLI::Range(start.low, start.high));
-    command->add_option("--size-mb", options.sizeMb, "How much to read, in MB")
+    command->add_option("--size-mb", options.sizeMb, _("How much to read, in MB"))
         ->check(CLI::Range(size.low, size.high));
     add_template_option(*command, options.templateText,
-                        "Show the name this template of the rename rules' @-macros (UTF-8) gives\n"
-                        "each candidate");
+                        _("Show the name this template of the rename rules' @-macros (UTF-8) "
+                          "gives\neach candidate"));
     add_candidate_options(*command, options.choice, false);
     add_explain_option(*command, options.explain,
-                       "Compose the name rename would give and tell why");
+                       _("Compose the name rename would give and tell why"));
     add_recording_arguments(*command, options.files, options.recursive);
     return command;
 }
@@ -158,9 +160,9 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             result.error = file.error;  // a folder that cannot be listed
             result.candidates.push_back(no_data_candidate());
         }
-        const std::string problem = problem_text(result);
+        const Said problem = problem_text(result);
         if (!problem.empty()) {
-            std::cerr << "kalvento-cli: " << path_for_text(path) << ": " << problem << "\n";
+            std::cerr << "kalvento-cli: " << path_for_text(path) << ": " << problem.shown << "\n";
             exit_code = kExitSomeFailed;
         }
         if (const auto mismatch = network_mismatch(result.candidates, options.choice)) {
@@ -170,14 +172,14 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
         std::vector<std::string> names;
         if (cp932_template) names = names_by_template(path, result.candidates, *cp932_template);
         // What the ids asked for: the programme's coverage, and why it is in doubt.
-        std::vector<std::string> warnings;
+        std::vector<Said> warnings;
         std::optional<ProgrammeCoverage> coverage;
         if (options.choice.by_ids() && problem.empty()) {
             const std::optional<int> chosen = choose_candidate(result.candidates, options.choice);
             if (!chosen)
                 warnings.push_back(missing_candidate_text(result.candidates, options.choice));
             coverage = chosen_coverage(result, options.choice, chosen);
-            if (std::string doubt = coverage_warning(coverage); !doubt.empty())
+            if (Said doubt = coverage_warning(coverage); !doubt.empty())
                 warnings.push_back(std::move(doubt));
         }
         std::optional<FileEntry> explained;
@@ -188,16 +190,16 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
                     warnings.push_back(utf8_for_output(warning));
             }
         }
-        for (const std::string& warning : warnings)
-            std::cerr << "kalvento-cli: warning: " << path_for_text(path) << ": " << warning
-                      << "\n";
+        for (const Said& warning : warnings)
+            std::cerr << "kalvento-cli: " << _("warning: ") << path_for_text(path) << ": "
+                      << warning.shown << "\n";
 
         if (options.json) {
             nlohmann::ordered_json line;
             put_path(line, "path", path);
             line["unitSize"] = result.unitSize;
             line["error"] = nullptr;
-            if (!problem.empty()) line["error"] = problem;
+            if (!problem.empty()) line["error"] = problem.english;
             line["candidates"] = nlohmann::ordered_json::array();
             for (std::size_t i = 0; i < result.candidates.size(); ++i) {
                 nlohmann::ordered_json candidate = program_info_json(result.candidates[i]);
@@ -208,7 +210,8 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
                 line["candidates"].push_back(std::move(candidate));
             }
             line["coverage"] = coverage_json(coverage);
-            line["warnings"] = warnings;
+            line["warnings"] = nlohmann::ordered_json::array();
+            for (const Said& warning : warnings) line["warnings"].push_back(warning.english);
             if (options.explain) {
                 line["newName"] = nullptr;
                 if (explained && !explained->newName.empty())
@@ -220,8 +223,8 @@ int run_analyse(const AnalyseOptions& options, const char* argv0) {
             print_listing(path, result, names);
             if (coverage) std::cout << coverage_listing(*coverage);
             if (explained) {
-                std::cout << "  rename gives: "
-                          << (explained->newName.empty() ? std::string("(no name)")
+                std::cout << _("  rename gives: ")
+                          << (explained->newName.empty() ? _("(no name)")
                                                          : utf8_for_output(explained->newName))
                           << "\n"
                           << decision_lines(*explained, options.choice);

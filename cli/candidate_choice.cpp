@@ -1,5 +1,7 @@
 #include "cli/candidate_choice.h"
 
+#include "cli/translation.h"
+
 #include <algorithm>
 
 namespace kalvento::cli {
@@ -33,33 +35,33 @@ std::string program_id_problem(const std::string& text) {
     const bool digits = !text.empty() && text.size() <= 18 &&
                         text.find_first_not_of("0123456789") == std::string::npos;
     if (digits && split_program_id(std::stoll(text))) return {};
-    return "not a program id of a tuner server (network id x 10000000000 + service id x "
-           "100000 + event id, each at most 65535): " +
-           text;
+    return fill(_("not a program id of a tuner server (network id x 10000000000 + service id x "
+                  "100000 + event id, each at most 65535): %s"),
+                {text});
 }
 
 bool has_programme_data(const ProgramInfo& info) {
     return info.startTime != 0;
 }
 
-std::string plural(std::size_t count, const char* noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
 }  // namespace
 
 void add_candidate_options(CLI::App& command, CandidateChoice& choice, bool pick_too) {
     // rename names the file after the programme; analyse checks it against the window.
-    const std::string lead = pick_too ? "Name the file after" : "Check the window for";
     CLI::Option* service =
         command
             .add_option("--service-id", choice.serviceId,
-                        lead + " the programme of this service (programme number)")
+                        pick_too ? _("Name the file after the programme of this service "
+                                     "(programme number)")
+                                 : _("Check the window for the programme of this service "
+                                     "(programme number)"))
             ->type_name("ID")
             ->check(CLI::Range(0, kMaxId));
     CLI::Option* event =
         command
-            .add_option("--event-id", choice.eventId, lead + " the programme with this event id")
+            .add_option("--event-id", choice.eventId,
+                        pick_too ? _("Name the file after the programme with this event id")
+                                 : _("Check the window for the programme with this event id"))
             ->type_name("ID")
             ->check(CLI::Range(0, kMaxId));
     CLI::Option* program =
@@ -73,10 +75,15 @@ void add_candidate_options(CLI::App& command, CandidateChoice& choice, bool pick
                     choice.serviceId = parts.service;
                     choice.eventId = parts.event;
                 },
-                lead +
-                    " this programme of a tuner server (the program id recording\n"
-                    "managers pass: network id x 10000000000 + service id x 100000 + event id);\n"
-                    "a recording of another network is refused (exit code 2)")
+                pick_too
+                    ? _("Name the file after this programme of a tuner server (the program id "
+                        "recording\nmanagers pass: network id x 10000000000 + service id x "
+                        "100000 + event id);\na recording of another network is refused (exit "
+                        "code 2)")
+                    : _("Check the window for this programme of a tuner server (the program id "
+                        "recording\nmanagers pass: network id x 10000000000 + service id x "
+                        "100000 + event id);\na recording of another network is refused (exit "
+                        "code 2)"))
             ->type_name("ID")
             ->check(CLI::Validator([](const std::string& text) { return program_id_problem(text); },
                                    "ID"));
@@ -85,8 +92,8 @@ void add_candidate_options(CLI::App& command, CandidateChoice& choice, bool pick
     if (!pick_too) return;
     CLI::Option* pick = command
                             .add_option("--pick", choice.pick,
-                                        "Name the file after its N-th programme candidate, "
-                                        "numbered as analyse lists them")
+                                        _("Name the file after its N-th programme candidate, "
+                                          "numbered as analyse lists them"))
                             ->type_name("N")
                             ->check(CLI::Range(1, 1000));
     pick->excludes(service);
@@ -114,26 +121,34 @@ std::optional<int> choose_candidate(const std::vector<ProgramInfo>& candidates,
     return std::nullopt;
 }
 
-std::string missing_candidate_text(const std::vector<ProgramInfo>& candidates,
-                                   const CandidateChoice& choice) {
+Said missing_candidate_text(const std::vector<ProgramInfo>& candidates,
+                            const CandidateChoice& choice) {
     std::size_t programmes = 0;
     for (const ProgramInfo& info : candidates) programmes += has_programme_data(info) ? 1 : 0;
     if (choice.pick > 0) {
-        return "no candidate " + std::to_string(choice.pick) + " (the file has " +
-               plural(programmes, "programme") + ")";
+        const std::string pick = std::to_string(choice.pick);
+        const std::string count = std::to_string(programmes);
+        return programmes == 1 ? say("no candidate %s (the file has %s programme)", {pick, count})
+                               : say("no candidate %s (the file has %s programmes)", {pick, count});
     }
-    std::string wanted = "no programme";
-    if (choice.serviceId) wanted += " of service " + std::to_string(*choice.serviceId);
-    if (choice.serviceId && choice.eventId) wanted += " and";
-    if (choice.eventId) wanted += " with event id " + std::to_string(*choice.eventId);
+    const std::string service = choice.serviceId ? std::to_string(*choice.serviceId) : "";
+    const std::string event = choice.eventId ? std::to_string(*choice.eventId) : "";
+    Said wanted = say("no programme");
+    if (choice.serviceId && choice.eventId) {
+        wanted = say("no programme of service %s and with event id %s", {service, event});
+    } else if (choice.serviceId) {
+        wanted = say("no programme of service %s", {service});
+    } else if (choice.eventId) {
+        wanted = say("no programme with event id %s", {event});
+    }
     std::string found;
     for (const ProgramInfo& info : candidates) {
         if (!has_programme_data(info)) continue;
         found += found.empty() ? "" : ", ";
         found += std::to_string(info.serviceId) + "/" + std::to_string(info.eventId);
     }
-    return wanted + " (" +
-           (found.empty() ? "the file has no programme data" : "service/event: " + found) + ")";
+    return wanted + (found.empty() ? say(" (the file has no programme data)")
+                                   : say(" (service/event: %s)", {found}));
 }
 
 std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& candidates,
@@ -146,9 +161,9 @@ std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& cand
         if (known == nullptr) known = &info;
     }
     if (known == nullptr) return std::nullopt;
-    return "--program-id " + std::to_string(*choice.programId) + " is of network " +
-           std::to_string(*choice.networkId) + ", but the recording is of network " +
-           std::to_string(known->originalNetworkId);
+    return fill(_("--program-id %s is of network %s, but the recording is of network %s"),
+                {std::to_string(*choice.programId), std::to_string(*choice.networkId),
+                 std::to_string(known->originalNetworkId)});
 }
 
 CandidateTaken take_candidate(const std::vector<ProgramInfo>& candidates,

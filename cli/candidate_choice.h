@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/translation.h"
 #include "programme/program_info.h"
 
 #include <cstdint>
@@ -41,8 +42,8 @@ std::optional<int> choose_candidate(const std::vector<ProgramInfo>& candidates,
 
 // Why a file has no such candidate, for the report: "no candidate 3 (the
 // file has 2)", "no programme with service 1024 and event 6657 (…)".
-std::string missing_candidate_text(const std::vector<ProgramInfo>& candidates,
-                                   const CandidateChoice& choice);
+Said missing_candidate_text(const std::vector<ProgramInfo>& candidates,
+                            const CandidateChoice& choice);
 
 // With --program-id: why its network is not the recording's ("--program-id
 // 327440102506913 is of network 32744, but the recording is of network 4"),
@@ -53,7 +54,7 @@ std::optional<std::string> network_mismatch(const std::vector<ProgramInfo>& cand
 
 struct CandidateTaken {
     int index = 0;
-    std::string missing;  // why the chosen candidate is not there; empty when it is
+    Said missing;  // why the chosen candidate is not there; empty when it is
 };
 
 // The candidate --pick, --service-id or --event-id chose. A file without

@@ -8,6 +8,7 @@
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
 #include "cli/settings_keys.h"
+#include "cli/translation.h"
 #include "naming/item_table.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
@@ -49,7 +50,8 @@ int print_paths(const SideFiles& files) {
 std::optional<ProfileFile> readable_settings(const SideFiles& files) {
     std::string problem;
     if (const auto unusable = unusable_directory(files.directory))
-        problem = "cannot read the settings directory " + files.directory + ": " + *unusable;
+        problem =
+            fill(_("cannot read the settings directory %s: %s"), {files.directory, *unusable});
     ProfileFile profile = ProfileFile::load(files.settingsFile);
     if (problem.empty() && !profile.load_result().ok()) problem = profile.load_result().message;
     if (!problem.empty()) {
@@ -80,7 +82,7 @@ int show_settings(const SideFiles& files, bool json) {
         return kExitDone;
     }
     std::cout << std::left << std::setw(kKeyColumn) << "settings file" << files.settingsFile
-              << (exists ? "" : "  (not there yet: the defaults)") << "\n";
+              << (exists ? std::string() : _("  (not there yet: the defaults)")) << "\n";
     for (const ShownSetting& setting : shown) print_setting(setting);
     return kExitDone;
 }
@@ -91,7 +93,7 @@ int show_settings(const SideFiles& files, bool json) {
 int set_settings(const SideFiles& files, const std::vector<std::string>& assignments,
                  const LockWait& wait) {
     if (assignments.empty() || assignments.size() % 2 != 0) {
-        std::cerr << "kalvento-cli: config set takes pairs of KEY and VALUE\n";
+        std::cerr << "kalvento-cli: " << _("config set takes pairs of KEY and VALUE") << "\n";
         return kExitUsage;
     }
     std::vector<SettingChange> changes;
@@ -106,7 +108,7 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
         }
     }
     if (refused) {
-        std::cerr << "kalvento-cli: nothing changed\n";
+        std::cerr << "kalvento-cli: " << _("nothing changed") << "\n";
         return kExitUsage;
     }
     if (!readable_settings(files)) return kExitUsage;
@@ -123,7 +125,8 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
         },
         wait);
     if (!update) {
-        std::cerr << "kalvento-cli: settings not changed: " << update.error().message << "\n";
+        std::cerr << "kalvento-cli: " << _("settings not changed: ") << update.error().message
+                  << "\n";
         return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
@@ -175,9 +178,13 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
     const SettingsPreset* preset = find_settings_preset(options.preset);
     if (preset == nullptr) {
         std::cerr << "kalvento-cli: config init: "
-                  << (options.preset.empty() ? "name a preset with --preset NAME"
-                                             : "no preset \"" + options.preset + "\"")
-                  << " (kalvento-cli config init --list names them)\n";
+                  << (options.preset.empty()
+                          ? _("name a preset with --preset NAME (kalvento-cli config init --list "
+                              "names them)")
+                          : fill(_("no preset \"%s\" (kalvento-cli config init --list names "
+                                   "them)"),
+                                 {options.preset}))
+                  << "\n";
         return kExitUsage;
     }
     std::vector<SettingChange> changes;
@@ -185,8 +192,8 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
         std::string error;
         const auto change = parse_setting(setting.key, setting.value, error);
         if (!change) {
-            std::cerr << "kalvento-cli: config init: preset " << preset->name << ": " << error
-                      << "\n";
+            std::cerr << "kalvento-cli: config init: " << fill(_("preset %s: "), {preset->name})
+                      << error << "\n";
             return kExitSomeFailed;
         }
         changes.push_back(*change);
@@ -207,17 +214,20 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
         },
         lock_wait_for(options.lockTimeout));
     if (existed && !options.force) {
-        std::cerr << "kalvento-cli: " << files.settingsFile
-                  << " exists: nothing changed (--force writes the preset's items and separators "
-                     "into it, keeping every other setting and the rules)\n";
+        std::cerr << "kalvento-cli: "
+                  << fill(_("%s exists: nothing changed (--force writes the preset's items and "
+                            "separators into it, keeping every other setting and the rules)"),
+                          {files.settingsFile})
+                  << "\n";
         return kExitUsage;
     }
     if (!update) {
-        std::cerr << "kalvento-cli: settings not written: " << update.error().message << "\n";
+        std::cerr << "kalvento-cli: " << _("settings not written: ") << update.error().message
+                  << "\n";
         return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
-    std::cout << files.settingsFile << ": " << preset->name << ", for example " << preset->example
-              << "\n";
+    std::cout << files.settingsFile << ": "
+              << fill(_("%s, for example %s"), {preset->name, preset->example}) << "\n";
     return kExitDone;
 }
 
@@ -225,50 +235,49 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
 
 CLI::App* add_config_command(CLI::App& app, ConfigOptions& options) {
     CLI::App* command = app.add_subcommand(
-        "config", "Show where the side files are; show and change the settings.");
+        "config", _("Show where the side files are; show and change the settings."));
     command->require_subcommand(1);
     command
         ->add_subcommand("path",
-                         "Print the settings file, macro menu, channel file, rule exchange file "
-                         "and journal directory in use, and which rule chose them")
+                         _("Print the settings file, macro menu, channel file, rule exchange file "
+                           "and journal directory in use, and which rule chose them"))
         ->callback([&options] { options.action = ConfigAction::path; });
     CLI::App* show = command->add_subcommand(
         "show",
-        "Print every setting of the settings file (section KalventoDlg) in UTF-8, the name\n"
-        "items by their labels, the defaults for keys the file lacks");
-    show->add_flag("--json", options.json, "One JSON object (UTF-8)");
+        _("Print every setting of the settings file (section KalventoDlg) in UTF-8, the name\n"
+          "items by their labels, the defaults for keys the file lacks"));
+    show->add_flag("--json", options.json, _("One JSON object (UTF-8)"));
     show->callback([&options] { options.action = ConfigAction::show; });
     CLI::App* set = command->add_subcommand(
         "set",
-        "Change settings, each KEY followed by its VALUE (UTF-8). Items (FilenameSet1000..1003)\n"
-        "by number or label, separators (FilenameSetSp1012..1016) as text, the check boxes\n"
-        "(OmbrixRename, NotRename, GopRename, WildRename, FileDate, ShowProgress, IconStart)\n"
-        "as 1 or 0, ReadStartPos " +
-            limits_text("ReadStartPos") + " (%), ReadSize " + limits_text("ReadSize") +
-            " (MB), ScheduleBaseUrl http(s)://..., ScheduleTimeout " +
-            limits_text("ScheduleTimeout") +
-            " (s),\n"
-            "LibraryAction rename, link, copy or move, LibraryFolder and LibraryTemplate as text\n"
-            "All are checked first; the file is written once, under its lock, keeping every "
-            "other line");
-    set->add_option("KEY VALUE", options.assignments, "KEY VALUE pairs")->required();
+        fill(_("Change settings, each KEY followed by its VALUE (UTF-8). Items "
+               "(FilenameSet1000..1003)\nby number or label, separators (FilenameSetSp1012..1016) "
+               "as text, the check boxes\n(OmbrixRename, NotRename, GopRename, WildRename, "
+               "FileDate, ShowProgress, IconStart)\nas 1 or 0, ReadStartPos %s (%), "
+               "ReadSize %s (MB), ScheduleBaseUrl http(s)://..., ScheduleTimeout %s (s),\n"
+               "LibraryAction rename, link, copy or move, LibraryFolder and LibraryTemplate as "
+               "text\nAll are checked first; the file is written once, under its lock, keeping "
+               "every other line"),
+             {limits_text("ReadStartPos"), limits_text("ReadSize"),
+              limits_text("ScheduleTimeout")}));
+    set->add_option("KEY VALUE", options.assignments, _("KEY VALUE pairs"))->required();
     add_lock_timeout_option(*set, options.lockTimeout);
     set->callback([&options] { options.action = ConfigAction::set; });
     CLI::App* items = command->add_subcommand(
-        "items", "List the 27 items of the name composition with an example value each");
-    items->add_flag("--json", options.json, "One JSON object per item and line (UTF-8)");
+        "items", _("List the 27 items of the name composition with an example value each"));
+    items->add_flag("--json", options.json, _("One JSON object per item and line (UTF-8)"));
     items->callback([&options] { options.action = ConfigAction::items; });
     CLI::App* init = command->add_subcommand(
         "init",
-        "Write a first settings file whose items and separators come from a preset, so that\n"
-        "rename names something at once (--list names the presets with an example each).\n"
-        "An existing settings file is refused unless --force: then only the items and\n"
-        "separators change in it");
+        _("Write a first settings file whose items and separators come from a preset, so that\n"
+          "rename names something at once (--list names the presets with an example each).\n"
+          "An existing settings file is refused unless --force: then only the items and\n"
+          "separators change in it"));
     init->add_option("--preset", options.preset,
-                     "The preset, for example " + std::string(kFirstPreset))
+                     fill(_("The preset, for example %s"), {kFirstPreset}))
         ->type_name("NAME");
-    init->add_flag("--list", options.listPresets, "Name the presets with an example name each");
-    init->add_flag("--force", options.force, "Write into an existing settings file");
+    init->add_flag("--list", options.listPresets, _("Name the presets with an example name each"));
+    init->add_flag("--force", options.force, _("Write into an existing settings file"));
     add_lock_timeout_option(*init, options.lockTimeout);
     init->callback([&options] { options.action = ConfigAction::init; });
     return command;

@@ -1,6 +1,8 @@
 #include "cli/coverage_output.h"
 
 #include "cli/json_output.h"
+#include "cli/translation.h"
+#include "platform/message_mark.h"
 
 #include <cmath>
 
@@ -18,14 +20,15 @@ nlohmann::ordered_json edge_json(const std::optional<ProgrammeAtEdge>& edge) {
     return json;
 }
 
-std::string edge_text(const std::optional<ProgrammeAtEdge>& edge) {
-    if (!edge) return "unknown";
+std::string edge_text(const std::optional<ProgrammeAtEdge>& edge,
+                      const std::string& unknown = _("unknown")) {
+    if (!edge) return unknown;
     std::string text = std::to_string(edge->serviceId) + "/" + std::to_string(edge->eventId);
     if (!edge->eventName.empty()) text += " " + utf8_for_output(edge->eventName);
     return text;
 }
 
-std::string share_text(const ProgrammeCoverage& coverage, const char* unknown) {
+std::string share_text(const ProgrammeCoverage& coverage, const std::string& unknown) {
     return coverage.share ? std::to_string(std::lround(*coverage.share * 100)) + "%" : unknown;
 }
 
@@ -60,20 +63,28 @@ nlohmann::ordered_json coverage_json(const std::optional<ProgrammeCoverage>& cov
 }
 
 std::string coverage_listing(const ProgrammeCoverage& coverage) {
-    return "  coverage of service " + std::to_string(coverage.serviceId) + ", event " +
-           std::to_string(coverage.eventId) + ": " + share_text(coverage, "unknown") +
-           " of the window\n      at its start: " + edge_text(coverage.atStart) +
-           "\n      at its end:   " + edge_text(coverage.atEnd) + "\n";
+    return fill(_("  coverage of service %s, event %s: %s of the window\n"
+                  "      at its start: %s\n"
+                  "      at its end:   %s\n"),
+                {std::to_string(coverage.serviceId), std::to_string(coverage.eventId),
+                 share_text(coverage, _("unknown")), edge_text(coverage.atStart),
+                 edge_text(coverage.atEnd)});
 }
 
-std::string coverage_warning(const std::optional<ProgrammeCoverage>& coverage) {
+Said coverage_warning(const std::optional<ProgrammeCoverage>& coverage) {
     if (!coverage || !coverage->doubtful()) return {};
-    const std::string share = share_text(*coverage, "an unknown share");
-    return "the programme asked for (service " + std::to_string(coverage->serviceId) + ", event " +
-           std::to_string(coverage->eventId) + ") was on air for " + share +
-           " of the analysed window; at its start " + edge_text(coverage->atStart) +
-           ", at its end " + edge_text(coverage->atEnd) +
-           ": a late start, a wrong channel or an overrun?";
+    // Once in English for JSON, once in the user's language.
+    const auto text = [&coverage](const auto& word) {
+        return fill(word(N_("the programme asked for (service %s, event %s) was on air for %s of "
+                            "the analysed window; at its start %s, at its end %s: a late start, "
+                            "a wrong channel or an overrun?")),
+                    {std::to_string(coverage->serviceId), std::to_string(coverage->eventId),
+                     share_text(*coverage, word(N_("an unknown share"))),
+                     edge_text(coverage->atStart, word(N_("unknown"))),
+                     edge_text(coverage->atEnd, word(N_("unknown")))});
+    };
+    return Said(text([](const char* english) { return std::string(english); }),
+                text([](const char* english) { return _(english); }));
 }
 
 }  // namespace kalvento::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/candidate_choice.h"
+#include "cli/translation.h"
 #include "programme/coverage.h"
 #include "programme/file_analysis.h"
 
@@ -29,7 +30,8 @@ nlohmann::ordered_json coverage_json(const std::optional<ProgrammeCoverage>& cov
 // window's start and end.
 std::string coverage_listing(const ProgrammeCoverage& coverage);
 
-// Why the coverage is doubtful, in words; empty when it is not.
-std::string coverage_warning(const std::optional<ProgrammeCoverage>& coverage);
+// Why the coverage is doubtful, in words (English and translated); empty
+// when it is not.
+Said coverage_warning(const std::optional<ProgrammeCoverage>& coverage);
 
 }  // namespace kalvento::cli

@@ -1,6 +1,7 @@
 #include "cli/decision_output.h"
 
 #include "cli/json_output.h"
+#include "cli/translation.h"
 #include "naming/compose.h"
 #include "rules/numbering_entry_text.h"
 #include "text/fields.h"
@@ -104,17 +105,19 @@ std::string quoted(const std::string& cp932_text) {
 }
 
 std::string candidate_line(const FileEntry& entry, const CandidateChoice& choice) {
-    std::string line = "candidate " + std::to_string(entry.selected + 1) + " of " +
-                       std::to_string(entry.candidates.size()) + ": ";
+    std::string line = fill(_("candidate %s of %s: "), {std::to_string(entry.selected + 1),
+                                                        std::to_string(entry.candidates.size())});
     const ProgramInfo* info = selected_candidate(entry);
-    if (choice.programId) return line + "the programme --program-id names";
+    if (choice.programId) return line + _("the programme --program-id names");
     if (choice.by_ids()) {
-        return line + "service " + std::to_string(info ? info->serviceId : 0) + ", event " +
-               std::to_string(info ? info->eventId : 0) + ", as the ids asked";
+        return line + fill(_("service %s, event %s, as the ids asked"),
+                           {std::to_string(info ? info->serviceId : 0),
+                            std::to_string(info ? info->eventId : 0)});
     }
-    if (choice.pick > 0) return line + "chosen by --pick " + std::to_string(choice.pick);
-    return line + "the largest share of the analysed window (" +
-           std::to_string(info ? info->videoPackets : 0) + " video packets)";
+    if (choice.pick > 0)
+        return line + fill(_("chosen by --pick %s"), {std::to_string(choice.pick)});
+    return line + fill(_("the largest share of the analysed window (%s video packets)"),
+                       {std::to_string(info ? info->videoPackets : 0)});
 }
 
 std::string naming_line(const NamingDecision& decision) {
@@ -125,45 +128,46 @@ std::string naming_line(const NamingDecision& decision) {
             if (!decision.findText.empty()) patterns = quoted(decision.findText);
             if (!decision.findTextCh.empty())
                 patterns += (patterns.empty() ? "" : " / ") + quoted(decision.findTextCh);
-            return "rule " + std::to_string(decision.ruleNumber) + " matched (" + patterns + ")";
+            return fill(_("rule %s matched (%s)"), {std::to_string(decision.ruleNumber), patterns});
         }
         case NamedBy::oneTemplate:
-            return "named by --template";
+            return _("named by --template");
         case NamedBy::currentName:
-            return "NotRename is set: every file keeps its name";
+            return _("NotRename is set: every file keeps its name");
         case NamedBy::items:
             break;
     }
-    return decision.rulesTried ? "no rule matched: the chosen items were used"
-                               : "rename rules are off (OmbrixRename): the chosen items were used";
+    return decision.rulesTried
+               ? _("no rule matched: the chosen items were used")
+               : _("rename rules are off (OmbrixRename): the chosen items were used");
 }
 
 std::string schedule_line(const ScheduleDecision& schedule) {
-    std::string line = "schedule service: " + quoted(schedule.keyword) + " from " + schedule.day +
-                       " to " + schedule.day + ": ";
+    std::string line = fill(_("schedule service: %s from %s to %s: "),
+                            {quoted(schedule.keyword), schedule.day, schedule.day});
     switch (schedule.outcome) {
         case ScheduleOutcome::found:
-            line += "found " + quoted(schedule.title);
+            line += fill(_("found %s"), {quoted(schedule.title)});
             if (!schedule.numbers.empty()) line += " " + utf8_for_output(schedule.numbers);
             if (!schedule.subtitle.empty()) line += " " + quoted(schedule.subtitle);
             break;
         case ScheduleOutcome::notFound:
-            line += "nothing found";
+            line += _("nothing found");
             break;
         case ScheduleOutcome::unreachable:
-            line += "the service could not be reached";
+            line += _("the service could not be reached");
             break;
         case ScheduleOutcome::notAsked:
-            line += "not asked (nothing to search for)";
+            line += _("not asked (nothing to search for)");
             break;
     }
-    return line + (schedule.remembered ? " (the answer of an earlier search)" : "");
+    return line + (schedule.remembered ? _(" (the answer of an earlier search)") : "");
 }
 
 std::string numbering_line(const NumberingDecision& numbering) {
-    if (!numbering.entry) return "episode 0: no numbering entry on or before the broadcast";
-    return "episode " + std::to_string(numbering.count) + " counted from the numbering entry " +
-           numbering_entry_text(*numbering.entry) + " (date:first number:days)";
+    if (!numbering.entry) return _("episode 0: no numbering entry on or before the broadcast");
+    return fill(_("episode %s counted from the numbering entry %s (date:first number:days)"),
+                {std::to_string(numbering.count), numbering_entry_text(*numbering.entry)});
 }
 
 // A file without programme data was not named: there is nothing to explain.
@@ -177,9 +181,9 @@ bool was_named(const FileEntry& entry) {
 
 void add_explain_option(CLI::App& command, bool& explain, const std::string& what) {
     command.add_flag("--explain", explain,
-                     what +
-                         ": the candidate taken, the rename rule that matched\n"
-                         "(or the items), the schedule service's answer and the episode count");
+                     what + _(": the candidate taken, the rename rule that matched\n"
+                              "(or the items), the schedule service's answer and the episode "
+                              "count"));
 }
 
 Json decision_json(const FileEntry& entry, const CandidateChoice& choice) {
@@ -204,10 +208,11 @@ Json decision_json(const FileEntry& entry, const CandidateChoice& choice) {
 std::string decision_lines(const FileEntry& entry, const CandidateChoice& choice) {
     if (!was_named(entry)) return {};
     const NamingDecision& decision = entry.decision;
-    std::string text = "  why: " + candidate_line(entry, choice) + "\n";
-    text += "  why: " + naming_line(decision) + "\n";
-    if (decision.schedule) text += "  why: " + schedule_line(*decision.schedule) + "\n";
-    if (decision.numbering) text += "  why: " + numbering_line(*decision.numbering) + "\n";
+    const std::string why = _("  why: ");
+    std::string text = why + candidate_line(entry, choice) + "\n";
+    text += why + naming_line(decision) + "\n";
+    if (decision.schedule) text += why + schedule_line(*decision.schedule) + "\n";
+    if (decision.numbering) text += why + numbering_line(*decision.numbering) + "\n";
     return text;
 }
 

@@ -8,7 +8,9 @@
 #include "cli/json_output.h"
 #include "cli/lock_option.h"
 #include "cli/notice_printer.h"
+#include "cli/translation.h"
 #include "platform/japan_time.h"
+#include "platform/message_mark.h"
 
 #include <iostream>
 #include <map>
@@ -56,18 +58,18 @@ std::size_t files_placed(const JournalBatchRecord& batch, PlaceKind kind) {
 const char* reason_text(UndoStatus status) {
     switch (status) {
         case UndoStatus::newNameHoldsAnother:
-            return "its new name now holds another file";
+            return N_("its new name now holds another file");
         case UndoStatus::oldNameTaken:
-            return "its old name has been taken since";
+            return N_("its old name has been taken since");
         case UndoStatus::gone:
-            return "it is gone: neither name holds it";
+            return N_("it is gone: neither name holds it");
         case UndoStatus::renamedLater:
         case UndoStatus::recordingLeft:
             return "";
         case UndoStatus::failed:
-            return "the move back failed";
+            return N_("the move back failed");
         case UndoStatus::notRecorded:
-            return "the rename journal cannot be written";
+            return N_("the rename journal cannot be written");
         default:
             return "";
     }
@@ -82,38 +84,40 @@ nlohmann::ordered_json optional_text(const std::string& text) {
 
 CLI::App* add_history_command(CLI::App& app, HistoryOptions& options) {
     CLI::App* command = app.add_subcommand(
-        "history", "List the recent renaming batches of the rename journal, newest first");
-    command->add_option("-n", options.count, "How many batches to list (default 10)")
+        "history", _("List the recent renaming batches of the rename journal, newest first"));
+    command->add_option("-n", options.count, _("How many batches to list (default 10)"))
         ->check(CLI::Range(1, 1000000));
-    command->add_flag("--json", options.json, "One JSON object per batch and line");
+    command->add_flag("--json", options.json, _("One JSON object per batch and line"));
     return command;
 }
 
 CLI::App* add_undo_command(CLI::App& app, UndoOptions& options) {
     CLI::App* command = app.add_subcommand(
         "undo",
-        "Take a renaming batch back: every file returns to its old name, companions with their\n"
-        "recording, and gets back the times it had; a link or copy made into a library folder is\n"
-        "removed while it is still the file made and its original is still there. A file whose\n"
-        "new name now holds another file, whose old name has been taken since, or that a later\n"
-        "batch renamed again, is left where it is (exit code 1).");
+        _("Take a renaming batch back: every file returns to its old name, companions with their\n"
+          "recording, and gets back the times it had; a link or copy made into a library folder "
+          "is\n"
+          "removed while it is still the file made and its original is still there. A file whose\n"
+          "new name now holds another file, whose old name has been taken since, or that a later\n"
+          "batch renamed again, is left where it is (exit code 1)."));
     command->add_option("BATCH", options.batch,
-                        "The batch to take back (see history), or the start of its id");
+                        _("The batch to take back (see history), or the start of its id"));
     command->add_flag("--last", options.last,
-                      "Take back the last batch that changed anything; when that is an undo\n"
-                      "that was cut short, finish it instead");
+                      _("Take back the last batch that changed anything; when that is an undo\n"
+                        "that was cut short, finish it instead"));
     command
-        ->add_option("--since", options.since,
-                     "Take back, newest first, every batch that changed files and started at\n"
-                     "or after this Japan time (\"YYYY-MM-DD HH:MM[:SS]\", or with T), each as\n"
-                     "an undo batch of its own; undos and batches undone already are passed over")
+        ->add_option(
+            "--since", options.since,
+            _("Take back, newest first, every batch that changed files and started at\n"
+              "or after this Japan time (\"YYYY-MM-DD HH:MM[:SS]\", or with T), each as\n"
+              "an undo batch of its own; undos and batches undone already are passed over"))
         ->type_name("TIME");
     command
         ->add_option("--folder", options.folder,
-                     "With --since or --last: only batches whose files all went into DIR")
+                     _("With --since or --last: only batches whose files all went into DIR"))
         ->type_name("DIR");
-    command->add_flag("--dry-run", options.dryRun, "Tell what would be done; touch no file");
-    command->add_flag("--json", options.json, "One JSON object per file and line");
+    command->add_flag("--dry-run", options.dryRun, _("Tell what would be done; touch no file"));
+    command->add_flag("--json", options.json, _("One JSON object per file and line"));
     add_lock_timeout_option(*command, options.lockTimeout);
     return command;
 }
@@ -160,18 +164,20 @@ int run_history(const HistoryOptions& options, const char* argv0) {
             continue;
         }
         std::cout << batch->id << "  " << japan_text(batch->time) << "  " << batch->frontEnd << "  "
-                  << files_moved(*batch) << (files_moved(*batch) == 1 ? " file" : " files");
+                  << files_moved(*batch) << (files_moved(*batch) == 1 ? _(" file") : _(" files"));
         if (const std::size_t linked = files_placed(*batch, PlaceKind::link); linked > 0)
-            std::cout << ", " << linked << " linked";
+            std::cout << fill(_(", %s linked"), {std::to_string(linked)});
         if (const std::size_t copied = files_placed(*batch, PlaceKind::copy); copied > 0)
-            std::cout << ", " << copied << " copied";
-        if (!batch->removals.empty()) std::cout << ", " << batch->removals.size() << " removed";
+            std::cout << fill(_(", %s copied"), {std::to_string(copied)});
+        if (!batch->removals.empty())
+            std::cout << fill(_(", %s removed"), {std::to_string(batch->removals.size())});
         std::cout << "  " << path_for_text(folder_of(*batch));
-        if (!batch->ended) std::cout << "  (interrupted)";
-        if (!batch->undoOf.empty()) std::cout << "  (undo of " << batch->undoOf << ")";
+        if (!batch->ended) std::cout << _("  (interrupted)");
+        if (!batch->undoOf.empty()) std::cout << fill(_("  (undo of %s)"), {batch->undoOf});
         if (undo != undone_by.end())
-            std::cout << (partly(*undo->second) ? "  (partly undone by " : "  (undone by ")
-                      << undo->second->id << ")";
+            std::cout << fill(
+                partly(*undo->second) ? _("  (partly undone by %s)") : _("  (undone by %s)"),
+                {undo->second->id});
         std::cout << "\n";
         for (const JournalLeft& left : batch->left)
             std::cout << "  left: " << path_for_text(left.path) << " (" << left.status
@@ -187,11 +193,15 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
     if (report.error) std::cerr << "kalvento-cli: undo: " << report.error->message << "\n";
     if (!options.json && !report.steps.empty()) {
         if (!report.resumedUndo.empty()) {
-            std::cout << (options.dryRun ? "would finish" : "finishing") << " the interrupted undo "
-                      << report.resumedUndo << " of batch " << report.batch << "\n";
+            std::cout << fill(options.dryRun ? _("would finish the interrupted undo %s of batch %s")
+                                             : _("finishing the interrupted undo %s of batch %s"),
+                              {report.resumedUndo, report.batch})
+                      << "\n";
         } else {
-            std::cout << (options.dryRun ? "would take back batch " : "taking back batch ")
-                      << report.batch << "\n";
+            std::cout << fill(options.dryRun ? _("would take back batch %s")
+                                             : _("taking back batch %s"),
+                              {report.batch})
+                      << "\n";
         }
     }
     for (const UndoStep& step : report.steps) {
@@ -219,10 +229,10 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
             case UndoStatus::movedBack:
             case UndoStatus::wouldMoveBack:
                 std::cout << path << " -> " << path_for_text(step.target)
-                          << (options.dryRun ? "  (dry run)" : "") << "\n";
+                          << (options.dryRun ? _("  (dry run)") : "") << "\n";
                 break;
             case UndoStatus::alreadyBack:
-                std::cout << path << ": already under its old name\n";
+                std::cout << path << _(": already under its old name") << "\n";
                 break;
             case UndoStatus::removed:
             case UndoStatus::wouldRemove:
@@ -230,21 +240,21 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
                           << (options.dryRun ? "would be removed  (dry run)" : "removed") << "\n";
                 break;
             case UndoStatus::timesRestored:
-                std::cout << path << ": times restored" << (options.dryRun ? "  (dry run)" : "")
-                          << "\n";
+                std::cout << path << _(": times restored")
+                          << (options.dryRun ? _("  (dry run)") : "") << "\n";
                 break;
             default:
-                std::cout << path << ": left where it is: "
+                std::cout << path << _(": left where it is: ")
                           << (*reason_text(step.status) == '\0'
                                   ? step.message
-                                  : reason_text(step.status) +
+                                  : _(reason_text(step.status)) +
                                         (step.message.empty() ? "" : " (" + step.message + ")"))
                           << "\n";
                 break;
         }
     }
     if (!options.json && !report.undoBatch.empty())
-        std::cout << "the undo is recorded as batch " << report.undoBatch << "\n";
+        std::cout << fill(_("the undo is recorded as batch %s"), {report.undoBatch}) << "\n";
     std::cout.flush();
 }
 

@@ -6,6 +6,7 @@
 #include "cli/history_command.h"
 #include "cli/rename_command.h"
 #include "cli/rules_command.h"
+#include "cli/translation.h"
 #include "cli/usage.h"
 #include "cli/watch_command.h"
 
@@ -15,21 +16,26 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    using kalvento::cli::_;
+    // Before any command is built: the help texts are translated as they are registered.
+    kalvento::cli::load_translation(argv[0]);
     CLI::App app{
-        "Kalvento renames recordings of Japanese digital television (ISDB transport streams)\n"
-        "after the programme that was on air, read from the broadcast tables in the file.\n"
-        "Side files (kalvento.ini, kalvento.mnu, ChSet3.txt) are read from $KALVENTO_DIR when\n"
-        "it is set, else from the directory of this program when a kalvento.ini is there,\n"
-        "else from systemd's $CONFIGURATION_DIRECTORY and $STATE_DIRECTORY in a unit that sets\n"
-        "them, else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows\n"
-        "them."};
+        _("Kalvento renames recordings of Japanese digital television (ISDB transport streams)\n"
+          "after the programme that was on air, read from the broadcast tables in the file.\n"
+          "Side files (kalvento.ini, kalvento.mnu, ChSet3.txt) are read from $KALVENTO_DIR when\n"
+          "it is set, else from the directory of this program when a kalvento.ini is there,\n"
+          "else from systemd's $CONFIGURATION_DIRECTORY and $STATE_DIRECTORY in a unit that sets\n"
+          "them, else from $XDG_CONFIG_HOME/kalvento (~/.config/kalvento); \"config path\" shows\n"
+          "them.")};
     app.name("kalvento-cli");
     app.footer(
-        "Exit status: 0 done; 1 some file was not renamed or could not be read; 2 wrong\n"
-        "arguments, or the settings cannot be read; 75 try again later: a file was left\n"
-        "because a service it needs could not be reached, or another process held a lock\n"
-        "past --lock-timeout.");
-    app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION);
+        _("Exit status: 0 done; 1 some file was not renamed or could not be read; 2 wrong\n"
+          "arguments, or the settings cannot be read; 75 try again later: a file was left\n"
+          "because a service it needs could not be reached, or another process held a lock\n"
+          "past --lock-timeout."));
+    app.set_help_flag("-h,--help", _("Print this help message and exit"));
+    app.set_version_flag("--version", std::string("kalvento-cli ") + KALVENTO_VERSION,
+                         _("Display program version information and exit"));
     app.require_subcommand(0, 1);
 
     kalvento::cli::AnalyseOptions analyse;
@@ -48,6 +54,7 @@ int main(int argc, char** argv) {
     CLI::App* watch_command = kalvento::cli::add_watch_command(app, watch);
     kalvento::cli::HelpOptions help;
     CLI::App* help_command = kalvento::cli::add_help_command(app, help);
+    kalvento::cli::translate_help_words(app);
 
     try {
         app.parse(argc, argv);

@@ -2,6 +2,7 @@
 
 #include "cli/json_output.h"
 #include "cli/text_arguments.h"
+#include "cli/translation.h"
 #include "naming/entry_paths.h"
 #include "rules/rule_engine.h"
 #include "rules/template_check.h"
@@ -17,7 +18,7 @@ void add_template_option(CLI::App& command, std::optional<std::string>& utf8_tem
 
 std::optional<std::string> template_argument(const std::string& utf8_template, std::string& error) {
     if (utf8_template.empty()) {
-        error = "--template: an empty template gives no name";
+        error = _("--template: an empty template gives no name");
         return std::nullopt;
     }
     return cp932_argument(utf8_template, "--template", error);
@@ -25,8 +26,8 @@ std::optional<std::string> template_argument(const std::string& utf8_template, s
 
 void warn_about_template(const std::string& cp932_template) {
     for (const std::string& stray : stray_macros(cp932_template)) {
-        std::cerr << "kalvento-cli: warning: --template: "
-                  << utf8_for_output(stray_macro_warning(stray)) << "\n";
+        std::cerr << "kalvento-cli: " << _("warning: ")
+                  << "--template: " << utf8_for_output(stray_macro_warning(stray)) << "\n";
     }
 }
 

@@ -1,6 +1,7 @@
 #include "cli/notice_printer.h"
 
 #include "cli/json_output.h"
+#include "cli/translation.h"
 
 #include <iostream>
 
@@ -15,7 +16,7 @@ NoticeSink standard_error_notices(bool details) {
                 if (details) std::cerr << notice.source << ": " << notice.text << "\n";
                 break;
             case NoticeLevel::warning:
-                std::cerr << "kalvento-cli: warning: " << about << notice.text << "\n";
+                std::cerr << "kalvento-cli: " << _("warning: ") << about << notice.text << "\n";
                 break;
             case NoticeLevel::error:
                 std::cerr << "kalvento-cli: " << about << notice.text << "\n";

@@ -1,11 +1,13 @@
 #include "cli/recording_options.h"
 
+#include "cli/translation.h"
+
 namespace kalvento::cli {
 
 void add_recording_arguments(CLI::App& command, std::vector<std::string>& files, bool& recursive) {
     command.add_flag("-r,--recursive", recursive,
-                     "In folders, take the recordings of their subfolders too");
-    command.add_option("FILE", files, "Recordings (.ts, .m2ts, .mts), or folders of recordings")
+                     _("In folders, take the recordings of their subfolders too"));
+    command.add_option("FILE", files, _("Recordings (.ts, .m2ts, .mts), or folders of recordings"))
         ->required();
 }
 

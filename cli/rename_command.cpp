@@ -19,7 +19,9 @@
 #include "cli/recording_options.h"
 #include "cli/run_trace.h"
 #include "cli/terminal_progress.h"
+#include "cli/translation.h"
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 
 #include <algorithm>
 #include <iostream>
@@ -35,8 +37,8 @@ struct FileReport {
     std::optional<EntryId> id;  // its job-list entry, when it has one
     bool duplicate = false;     // named before; reported there
     std::string status;         // JSON status word
-    std::string message;
-    std::string newPath;  // native target: moved to, planned, or composed
+    Said message;               // English in JSON, translated in text
+    std::string newPath;        // native target: moved to, planned, or composed
     ConvertResult result;
     std::vector<std::string> warnings;  // of the rules that named it (CP932)
     bool success = false;
@@ -50,11 +52,12 @@ void fill_from_conversion(FileReport& report, const FileConversion& file) {
     report.result = result;
     report.warnings = file.warnings;
     report.status = std::string(status_word(result.status));
-    report.message = file.reason();
+    report.message = say(convert_status_text(result.status));
+    if (!result.message.empty()) report.message += ": " + result.message;
     report.newPath = result.toPath;
     report.success = file.succeeded();
     if (result.status != ConvertStatus::wouldMove && !result.companions_moved())
-        report.message += "; a companion file was not moved";
+        report.message += say("; a companion file was not moved");
 }
 
 nlohmann::ordered_json candidate_json(const ProgramInfo& info) {
@@ -78,7 +81,7 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
     if (!report.newPath.empty()) put_path(line, "newPath", report.newPath);
     line["status"] = report.status;
     line["action"] = std::string(action_word(action));
-    line["message"] = report.message;
+    line["message"] = report.message.english;
     line["dryRun"] = dry_run;
     const FileEntry* entry = report.id ? jobs.find(*report.id) : nullptr;
     // Without the programme asked for, the file has no name nor candidate.
@@ -102,8 +105,8 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
     line["warnings"] = nlohmann::ordered_json::array();
     for (const std::string& warning : report.warnings)
         line["warnings"].push_back(utf8_for_output(warning));
-    if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
-        line["warnings"].push_back(std::move(doubt));
+    if (Said doubt = coverage_warning(report.coverage); !doubt.empty())
+        line["warnings"].push_back(std::move(doubt.english));
     line["coverage"] = coverage_json(report.coverage);
     if (explain != nullptr) line["decision"] = named ? decision_json(*named, *explain) : nullptr;
     std::cout << json_line(line) << "\n";
@@ -112,21 +115,21 @@ void print_json(const FileReport& report, const JobList& jobs, bool dry_run,
 void print_text(const FileReport& report, bool dry_run, ConversionAction action) {
     const std::string path = path_for_text(report.path);
     if (report.status == "renamed" || report.status == "wouldRename") {
-        constexpr const char* kDone[] = {"", "  (linked)", "  (copied)", "  (moved)"};
-        constexpr const char* kPlanned[] = {"", "  (link)", "  (copy)", "  (move)"};
+        constexpr const char* kDone[] = {"", N_("  (linked)"), N_("  (copied)"), N_("  (moved)")};
+        constexpr const char* kPlanned[] = {"", N_("  (link)"), N_("  (copy)"), N_("  (move)")};
         const auto index = static_cast<std::size_t>(action);
         std::cout << path << " -> " << path_for_text(report.newPath)
-                  << (dry_run ? kPlanned[index] : kDone[index]) << (dry_run ? "  (dry run)" : "")
-                  << "\n";
+                  << (dry_run ? _(kPlanned[index]) : _(kDone[index]))
+                  << (dry_run ? _("  (dry run)") : "") << "\n";
     } else if (report.status == "unchanged") {
-        std::cout << path << ": unchanged, name already right\n";
+        std::cout << path << _(": unchanged, name already right") << "\n";
     } else if (report.status == "duplicate") {
-        std::cout << path << ": named twice, handled once\n";
+        std::cout << path << _(": named twice, handled once") << "\n";
     } else {
-        std::cout << path << ": not renamed: " << report.message << "\n";
+        std::cout << path << _(": not renamed: ") << report.message.shown << "\n";
     }
     for (const CompanionMove& move : report.result.companions) {
-        const char* verb = dry_run ? " -> " : (move.moved ? " -> " : " not moved to ");
+        const std::string verb = dry_run ? " -> " : (move.moved ? " -> " : _(" not moved to "));
         std::cout << "  " << path_for_text(move.from) << verb << path_for_text(move.to)
                   << (move.moved || dry_run ? "" : ": " + move.message) << "\n";
     }
@@ -145,8 +148,10 @@ bool use_template(const RenameOptions& options, const AppSettings& settings, Job
     jobs.set_rule_step(template_rule_step(*cp932_template));
     jobs.set_naming(template_naming(jobs.naming()));
     if (settings.notRename) {
-        std::cerr << "kalvento-cli: warning: NotRename is set in the settings file, so every "
-                     "file keeps its name (kalvento-cli config set NotRename 0)\n";
+        std::cerr << "kalvento-cli: "
+                  << _("warning: NotRename is set in the settings file, so every "
+                       "file keeps its name (kalvento-cli config set NotRename 0)")
+                  << "\n";
     }
     return true;
 }
@@ -159,18 +164,20 @@ void warn_without_settings_file(const std::vector<FileReport>& reports,
         return report.status == "noNameItems";
     });
     if (!nameless || path_exists(settings_file)) return;
-    std::cerr << "kalvento-cli: there is no settings file yet (" << settings_file
-              << "): kalvento-cli config init --preset " << kFirstPreset
-              << " writes one that names recordings (config init --list shows the others)\n";
+    std::cerr << "kalvento-cli: "
+              << fill(_("there is no settings file yet (%s): kalvento-cli config init --preset %s "
+                        "writes one that names recordings (config init --list shows the others)"),
+                      {settings_file, kFirstPreset})
+              << "\n";
 }
 
 // The waiting line of a schedule lookup.
 std::string schedule_wait_text(const ScheduleWait& wait) {
     if (wait.kind == ScheduleWaitKind::turn)
-        return "schedule service: waiting a moment between requests";
-    return "schedule service: waiting for the answer, " +
-           std::to_string(wait.waited.count() / 1000) + " s of " +
-           std::to_string(wait.limit.count() / 1000) + " s";
+        return _("schedule service: waiting a moment between requests");
+    return fill(
+        _("schedule service: waiting for the answer, %s s of %s s"),
+        {std::to_string(wait.waited.count() / 1000), std::to_string(wait.limit.count() / 1000)});
 }
 
 // The files left before the conversion, for its journal batch.
@@ -178,7 +185,7 @@ std::vector<LeftFile> left_before(const std::vector<FileReport>& reports) {
     std::vector<LeftFile> left;
     for (const FileReport& report : reports)
         if (!report.duplicate && !report.status.empty())
-            left.push_back(LeftFile{report.path, report.status, report.message});
+            left.push_back(LeftFile{report.path, report.status, report.message.english});
     return left;
 }
 
@@ -188,13 +195,13 @@ std::vector<RunLogEntry> trace_entries(const std::vector<FileReport>& reports) {
     for (const FileReport& report : reports) {
         if (report.duplicate) continue;
         const bool placed = report.success || report.status == "renamed";
-        entries.push_back(RunLogEntry{.status = report.status,
-                                      .oldPath = absolute_normal_path(report.path),
-                                      .newPath = placed && !report.newPath.empty()
-                                                     ? absolute_normal_path(report.newPath)
-                                                     : std::string(),
-                                      .reason = report.success ? std::string() : report.message,
-                                      .succeeded = report.success});
+        entries.push_back(RunLogEntry{
+            .status = report.status,
+            .oldPath = absolute_normal_path(report.path),
+            .newPath = placed && !report.newPath.empty() ? absolute_normal_path(report.newPath)
+                                                         : std::string(),
+            .reason = report.success ? std::string() : report.message.english,
+            .succeeded = report.success});
     }
     return entries;
 }
@@ -204,27 +211,28 @@ std::vector<RunLogEntry> trace_entries(const std::vector<FileReport>& reports) {
 CLI::App* add_rename_command(CLI::App& app, RenameOptions& options) {
     CLI::App* command = app.add_subcommand(
         "rename",
-        "Rename recordings after their programme, unattended, with the items, separators and\n"
-        "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
-        "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
-        "A file that already bears its name, or a numbered form of it, is left alone.\n"
-        "--link-to, --copy-to or --move-to DIR (or LibraryAction and LibraryFolder in the\n"
-        "settings file) put each recording into a library folder under its new name instead.");
+        _("Rename recordings after their programme, unattended, with the items, separators and\n"
+          "check boxes of the settings file (NotRename, GopRename, WildRename, FileDate,\n"
+          "OmbrixRename). A file is never overwritten: a taken name gets (1), (2), ...\n"
+          "A file that already bears its name, or a numbered form of it, is left alone.\n"
+          "--link-to, --copy-to or --move-to DIR (or LibraryAction and LibraryFolder in the\n"
+          "settings file) put each recording into a library folder under its new name instead."));
     command->add_flag("--dry-run", options.dryRun,
-                      "Compose and print the new names; touch no file");
+                      _("Compose and print the new names; touch no file"));
     command->add_flag("--json", options.json,
-                      "One JSON object per file and line (JSON Lines, UTF-8)");
+                      _("One JSON object per file and line (JSON Lines, UTF-8)"));
     command->add_flag(
         "--allow-fallback", options.allowFallback,
-        "When a rename rule needs the schedule service and it cannot be reached, name the file\n"
-        "from the programme's own fields instead of leaving it for a later run (exit code 75)");
+        _("When a rename rule needs the schedule service and it cannot be reached, name the file\n"
+          "from the programme's own fields instead of leaving it for a later run (exit code 75)"));
     command->add_flag(
         "-v,--verbose", options.verbose,
-        "Show the schedule-service requests of rename rules and why they found nothing");
-    add_explain_option(*command, options.explain, "Tell why each file gets its name");
-    add_template_option(*command, options.templateText,
-                        "Name every file by this template of the rename rules' @-macros (UTF-8),\n"
-                        "instead of the rules and items of the settings file");
+        _("Show the schedule-service requests of rename rules and why they found nothing"));
+    add_explain_option(*command, options.explain, _("Tell why each file gets its name"));
+    add_template_option(
+        *command, options.templateText,
+        _("Name every file by this template of the rename rules' @-macros (UTF-8),\n"
+          "instead of the rules and items of the settings file"));
     add_candidate_options(*command, options.choice);
     add_library_options(*command, options.library);
     add_lock_timeout_option(*command, options.lockTimeout);
@@ -290,7 +298,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         report.path = files[i].path;
         if (!files[i].error.empty()) {
             report.status = "unreadable";
-            report.message = "cannot read the folder: " + files[i].error;
+            report.message = say("cannot read the folder: ") + files[i].error;
             reports.push_back(std::move(report));
             continue;
         }
@@ -301,7 +309,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
             report.warnings = jobs.find(existing->second)->ruleWarnings;
             report.duplicate = true;
             report.status = "duplicate";
-            report.message = "named twice, handled once";
+            report.message = say("named twice, handled once");
             report.success = true;
             reports.push_back(std::move(report));
             continue;
@@ -317,22 +325,22 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (options.stop.stop_requested()) return kExitTryAgain;
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";
-            report.message = "cannot read: " + analysis.error;
+            report.message = say("cannot read: ") + analysis.error;
             reports.push_back(std::move(report));
             continue;
         }
         if (const auto mismatch = network_mismatch(analysis.candidates, options.choice)) {
             std::cerr << "kalvento-cli: " << path_for_text(report.path) << ": " << *mismatch
-                      << "; nothing renamed\n";
+                      << _("; nothing renamed") << "\n";
             return kExitUsage;
         }
         const CandidateTaken taken = take_candidate(analysis.candidates, options.choice);
         report.coverage =
             chosen_coverage(analysis, options.choice,
                             taken.missing.empty() ? std::optional<int>(taken.index) : std::nullopt);
-        if (std::string doubt = coverage_warning(report.coverage); !doubt.empty())
-            std::cerr << "kalvento-cli: warning: " << path_for_text(report.path) << ": " << doubt
-                      << "\n";
+        if (Said doubt = coverage_warning(report.coverage); !doubt.empty())
+            std::cerr << "kalvento-cli: " << _("warning: ") << path_for_text(report.path) << ": "
+                      << doubt.shown << "\n";
         const AddResult added = jobs.add_analysed(report.path, std::move(analysis), taken.index);
         if (added.outcome == AddOutcome::added) {
             report.id = added.id;
@@ -348,13 +356,13 @@ int run_rename(const RenameOptions& options, const char* argv0,
             } else if (entry.scheduleUnreachable && !options.allowFallback) {
                 report.status = "scheduleUnreachable";
                 report.message =
-                    "left for a later run: its rename rule needs the schedule service, which "
-                    "could not be reached (--allow-fallback names it without)";
+                    say("left for a later run: its rename rule needs the schedule service, which "
+                        "could not be reached (--allow-fallback names it without)");
                 report.retryLater = true;
             }
         } else {
             report.status = "analysisFailed";
-            report.message = "the analysis failed";
+            report.message = say("the analysis failed");
         }
         reports.push_back(std::move(report));
     }
@@ -367,7 +375,8 @@ int run_rename(const RenameOptions& options, const char* argv0,
     request.leftBefore = left_before(reports);
     const ConversionReport converted = convert_jobs(jobs, ids, request, notices);
     if (converted.journalError)
-        std::cerr << "kalvento-cli: nothing renamed: " << converted.journalError->message << "\n";
+        std::cerr << "kalvento-cli: " << _("nothing renamed: ") << converted.journalError->message
+                  << "\n";
     // Each entry's report, found once for thousands of files.
     std::map<EntryId, FileReport*> report_of;
     for (FileReport& report : reports)

@@ -3,6 +3,7 @@
 #include "cli/json_output.h"
 #include "cli/name_template.h"
 #include "cli/text_arguments.h"
+#include "cli/translation.h"
 #include "rules/numbering_entry_text.h"
 #include "rules/rule_keys.h"
 #include "text/regex_helpers.h"
@@ -31,7 +32,7 @@ bool convert(const std::optional<std::string>& utf8, const char* option, bool pa
     if (!pattern) return true;
     const CheckedExtract checked = regex_extract_checked("", *field);
     if (!checked.failed) return true;
-    error = std::string(option) + ": not a usable pattern (" + utf8_for_output(checked.text) + ")";
+    error = fill(_("%s: not a usable pattern (%s)"), {option, utf8_for_output(checked.text)});
     return false;
 }
 
@@ -44,34 +45,34 @@ std::optional<std::int32_t> flag(const std::optional<bool>& value) {
 
 void add_rule_field_options(CLI::App& command, RuleFieldOptions& options) {
     add_text(command, "--find", options.find, "PATTERN",
-             "Find text: pattern for the programme name (UTF-8)");
+             _("Find text: pattern for the programme name (UTF-8)"));
     add_text(command, "--channel", options.channel, "PATTERN",
-             "Station: pattern for the station name (UTF-8)");
+             _("Station: pattern for the station name (UTF-8)"));
     add_text(command, "--template", options.templateText, "TEXT",
-             "Template of the new name, with @-macros (UTF-8; \"kalvento-cli help macros\")");
+             _("Template of the new name, with @-macros (UTF-8; \"kalvento-cli help macros\")"));
     add_text(command, "--schedule-title", options.scheduleTitle, "TEXT",
-             "Schedule title: what the schedule service is asked for, such as @TT;\n"
-             "empty: no lookup");
+             _("Schedule title: what the schedule service is asked for, such as @TT;\n"
+               "empty: no lookup"));
     add_text(command, "--schedule-channel", options.scheduleChannel, "TEXT",
-             "Schedule channel: the channel the schedule service is asked for");
+             _("Schedule channel: the channel the schedule service is asked for"));
     add_text(command, "--schedule-subtitle", options.scheduleSubtitle, "TEXT",
-             "Schedule subtitle: the subtitle the schedule service is asked for");
+             _("Schedule subtitle: the subtitle the schedule service is asked for"));
     add_switch(command, "tt", options.tt,
-               "TT: take the title from the schedule service (--no-tt: not)");
+               _("TT: take the title from the schedule service (--no-tt: not)"));
     add_switch(command, "nb", options.nb,
-               "NB: take the episode numbers from the schedule service (--no-nb: not)");
+               _("NB: take the episode numbers from the schedule service (--no-nb: not)"));
     add_switch(command, "sb", options.sb,
-               "SB: take the subtitle from the schedule service (--no-sb: not)");
+               _("SB: take the subtitle from the schedule service (--no-sb: not)"));
     add_switch(command, "ch", options.ch,
-               "CH: take the channel from the schedule service (--no-ch: not)");
+               _("CH: take the channel from the schedule service (--no-ch: not)"));
     command
         .add_option("--numbering", options.numbering,
-                    "A numbering entry DATE:FIRST:DAYS: episode FIRST on DATE (YYYY-MM-DD,\n"
-                    "Japan time), one more on each of DAYS (sun,mon,...,sat or 日月火水木金土);\n"
-                    "repeat it for more entries, which replace those of the rule")
+                    _("A numbering entry DATE:FIRST:DAYS: episode FIRST on DATE (YYYY-MM-DD,\n"
+                      "Japan time), one more on each of DAYS (sun,mon,...,sat or 日月火水木金土);\n"
+                      "repeat it for more entries, which replace those of the rule"))
         ->type_name("ENTRY")
         ->take_all();
-    command.add_flag("--no-numbering", options.noNumbering, "No numbering entries");
+    command.add_flag("--no-numbering", options.noNumbering, _("No numbering entries"));
 }
 
 bool any_rule_field(const RuleFieldOptions& options) {
@@ -99,11 +100,11 @@ std::optional<RuleFields> rule_fields_from(const RuleFieldOptions& options, std:
     fields.SyoboSB = flag(options.sb);
     fields.SyoboCH = flag(options.ch);
     if (options.noNumbering && !options.numbering.empty()) {
-        error = "--numbering and --no-numbering contradict each other";
+        error = _("--numbering and --no-numbering contradict each other");
         return std::nullopt;
     }
     if (options.numbering.size() > kMaxNumberingEntries) {
-        error = "--numbering: at most " + std::to_string(kMaxNumberingEntries) + " entries";
+        error = fill(_("--numbering: at most %s entries"), {std::to_string(kMaxNumberingEntries)});
         return std::nullopt;
     }
     if (options.noNumbering) fields.Numbering.emplace();

@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
+#include "cli/translation.h"
 #include "rules/numbering_entry_text.h"
 #include "rules/rule_row_text.h"
 #include "rules/rule_text_forms.h"
@@ -125,22 +126,26 @@ void warn_about_change(const RuleList& rules, const std::vector<std::size_t>& ch
                        const std::vector<ShadowedRule>& shadowed, bool hint) {
     for (const std::size_t index : changed) {
         for (const std::string& stray : stray_macros(rules[index].RenameText)) {
-            std::cerr << "kalvento-cli: warning: rule " << number_of(index)
-                      << ": template: " << utf8_for_output(stray_macro_warning(stray)) << "\n";
+            std::cerr << "kalvento-cli: " << _("warning: ")
+                      << fill(_("rule %s: template: "), {number_of(index)})
+                      << utf8_for_output(stray_macro_warning(stray)) << "\n";
         }
     }
     for (const ShadowedRule& pair : shadowed) {
-        std::cerr << "kalvento-cli: warning: rule " << number_of(pair.rule) << " "
-                  << shadow_warning(rules, pair.rule, pair.by);
+        std::cerr << "kalvento-cli: " << _("warning: ")
+                  << fill(_("rule %s can never match: rule %s has the same patterns (%s) and is "
+                            "tried first"),
+                          {number_of(pair.rule), number_of(pair.by),
+                           quoted_patterns(rules[pair.rule])});
         if (hint && std::find(changed.begin(), changed.end(), pair.rule) != changed.end()) {
-            std::cerr << "; \"rules move " << number_of(pair.rule) << " --to " << number_of(pair.by)
-                      << "\" puts it first";
+            std::cerr << fill(_("; \"rules move %s --to %s\" puts it first"),
+                              {number_of(pair.rule), number_of(pair.by)});
         }
         std::cerr << "\n";
     }
 }
 
-int refused_change(const RuleChange& change, const char* what) {
+int refused_change(const RuleChange& change, const std::string& what) {
     if (!change.refused.empty()) {
         std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
         return kExitUsage;

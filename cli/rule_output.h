@@ -37,6 +37,6 @@ void warn_about_change(const RuleList& rules, const std::vector<std::size_t>& ch
 
 // A rule change that could not be made: says why on standard error and gives
 // the exit code (2 refused, 75 the lock stayed held, 1 otherwise).
-int refused_change(const RuleChange& change, const char* what);
+int refused_change(const RuleChange& change, const std::string& what);
 
 }  // namespace kalvento::cli

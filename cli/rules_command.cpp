@@ -8,6 +8,7 @@
 #include "cli/rule_exchange.h"
 #include "cli/rule_file_text.h"
 #include "cli/rule_output.h"
+#include "cli/translation.h"
 #include "platform/file_ops.h"
 #include "platform/profile_file.h"
 #include "rules/rule_store.h"
@@ -23,8 +24,8 @@ namespace {
 // copy of rule --from when one is named.
 int add_one(const std::string& settings_path, const RulesOptions& options) {
     if (!options.from && !options.fields.templateText) {
-        std::cerr
-            << "kalvento-cli: rules add needs --template (or --from N to start from rule N)\n";
+        std::cerr << "kalvento-cli: "
+                  << _("rules add needs --template (or --from N to start from rule N)") << "\n";
         return kExitUsage;
     }
     std::string error;
@@ -37,20 +38,24 @@ int add_one(const std::string& settings_path, const RulesOptions& options) {
     if (options.from) from = *options.from - 1;
     const RuleChange change =
         add_rule(settings_path, from, *fields, lock_wait_for(options.lockTimeout));
-    if (!change.update) return refused_change(change, "rule not added");
+    if (!change.update) return refused_change(change, _("rule not added"));
     if (change.sameAs) {
-        std::cerr << "rule not added: rule " << *change.sameAs + 1 << " is the same rule\n";
+        std::cerr << fill(_("rule not added: rule %s is the same rule"),
+                          {std::to_string(*change.sameAs + 1)})
+                  << "\n";
         return kExitDone;
     }
-    std::cerr << "rule " << change.changed.front() + 1 << " added\n";
+    std::cerr << fill(_("rule %s added"), {std::to_string(change.changed.front() + 1)}) << "\n";
     warn_about_change(change.rules, change.changed, change.shadowed);
     return kExitDone;
 }
 
 int edit_one(const std::string& settings_path, const RulesOptions& options) {
     if (!any_rule_field(options.fields)) {
-        std::cerr << "kalvento-cli: rules edit: name a field to change, such as --template "
-                     "(\"kalvento-cli help rules edit\")\n";
+        std::cerr << "kalvento-cli: rules edit: "
+                  << _("name a field to change, such as --template (\"kalvento-cli help rules "
+                       "edit\")")
+                  << "\n";
         return kExitUsage;
     }
     std::string error;
@@ -62,10 +67,12 @@ int edit_one(const std::string& settings_path, const RulesOptions& options) {
     const std::size_t number = options.numbers.front();
     const RuleChange change =
         edit_rule(settings_path, number - 1, *fields, lock_wait_for(options.lockTimeout));
-    if (!change.update) return refused_change(change, "rule not changed");
+    if (!change.update) return refused_change(change, _("rule not changed"));
     const std::size_t now = change.changed.front() + 1;
-    std::cerr << "rule " << number << " changed"
-              << (now != number ? ", now rule " + std::to_string(now) : std::string()) << "\n";
+    std::cerr << (now != number ? fill(_("rule %s changed, now rule %s"),
+                                       {std::to_string(number), std::to_string(now)})
+                                : fill(_("rule %s changed"), {std::to_string(number)}))
+              << "\n";
     warn_about_change(change.rules, change.changed, change.shadowed);
     return kExitDone;
 }
@@ -75,10 +82,12 @@ int remove_some(const std::string& settings_path, const RulesOptions& options) {
     for (const std::size_t number : options.numbers) indices.push_back(number - 1);
     const RuleChange change =
         remove_rules(settings_path, indices, lock_wait_for(options.lockTimeout));
-    if (!change.update) return refused_change(change, "rules not removed");
+    if (!change.update) return refused_change(change, _("rules not removed"));
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    std::cerr << indices.size() << (indices.size() == 1 ? " rule" : " rules") << " removed\n";
+    std::cerr << fill(indices.size() == 1 ? _("%s rule removed") : _("%s rules removed"),
+                      {std::to_string(indices.size())})
+              << "\n";
     return kExitDone;
 }
 
@@ -86,8 +95,10 @@ int move_one(const std::string& settings_path, const RulesOptions& options) {
     const std::size_t number = options.numbers.front();
     const RuleChange change =
         move_rule(settings_path, number - 1, options.to - 1, lock_wait_for(options.lockTimeout));
-    if (!change.update) return refused_change(change, "rule not moved");
-    std::cerr << "rule " << number << " is now rule " << options.to << "\n";
+    if (!change.update) return refused_change(change, _("rule not moved"));
+    std::cerr << fill(_("rule %s is now rule %s"),
+                      {std::to_string(number), std::to_string(options.to)})
+              << "\n";
     warn_about_change(change.rules, {}, change.shadowed, false);
     return kExitDone;
 }
@@ -117,7 +128,7 @@ CLI::Validator encoding_check(bool with_auto) {
             const auto encoding = rule_file_encoding(value);
             if (encoding && (with_auto || *encoding != RuleFileEncoding::automatic))
                 return std::string();
-            return std::string(with_auto ? "give auto, utf-8 or cp932" : "give utf-8 or cp932");
+            return with_auto ? _("give auto, utf-8 or cp932") : _("give utf-8 or cp932");
         },
         "ENCODING");
 }
@@ -131,7 +142,7 @@ CLI::Validator rule_number_check() {
                 std::from_chars(value.data(), value.data() + value.size(), number);
             if (problem == std::errc() && end == value.data() + value.size() && number >= 1)
                 return std::string();
-            return "\"" + value + "\" is no rule number (rules list numbers them from 1)";
+            return fill(_("\"%s\" is no rule number (rules list numbers them from 1)"), {value});
         },
         "");
 }
@@ -139,8 +150,8 @@ CLI::Validator rule_number_check() {
 CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
     CLI::App* command = app.add_subcommand(
         "rules",
-        "List, show, add, edit, remove, move, import or export the rename rules of the settings\n"
-        "file (kalvento.ini). Rules are numbered from 1 in the order they are tried.");
+        _("List, show, add, edit, remove, move, import or export the rename rules of the settings\n"
+          "file (kalvento.ini). Rules are numbered from 1 in the order they are tried."));
     command->require_subcommand(1);
     const auto set_action = [&options](CLI::App* sub, RulesAction action) {
         sub->callback([&options, action] { options.action = action; });
@@ -153,25 +164,24 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
     };
 
     CLI::App* list = command->add_subcommand(
-        "list",
-        "Print the rules in the order they are tried: number, type, pattern, template,\n"
-        "schedule title, first numbering entry, tab-separated");
+        "list", _("Print the rules in the order they are tried: number, type, pattern, template,\n"
+                  "schedule title, first numbering entry, tab-separated"));
     list->add_flag("--json", options.json,
-                   "One JSON object per rule and line (UTF-8), every field");
+                   _("One JSON object per rule and line (UTF-8), every field"));
     set_action(list, RulesAction::list);
 
-    CLI::App* show = command->add_subcommand("show", "Print every field of rule NUMBER");
-    add_number(show, "The number of the rule, as rules list shows it");
-    show->add_flag("--json", options.json, "One JSON object (UTF-8)");
+    CLI::App* show = command->add_subcommand("show", _("Print every field of rule NUMBER"));
+    add_number(show, _("The number of the rule, as rules list shows it"));
+    show->add_flag("--json", options.json, _("One JSON object (UTF-8)"));
     set_action(show, RulesAction::show);
 
     CLI::App* add = command->add_subcommand(
         "add",
-        "Add one rule: the programmes whose name matches --find and/or whose station matches\n"
-        "--channel (regular expressions) are named by --template. A rule the same as one\n"
-        "already there is not added again");
+        _("Add one rule: the programmes whose name matches --find and/or whose station matches\n"
+          "--channel (regular expressions) are named by --template. A rule the same as one\n"
+          "already there is not added again"));
     add->add_option("--from", options.from,
-                    "Start from a copy of rule NUMBER; the options given change the copy")
+                    _("Start from a copy of rule NUMBER; the options given change the copy"))
         ->type_name("NUMBER")
         ->check(rule_number_check());
     add_rule_field_options(*add, options.fields);
@@ -179,16 +189,16 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
     set_action(add, RulesAction::add);
 
     CLI::App* edit = command->add_subcommand(
-        "edit", "Change the fields of rule NUMBER that the options name; the others stay");
-    add_number(edit, "The number of the rule, as rules list shows it");
+        "edit", _("Change the fields of rule NUMBER that the options name; the others stay"));
+    add_number(edit, _("The number of the rule, as rules list shows it"));
     add_rule_field_options(*edit, options.fields);
     add_lock_timeout_option(*edit, options.lockTimeout);
     set_action(edit, RulesAction::edit);
 
-    CLI::App* remove = command->add_subcommand("remove", "Remove the rules with these numbers");
+    CLI::App* remove = command->add_subcommand("remove", _("Remove the rules with these numbers"));
     remove
         ->add_option("NUMBER", options.numbers,
-                     "The numbers of the rules, as rules list shows them")
+                     _("The numbers of the rules, as rules list shows them"))
         ->required()
         ->check(rule_number_check());
     add_lock_timeout_option(*remove, options.lockTimeout);
@@ -196,11 +206,11 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
 
     CLI::App* move = command->add_subcommand(
         "move",
-        "Move rule NUMBER to place --to among the rules with the same patterns, to choose which\n"
-        "of them matches (the others never do); rules are otherwise tried in the order of their\n"
-        "patterns, longer ones first");
-    add_number(move, "The number of the rule, as rules list shows it");
-    move->add_option("--to", options.to, "Its new number")
+        _("Move rule NUMBER to place --to among the rules with the same patterns, to choose which\n"
+          "of them matches (the others never do); rules are otherwise tried in the order of their\n"
+          "patterns, longer ones first"));
+    add_number(move, _("The number of the rule, as rules list shows it"));
+    move->add_option("--to", options.to, _("Its new number"))
         ->type_name("NUMBER")
         ->required()
         ->check(rule_number_check());
@@ -209,28 +219,30 @@ CLI::App* add_rules_command(CLI::App& app, RulesOptions& options) {
 
     CLI::App* import_command = command->add_subcommand(
         "import",
-        "Add the rules of a rule exchange file (tab-separated lines) and save them. UTF-8 (with a\n"
-        "byte-order mark, or valid UTF-8 with non-ASCII text) and CP932 are told apart by\n"
-        "themselves, UTF-16 by its byte-order mark; lines that give no rule, or whose values\n"
-        "are longer than a rule keeps, are named with the reason, and so are lines whose rule\n"
-        "is there already (not added again)");
-    import_command->add_option("FILE", options.file, "Rule exchange file; - for standard input")
+        _("Add the rules of a rule exchange file (tab-separated lines) and save them. UTF-8 (with "
+          "a\n"
+          "byte-order mark, or valid UTF-8 with non-ASCII text) and CP932 are told apart by\n"
+          "themselves, UTF-16 by its byte-order mark; lines that give no rule, or whose values\n"
+          "are longer than a rule keeps, are named with the reason, and so are lines whose rule\n"
+          "is there already (not added again)"));
+    import_command->add_option("FILE", options.file, _("Rule exchange file; - for standard input"))
         ->required();
     import_command
         ->add_option("--encoding", options.encoding,
-                     "auto (the default), utf-8 or cp932: how the file is written")
+                     _("auto (the default), utf-8 or cp932: how the file is written"))
         ->check(encoding_check(true));
     add_lock_timeout_option(*import_command, options.lockTimeout);
     set_action(import_command, RulesAction::import);
 
     CLI::App* export_command = command->add_subcommand(
-        "export", "Write every rule to a rule exchange file (CR LF lines, CP932 unless asked)");
+        "export", _("Write every rule to a rule exchange file (CR LF lines, CP932 unless asked)"));
     export_command
         ->add_option("FILE", options.file,
-                     "Rule exchange file, replaced when it exists; - for standard output")
+                     _("Rule exchange file, replaced when it exists; - for standard output"))
         ->required();
     export_command
-        ->add_option("--encoding", options.encoding, "cp932 (the default, as on Windows) or utf-8")
+        ->add_option("--encoding", options.encoding,
+                     _("cp932 (the default, as on Windows) or utf-8"))
         ->check(encoding_check(false));
     set_action(export_command, RulesAction::exportRules);
     return command;
@@ -240,7 +252,8 @@ int run_rules(const RulesOptions& options, const char* argv0) {
     const SideFiles side_files = locate_side_files(argv0);
     std::string problem;
     if (const auto unusable = unusable_directory(side_files.directory))
-        problem = "cannot read the settings directory " + side_files.directory + ": " + *unusable;
+        problem =
+            fill(_("cannot read the settings directory %s: %s"), {side_files.directory, *unusable});
     const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
     if (problem.empty() && !profile.load_result().ok()) problem = profile.load_result().message;
     if (!problem.empty()) {

@@ -3,6 +3,7 @@
 #include "app/settings_table.h"
 #include "cli/json_output.h"
 #include "cli/text_arguments.h"
+#include "cli/translation.h"
 #include "naming/item_table.h"
 #include "platform/ascii_case.h"
 #include "platform/codepage.h"
@@ -83,8 +84,8 @@ std::optional<SettingChange> parse_setting(std::string_view key, std::string_vie
     const SettingRow* row = find_setting(key);
     if (row == nullptr || kept_by_window(*row)) {
         error = row != nullptr
-                    ? std::string(key) + " is kept by the window itself"
-                    : "no setting " + std::string(key) + " (kalvento-cli config show lists them)";
+                    ? fill(_("%s is kept by the window itself"), {key})
+                    : fill(_("no setting %s (kalvento-cli config show lists them)"), {key});
         return std::nullopt;
     }
     const std::string prefix = std::string(row->key) + ": ";
@@ -92,8 +93,9 @@ std::optional<SettingChange> parse_setting(std::string_view key, std::string_vie
     if (row->kind == SettingKind::item) {
         const auto index = item_by_number_or_label(utf8_value);
         if (!index) {
-            error = prefix + "no item \"" + value + "\": give a number from 0 to " +
-                    std::to_string(kItemTableSize - 1) + " or a label (kalvento-cli config items)";
+            error = prefix + fill(_("no item \"%s\": give a number from 0 to %s or a label "
+                                    "(kalvento-cli config items)"),
+                                  {value, std::to_string(kItemTableSize - 1)});
             return std::nullopt;
         }
         value = std::to_string(*index);

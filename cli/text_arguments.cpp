@@ -1,5 +1,6 @@
 #include "cli/text_arguments.h"
 
+#include "cli/translation.h"
 #include "platform/codepage.h"
 
 #include <cstdio>
@@ -21,8 +22,8 @@ std::optional<std::string> first_unmappable_character(std::string_view utf8) {
 std::string cp932_problem(std::string_view utf8) {
     if (utf8_to_cp932(utf8, Unmappable::fail)) return {};
     if (const auto character = first_unmappable_character(utf8))
-        return "the character " + *character + " has no CP932 (Shift-JIS) form";
-    return "not UTF-8 text";
+        return fill(_("the character %s has no CP932 (Shift-JIS) form"), {*character});
+    return _("not UTF-8 text");
 }
 
 std::optional<std::string> cp932_argument(std::string_view utf8, std::string_view what,

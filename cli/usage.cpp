@@ -2,7 +2,9 @@
 
 #include "cli/exit_codes.h"
 #include "cli/macro_help.h"
+#include "cli/translation.h"
 #include "platform/ascii_case.h"
+#include "platform/message_mark.h"
 
 #include <iostream>
 
@@ -40,16 +42,36 @@ std::string command_names(const CLI::App& app) {
     return names;
 }
 
+// The option group and subcommand group CLI11 gives everything by default.
+void translate_groups(CLI::App& command) {
+    for (CLI::Option* option : command.get_options())
+        if (option->get_group() == "Options") option->group(_("Options"));
+    for (CLI::App* sub : command.get_subcommands({})) {
+        if (sub->get_group() == "Subcommands") sub->group(_("Subcommands"));
+        translate_groups(*sub);
+    }
+}
+
 }  // namespace
 
+void translate_help_words(CLI::App& app) {
+    const auto formatter = app.get_formatter();
+    for (const char* label :
+         {N_("Usage"), N_("OPTIONS"), N_("SUBCOMMAND"), N_("SUBCOMMANDS"), N_("Positionals"),
+          N_("REQUIRED"), N_("Env"), N_("Needs"), N_("Excludes")})
+        formatter->label(label, _(label));
+    translate_groups(app);
+}
+
 CLI::App* add_help_command(CLI::App& app, HelpOptions& options) {
-    CLI::App* command = app.add_subcommand("help", "Show the help of kalvento-cli or of a command");
+    CLI::App* command =
+        app.add_subcommand("help", _("Show the help of kalvento-cli or of a command"));
     command->add_option("COMMAND", options.command,
-                        "A command, such as rename or \"rules import\"");
+                        _("A command, such as rename or \"rules import\""));
     command
         ->add_subcommand("macros",
-                         "List the @-macros of the rename templates with their meaning and an "
-                         "example")
+                         _("List the @-macros of the rename templates with their meaning and an "
+                           "example"))
         ->callback([&options] { options.macros = true; });
     return command;
 }
@@ -67,9 +89,13 @@ int run_help(const CLI::App& app, const HelpOptions& options) {
             if (command->check_name(name)) next = command;
         }
         if (next == nullptr) {
-            std::cerr << "kalvento-cli: help: no command \"" << name << "\""
-                      << (parents.empty() ? "" : " under \"" + parents + "\"")
-                      << "; the commands are " << command_names(*at) << "\n";
+            std::cerr << "kalvento-cli: help: "
+                      << (parents.empty()
+                              ? fill(_("no command \"%s\"; the commands are %s"),
+                                     {name, command_names(*at)})
+                              : fill(_("no command \"%s\" under \"%s\"; the commands are %s"),
+                                     {name, parents, command_names(*at)}))
+                      << "\n";
             return kExitUsage;
         }
         parents += (parents.empty() ? "" : " ") + name;
@@ -91,13 +117,15 @@ int report_parse_error(const CLI::App& app, const CLI::ParseError& error) {
     if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
     const std::string command = chosen_command(app);
     std::cerr << "kalvento-cli: " << as_continuation(error.what()) << "\n"
-              << "kalvento-cli: see \"kalvento-cli help" << (command.empty() ? "" : " " + command)
-              << "\"\n";
+              << "kalvento-cli: "
+              << fill(_("see \"%s\""),
+                      {"kalvento-cli help" + (command.empty() ? "" : " " + command)})
+              << "\n";
     return kExitUsage;
 }
 
 int report_missing_command(const CLI::App& app) {
-    std::cerr << "kalvento-cli: no command given\n\n" << app.help();
+    std::cerr << "kalvento-cli: " << _("no command given") << "\n\n" << app.help();
     return kExitUsage;
 }
 

@@ -16,6 +16,10 @@ struct HelpOptions {
     bool macros = false;               // "help macros": the @-macros of the rename templates
 };
 
+// CLI11's own words in the help (labels, the default groups) in the user's
+// language; call once every command is registered.
+void translate_help_words(CLI::App& app);
+
 // Registers "help [COMMAND...]" and "help macros".
 CLI::App* add_help_command(CLI::App& app, HelpOptions& options);
 

@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/name_template.h"
 #include "cli/run_trace.h"
+#include "cli/translation.h"
 #include "platform/directory_listing.h"
 #include "platform/file_ops.h"
 #include "platform/folder_watch.h"
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <utility>
 
 namespace kalvento::cli {
@@ -98,13 +100,17 @@ class Watcher {
                     forget(event.path);
                     break;
                 case FolderEvent::Kind::overflow:
-                    std::cerr << "kalvento-cli: events were lost (the system's event queue "
-                                 "overflowed); looking for recordings that came or changed\n";
+                    std::cerr << "kalvento-cli: "
+                              << _("events were lost (the system's event queue overflowed); "
+                                   "looking for recordings that came or changed")
+                              << "\n";
                     for (const std::string& folder : folders) expect_changed_in(folder);
                     break;
                 case FolderEvent::Kind::folderGone:
-                    std::cerr << "kalvento-cli: " << path_for_text(event.path)
-                              << " is gone and no longer watched\n";
+                    std::cerr << "kalvento-cli: "
+                              << fill(_("%s is gone and no longer watched"),
+                                      {path_for_text(event.path)})
+                              << "\n";
                     break;
             }
         }
@@ -224,7 +230,8 @@ class Watcher {
 
     void forget(const std::string& path) {
         if (pending_.erase(path) != 0)
-            std::cerr << "kalvento-cli: " << path_for_text(path) << " vanished before it settled\n";
+            std::cerr << "kalvento-cli: "
+                      << fill(_("%s vanished before it settled"), {path_for_text(path)}) << "\n";
     }
 
     void rename_one(const std::string& path) {
@@ -249,8 +256,10 @@ class Watcher {
             renamed_[path] = Clock::now();
             handled_[identity] = Clock::now();
         } else {
-            std::cerr << "kalvento-cli: " << path_for_text(path) << ": tried again in "
-                      << kRetryDelay.count() << " minutes\n";
+            std::cerr << "kalvento-cli: " << path_for_text(path)
+                      << fill(_(": tried again in %s minutes"),
+                              {std::to_string(kRetryDelay.count())})
+                      << "\n";
             pending_[path] = Pending{Clock::now() + kRetryDelay, stamp_of(path)};
         }
     }
@@ -280,28 +289,29 @@ class Watcher {
 CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
     CLI::App* command = app.add_subcommand(
         "watch",
-        "Watch folders and rename each recording (.ts, .m2ts, .mts) written or moved into them,\n"
-        "once it has been closed and has not changed for the settle time, as rename would.\n"
-        "One line per file on standard output; ends cleanly on SIGTERM or SIGINT.");
+        _("Watch folders and rename each recording (.ts, .m2ts, .mts) written or moved into them,\n"
+          "once it has been closed and has not changed for the settle time, as rename would.\n"
+          "One line per file on standard output; ends cleanly on SIGTERM or SIGINT."));
     command
         ->add_option("--settle", options.settleSeconds,
-                     "Seconds a recording must stay unchanged after it was closed (default 30)")
+                     _("Seconds a recording must stay unchanged after it was closed (default 30)"))
         ->type_name("SECONDS")
         ->check(CLI::Range(0.0, 86400.0));
     command->add_flag("--existing", options.existing,
-                      "Also take the recordings already in the folders when the watch starts");
+                      _("Also take the recordings already in the folders when the watch starts"));
     command->add_flag("--json", options.rename.json,
-                      "One JSON object per file and line, as rename --json writes");
+                      _("One JSON object per file and line, as rename --json writes"));
     command->add_flag("--allow-fallback", options.rename.allowFallback,
-                      "As rename --allow-fallback; without it a file whose rule needs an\n"
-                      "unreachable schedule service is tried again after 5 minutes");
+                      _("As rename --allow-fallback; without it a file whose rule needs an\n"
+                        "unreachable schedule service is tried again after 5 minutes"));
     command->add_flag("-v,--verbose", options.rename.verbose,
-                      "Show the schedule-service requests of rename rules");
-    add_explain_option(*command, options.rename.explain, "Tell why each recording gets its name");
+                      _("Show the schedule-service requests of rename rules"));
+    add_explain_option(*command, options.rename.explain,
+                       _("Tell why each recording gets its name"));
     add_template_option(*command, options.rename.templateText,
-                        "Name every recording by this template of the rename rules' @-macros");
+                        _("Name every recording by this template of the rename rules' @-macros"));
     add_trace_options(*command, options.rename.logFile, options.rename.systemLog);
-    command->add_option("FOLDER", options.folders, "Folders to watch (not their subfolders)")
+    command->add_option("FOLDER", options.folders, _("Folders to watch (not their subfolders)"))
         ->required();
     return command;
 }
@@ -330,8 +340,11 @@ int run_watch(const WatchOptions& options, const char* argv0) {
     }
     for (const std::string& folder : options.folders) {
         if (list_directory(folder).status != ListingStatus::ok || !watch->add(folder, error)) {
-            std::cerr << "kalvento-cli: cannot watch " << path_for_text(folder) << ": "
-                      << (error.empty() ? "not a readable folder" : error) << "\n";
+            std::cerr << "kalvento-cli: "
+                      << fill(_("cannot watch %s: %s"),
+                              {path_for_text(folder),
+                               error.empty() ? _("not a readable folder") : error})
+                      << "\n";
             return kExitUsage;
         }
     }
@@ -343,9 +356,13 @@ int run_watch(const WatchOptions& options, const char* argv0) {
             watcher.pass_over_all_in(folder);
         }
     }
-    std::cerr << "kalvento-cli: watching " << options.folders.size()
-              << (options.folders.size() == 1 ? " folder" : " folders") << ", settle time "
-              << options.settleSeconds << " s\n";
+    std::ostringstream settle;  // as a stream writes it: 30, 0.5
+    settle << options.settleSeconds;
+    std::cerr << "kalvento-cli: "
+              << fill(options.folders.size() == 1 ? _("watching %s folder, settle time %s s")
+                                                  : _("watching %s folders, settle time %s s"),
+                      {std::to_string(options.folders.size()), settle.str()})
+              << "\n";
 
     while (!stop->requested()) {
         const FolderWatch::Wait waited = watch->wait(watcher.wait_time(), stop->descriptor());
@@ -355,12 +372,12 @@ int run_watch(const WatchOptions& options, const char* argv0) {
         }
         watcher.take_events(waited.events, options.folders);
         if (watch->folder_count() == 0) {
-            std::cerr << "kalvento-cli: no folder left to watch\n";
+            std::cerr << "kalvento-cli: " << _("no folder left to watch") << "\n";
             return kExitSomeFailed;
         }
         watcher.rename_settled();
     }
-    std::cerr << "kalvento-cli: watch ended\n";
+    std::cerr << "kalvento-cli: " << _("watch ended") << "\n";
     return kExitDone;
 }
 

@@ -3,7 +3,7 @@
 # folder is added; the desktop program is installed only when it is built.
 #
 # Two components, one package each (scripts/package):
-#   cli      kalvento-cli, its manual page and shell completions; no Qt, for
+#   cli      kalvento-cli, its Japanese messages, manual page and shell completions; no Qt, for
 #            headless recording servers
 #   desktop  kalvento, its desktop entry, icon, AppStream metainfo and manual page
 include(GNUInstallDirs)
@@ -23,6 +23,9 @@ set(KALVENTO_SCREENSHOT_URL "${KALVENTO_PROJECT_URL}/raw/main/docs/main-window.p
 set(KALVENTO_RELEASE_DATE "2026-12-06")
 
 install(TARGETS kalvento-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+# Where kalvento-cli finds it: ../share/locale from its bin directory.
+install(FILES ${KALVENTO_CLI_CATALOGUE}
+  DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/ja/LC_MESSAGES COMPONENT cli)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kalvento-cli RENAME copyright COMPONENT cli)
 # The server documentation with the recording managers' hooks and the
@@ -68,7 +71,8 @@ endif()
 # Everything the install rules take from the build, and nothing else: what
 # scripts/package builds.
 add_custom_target(kalvento-package-files)
-add_dependencies(kalvento-package-files kalvento-cli kalvento-cli-manual kalvento-completions)
+add_dependencies(kalvento-package-files kalvento-cli kalvento-cli-catalogue kalvento-cli-manual
+  kalvento-completions)
 if(TARGET kalvento)
   add_dependencies(kalvento-package-files kalvento kalvento-manual)
 endif()

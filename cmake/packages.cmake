@@ -35,7 +35,8 @@ shared with the desktop program. It never overwrites a file.")
 if(TARGET kalvento)
   list(APPEND CPACK_COMPONENTS_ALL desktop)
   set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME kalvento)
-  set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "kalvento-cli (= ${PROJECT_VERSION})")
+  # Qt's own Japanese (Yes/No, the file dialogs): the window is Japanese.
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "kalvento-cli (= ${PROJECT_VERSION}), qt6-translations-l10n")
   set(CPACK_COMPONENT_DESKTOP_DESCRIPTION
     "rename recordings of Japanese digital TV after their programme (desktop)
 Kalvento reads a window of each ISDB transport-stream recording, decodes the

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/side_files.h"
 #include "gui/main_window.h"
+#include "gui/qt_translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     for (const HeldMessage& message : held) {
         if (previous != nullptr) previous(message.type, {}, message.text);
     }
+    kalvento::gui::install_qt_japanese();
     QApplication::setApplicationName(QStringLiteral("kalvento"));
     QApplication::setApplicationVersion(QStringLiteral(KALVENTO_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("TSファイル名変更ツール"));

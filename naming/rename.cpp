@@ -4,6 +4,7 @@
 #include "naming/entry_paths.h"
 #include "naming/rename_plan.h"
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 
 #include <optional>
 #include <string_view>
@@ -176,34 +177,35 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
 const char* convert_status_text(ConvertStatus status) {
     switch (status) {
         case ConvertStatus::moved:
-            return "renamed";
+            return N_("renamed");
         case ConvertStatus::alreadyNamed:
-            return "name already right";
+            return N_("name already right");
         case ConvertStatus::noProgrammeData:
-            return "no programme data";
+            return N_("no programme data");
         case ConvertStatus::emptyName:
-            return "the rename rule gave an empty name";
+            return N_("the rename rule gave an empty name");
         case ConvertStatus::noNameItems:
-            return "the chosen items give no text, the name would be made of separators only "
-                   "(choose items in the window, or with kalvento-cli config set FilenameSet1000 "
-                   "ITEM; "
-                   "kalvento-cli config items lists them)";
+            return N_(
+                "the chosen items give no text, the name would be made of separators only "
+                "(choose items in the window, or with kalvento-cli config set FilenameSet1000 "
+                "ITEM; "
+                "kalvento-cli config items lists them)");
         case ConvertStatus::tooLong:
-            return "new name too long";
+            return N_("new name too long");
         case ConvertStatus::unmappableName:
-            return "new name cannot be written as a file name";
+            return N_("new name cannot be written as a file name");
         case ConvertStatus::noFreeName:
-            return "the name and its numbered forms (1) to (99) are all taken";
+            return N_("the name and its numbered forms (1) to (99) are all taken");
         case ConvertStatus::moveFailed:
-            return "move failed";
+            return N_("move failed");
         case ConvertStatus::notRecorded:
-            return "the rename journal cannot be written";
+            return N_("the rename journal cannot be written");
         case ConvertStatus::wouldMove:
-            return "would be renamed";
+            return N_("would be renamed");
         case ConvertStatus::crossDevice:
-            return "cannot cross file systems";
+            return N_("cannot cross file systems");
         case ConvertStatus::badFolder:
-            return "no library folder";
+            return N_("no library folder");
     }
     return "";
 }

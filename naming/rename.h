@@ -96,7 +96,8 @@ ConvertResult convert_entry(FileEntry& entry, const ConversionOptions& options,
                             MoveRecorder* recorder = nullptr,
                             CompanionListings* listings = nullptr);
 
-// Short English description of a status, for the command line.
+// Short English description of a status, for the command line (marked for
+// its translation, which the command line looks up).
 const char* convert_status_text(ConvertStatus status);
 
 }  // namespace kalvento

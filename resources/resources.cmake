@@ -37,7 +37,9 @@ install(FILES ${completion_dir}/kalvento-cli.fish
 # Without --locale help2man writes every byte beyond ASCII of the includes
 # and of --help as "?": the Japanese item names in EXAMPLES would be lost.
 set(man_dir ${resources_build_dir}/man)
-set(man_environment ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen)
+# The pages are English: LANGUAGE could ask kalvento-cli for Japanese.
+set(man_environment ${CMAKE_COMMAND} -E env --unset=LANGUAGE LC_ALL=C.UTF-8
+  QT_QPA_PLATFORM=offscreen)
 function(kalvento_manual_page program component name_text)
   set(page ${man_dir}/${program}.1)
   set(includes --include=${resources_dir}/man/${program}.h2m

@@ -83,7 +83,9 @@ class CliScratch {
     // The shell command line that runs kalvento-cli with these arguments;
     // `environment` ("TZ=UTC", ...) goes before it.
     std::string command(const Args& arguments, const std::string& environment = {}) const {
-        std::string line = environment + " KALVENTO_DIR=" + shell_quote(dir_.file("config")) + " " +
+        // English whatever the runner's locale; `environment` may ask otherwise.
+        std::string line = "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 " + environment +
+                           " KALVENTO_DIR=" + shell_quote(dir_.file("config")) + " " +
                            shell_quote(KALVENTO_CLI_PATH);
         for (const std::string& argument : arguments) line += " " + shell_quote(argument);
         return line;

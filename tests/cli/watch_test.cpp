@@ -20,10 +20,12 @@ using namespace std::chrono_literals;
 class Watch {
   public:
     Watch(const CliScratch& scratch, const std::string& arguments) : scratch_(scratch) {
-        const std::string line = "exec env KALVENTO_DIR=" + shell_quote(scratch.file("config")) +
-                                 " " + shell_quote(KALVENTO_CLI_PATH) + " watch " + arguments +
-                                 " >" + shell_quote(scratch.file("out.txt")) + " 2>" +
-                                 shell_quote(scratch.file("err.txt"));
+        // English whatever the runner's locale, as CliScratch runs it.
+        const std::string line =
+            "exec env LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 KALVENTO_DIR=" +
+            shell_quote(scratch.file("config")) + " " + shell_quote(KALVENTO_CLI_PATH) + " watch " +
+            arguments + " >" + shell_quote(scratch.file("out.txt")) + " 2>" +
+            shell_quote(scratch.file("err.txt"));
         pid_ = ::fork();
         if (pid_ == 0) {
             ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));

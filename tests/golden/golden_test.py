@@ -48,7 +48,8 @@ class Transcript:
         self.write("config/kalvento.ini", "[KalventoDlg]\n" + text)
 
     def run(self, *arguments):
-        environment = dict(os.environ, KALVENTO_DIR=self.path("config"), LC_ALL="C.UTF-8")
+        environment = dict(os.environ, KALVENTO_DIR=self.path("config"), LC_ALL="C.UTF-8",
+                           LANGUAGE="")
         done = subprocess.run([self.cli, *arguments], capture_output=True, env=environment)
         line = " ".join(shlex.quote(a) for a in arguments)
         self.text.append("$ kalvento-cli " + line.replace(self.dir, "<dir>"))

@@ -1,6 +1,7 @@
 #include "gui/name_edit_dialog.h"
 #include "gui/progress_dialog.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translations.h"
 #include "gui/row_menus.h"
 #include "gui/settings_dialog.h"
 #include "naming/entry_paths.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTranslator>
 
 namespace kalvento::test {
 namespace {
@@ -249,6 +251,25 @@ class DialogsTest : public QObject {
         }
         QVERIFY(characters > 7000);
         QCOMPARE(gui::cp932_from_qt(QStringLiteral("😀")), std::string(" "));
+    }
+
+    // Qt's own buttons speak Japanese once its translation is loaded.
+    void qtOwnTextsAreJapanese() {
+        QTranslator* translator = gui::install_qt_japanese();
+        if (translator == nullptr)
+            QSKIP("Qt's Japanese translation (qtbase_ja.qm) is not installed");
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        const QString yes = box.button(QMessageBox::Yes)->text();
+        const QString no = box.button(QMessageBox::No)->text();
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        QVERIFY2(yes.contains(QStringLiteral("はい")), qPrintable(yes));
+        QVERIFY2(no.contains(QStringLiteral("いいえ")), qPrintable(no));
+        // Removed again, the other tests see Qt's English.
+        QMessageBox english;
+        english.setStandardButtons(QMessageBox::Yes);
+        QVERIFY(!english.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")));
     }
 };
 
