@@ -30,10 +30,6 @@ std::uint64_t mix_word(std::uint64_t state, std::uint64_t word) {
     return rotate_left(state ^ word, 31) * kHashMultiplier;
 }
 
-bool holds_nul(const std::string& path) {
-    return path.find('\0') != std::string::npos;
-}
-
 PlaceResult place_failure(int error) {
     PlaceResult result;
     result.outcome = error == EEXIST  ? PlaceOutcome::targetExists
@@ -136,7 +132,7 @@ std::uint64_t ContentHash::value() const {
 }
 
 std::optional<std::uint64_t> file_content_hash(const std::string& path) {
-    if (holds_nul(path)) return std::nullopt;
+    if (path_holds_nul(path)) return std::nullopt;
     Descriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.get() < 0) return std::nullopt;
     ContentHash hash;
@@ -145,13 +141,13 @@ std::optional<std::uint64_t> file_content_hash(const std::string& path) {
 }
 
 PlaceResult link_no_replace(const std::string& from, const std::string& to) {
-    if (holds_nul(from) || holds_nul(to)) return place_failure(EINVAL);
+    if (path_holds_nul(from) || path_holds_nul(to)) return place_failure(EINVAL);
     if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) return place_failure(errno);
     return {};
 }
 
 PlaceResult copy_no_replace(const std::string& from, const std::string& to) {
-    if (holds_nul(from) || holds_nul(to)) return place_failure(EINVAL);
+    if (path_holds_nul(from) || path_holds_nul(to)) return place_failure(EINVAL);
     if (path_exists(to)) return place_failure(EEXIST);
     Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.get() < 0) return place_failure(errno);
@@ -186,7 +182,7 @@ PlaceResult copy_no_replace(const std::string& from, const std::string& to) {
 }
 
 bool looks_like_copy(const std::string& copy, const std::string& original) {
-    if (holds_nul(copy) || holds_nul(original)) return false;
+    if (path_holds_nul(copy) || path_holds_nul(original)) return false;
     Descriptor a(::open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     Descriptor b(::open(original.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat first {};
@@ -210,7 +206,7 @@ bool looks_like_copy(const std::string& copy, const std::string& original) {
 }
 
 std::optional<bool> same_file_system(const std::string& a, const std::string& b) {
-    if (holds_nul(a) || holds_nul(b)) return std::nullopt;
+    if (path_holds_nul(a) || path_holds_nul(b)) return std::nullopt;
     struct stat first {};
     struct stat second {};
     if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return std::nullopt;
@@ -222,7 +218,7 @@ bool is_cross_device(int error_number) {
 }
 
 bool make_folder(const std::string& path, std::string& error) {
-    if (holds_nul(path)) {
+    if (path_holds_nul(path)) {
         error = "invalid path";
         return false;
     }
@@ -232,7 +228,7 @@ bool make_folder(const std::string& path, std::string& error) {
 }
 
 bool remove_empty_folder(const std::string& path) {
-    return !holds_nul(path) && ::rmdir(path.c_str()) == 0;
+    return !path_holds_nul(path) && ::rmdir(path.c_str()) == 0;
 }
 
 bool remove_file_if_same(const std::string& path, std::uint64_t device, std::uint64_t inode) {

@@ -26,10 +26,6 @@ constexpr unsigned kRenameNoReplace = 1u << 0;
 
 constexpr long kNanosecondsPerMillisecond = 1'000'000;
 
-bool holds_nul(const std::string& path) {
-    return path.find('\0') != std::string::npos;
-}
-
 MoveResult move_failure(int error) {
     MoveResult result;
     result.outcome = error == EEXIST ? MoveOutcome::targetExists : MoveOutcome::failed;
@@ -71,7 +67,7 @@ void force_link_moves(bool force) {
 }
 
 MoveResult move_no_replace(const std::string& from, const std::string& to) {
-    if (holds_nul(from) || holds_nul(to)) return move_failure(EINVAL);
+    if (path_holds_nul(from) || path_holds_nul(to)) return move_failure(EINVAL);
     if (g_force_link_moves) return move_by_link(from, to);
     if (rename_no_replace(from.c_str(), to.c_str()) == 0) return {};
     const int error = errno;
@@ -80,7 +76,7 @@ MoveResult move_no_replace(const std::string& from, const std::string& to) {
 }
 
 MoveResult move_by_link(const std::string& from, const std::string& to) {
-    if (holds_nul(from) || holds_nul(to)) return move_failure(EINVAL);
+    if (path_holds_nul(from) || path_holds_nul(to)) return move_failure(EINVAL);
     // Flags 0: a symlink is linked itself, never the file it points to.
     if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0) return move_failure(errno);
     if (::unlink(from.c_str()) == 0) return {};
@@ -111,7 +107,7 @@ std::string absolute_normal_path(const std::string& path) {
 }
 
 std::optional<std::string> unusable_directory(const std::string& path) {
-    if (holds_nul(path)) return std::string("invalid path");
+    if (path_holds_nul(path)) return std::string("invalid path");
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) return std::nullopt;
@@ -124,7 +120,7 @@ std::optional<std::string> unusable_directory(const std::string& path) {
 }
 
 std::optional<FileIdentity> file_identity(const std::string& path) {
-    if (holds_nul(path)) return std::nullopt;
+    if (path_holds_nul(path)) return std::nullopt;
     struct statx info {};
     if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
                 &info) != 0) {
@@ -147,7 +143,7 @@ std::optional<FileIdentity> file_identity(const std::string& path) {
 
 bool restore_file_times(const std::string& path, std::int64_t accessed_ns,
                         std::int64_t modified_ns) {
-    if (holds_nul(path)) return false;
+    if (path_holds_nul(path)) return false;
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     constexpr std::int64_t kNs = 1'000'000'000;
@@ -162,7 +158,7 @@ bool restore_file_times(const std::string& path, std::int64_t accessed_ns,
 }
 
 bool remove_second_name(const std::string& extra, const std::string& kept) {
-    if (holds_nul(extra) || holds_nul(kept)) return false;
+    if (path_holds_nul(extra) || path_holds_nul(kept)) return false;
     struct stat extra_info {};
     struct stat kept_info {};
     if (::lstat(extra.c_str(), &extra_info) != 0 || ::lstat(kept.c_str(), &kept_info) != 0 ||
@@ -173,7 +169,7 @@ bool remove_second_name(const std::string& extra, const std::string& kept) {
 }
 
 bool same_file(const std::string& a, const std::string& b) {
-    if (holds_nul(a) || holds_nul(b)) return false;
+    if (path_holds_nul(a) || path_holds_nul(b)) return false;
     struct stat first {};
     struct stat second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
@@ -181,20 +177,20 @@ bool same_file(const std::string& a, const std::string& b) {
 }
 
 bool path_exists(const std::string& path) {
-    if (holds_nul(path)) return false;
+    if (path_holds_nul(path)) return false;
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0) return true;
     return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
 }
 
 bool is_directory(const std::string& path) {
-    if (holds_nul(path)) return false;
+    if (path_holds_nul(path)) return false;
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::vector<CompanionEntry> list_companions(const std::string& recording_path) {
-    if (holds_nul(recording_path)) return {};
+    if (path_holds_nul(recording_path)) return {};
     const std::size_t slash = recording_path.rfind('/');
     std::string directory;
     std::string recording_name;
@@ -211,7 +207,7 @@ std::vector<CompanionEntry> list_companions(const std::string& recording_path) {
 }
 
 bool set_file_times(const std::string& path, std::int64_t unix_seconds, int milliseconds) {
-    if (holds_nul(path) || milliseconds < 0 || milliseconds > 999) return false;
+    if (path_holds_nul(path) || milliseconds < 0 || milliseconds > 999) return false;
     const auto seconds = static_cast<time_t>(unix_seconds);
     if (static_cast<std::int64_t>(seconds) != unix_seconds) return false;
     struct stat info {};
@@ -235,6 +231,10 @@ bool write_all(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+bool path_holds_nul(const std::string& path) {
+    return path.find('\0') != std::string::npos;
 }
 
 }  // namespace kalvento

@@ -92,6 +92,9 @@ bool remove_second_name(const std::string& extra, const std::string& kept);
 // either cannot be examined.
 bool same_file(const std::string& a, const std::string& b);
 
+// A path with a NUL byte would be cut short by every system call: refused.
+bool path_holds_nul(const std::string& path);
+
 // True when anything bears the name: file, directory, or a symlink, even a
 // dangling one (so it is never chosen as a free name and overwritten). Also true
 // when the name cannot be examined for a reason other than its absence (for
