@@ -2,6 +2,7 @@
 
 #include "platform/file_copy.h"
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 
 namespace kalvento {
 
@@ -24,7 +25,7 @@ UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBat
     } else if (!found->regular || found->size != made.made->size || !made.hash ||
                file_content_hash(made.to) != made.hash) {
         step.status = same_inode ? UndoStatus::changedSince : UndoStatus::newNameHoldsAnother;
-        if (same_inode) step.message = "its content has changed since it was copied";
+        if (same_inode) step.message = N_("its content has changed since it was copied");
         return step;
     }
     if (!original_there) {
@@ -34,7 +35,7 @@ UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBat
     }
     if (recording_left) {
         step.status = UndoStatus::recordingLeft;
-        step.message = "its recording stays in the library, so it stays beside it";
+        step.message = N_("its recording stays in the library, so it stays beside it");
         return step;
     }
     if (journal == nullptr) {
@@ -50,7 +51,7 @@ UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBat
         step.status = UndoStatus::removed;
     } else {
         step.status = UndoStatus::failed;
-        step.message = "cannot remove it";
+        step.message = N_("cannot remove it");
     }
     return step;
 }

@@ -3,6 +3,7 @@
 #include "app/journal.h"
 #include "app/library_undo.h"
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 #include "platform/process_places.h"
 
 #include <algorithm>
@@ -162,7 +163,7 @@ class TakeBack {
             } else if (!restore_file_times(path, dating.file->accessedNs,
                                            dating.file->modifiedNs)) {
                 step.status = UndoStatus::failed;
-                step.message = "cannot set the file's times";
+                step.message = N_("cannot set the file's times");
             }
         }
         report_.steps.push_back(std::move(step));
@@ -207,7 +208,7 @@ class TakeBack {
         }
         if (recording_left) {
             step.status = UndoStatus::recordingLeft;
-            step.message = "its recording stays where it is, so it stays beside it";
+            step.message = N_("its recording stays where it is, so it stays beside it");
             return step;
         }
         if (dryRun_) {

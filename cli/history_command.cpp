@@ -75,6 +75,20 @@ const char* reason_text(UndoStatus status) {
     }
 }
 
+// The step's message in the user's language: the fixed ones are looked up,
+// the two that carry a value are filled again in translation when the value
+// is the one the English holds; a reason from the system stays as it is.
+std::string shown_message(const UndoStep& step) {
+    const auto again = [&step](const char* english, const std::string& value) {
+        return fill(english, {value}) == step.message ? fill(_(english), {value}) : step.message;
+    };
+    if (step.status == UndoStatus::renamedLater)
+        return again(N_("renamed again by batch %s: take that back first"), step.laterBatch);
+    if (step.status == UndoStatus::originalGone)
+        return again(N_("the original is no longer at %s, so this is kept"), step.target);
+    return step.message.empty() ? step.message : _(step.message.c_str());
+}
+
 // A text, or null when it is empty.
 nlohmann::ordered_json optional_text(const std::string& text) {
     return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
@@ -180,7 +194,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
                 {undo->second->id});
         std::cout << "\n";
         for (const JournalLeft& left : batch->left)
-            std::cout << "  left: " << path_for_text(left.path) << " (" << left.status
+            std::cout << _("  left: ") << path_for_text(left.path) << " (" << left.status
                       << (left.reason.empty() ? "" : ": " + left.reason) << ")\n";
     }
     return kExitDone;
@@ -237,7 +251,8 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
             case UndoStatus::removed:
             case UndoStatus::wouldRemove:
                 std::cout << path << ": "
-                          << (options.dryRun ? "would be removed  (dry run)" : "removed") << "\n";
+                          << (options.dryRun ? _("would be removed  (dry run)") : _("removed"))
+                          << "\n";
                 break;
             case UndoStatus::timesRestored:
                 std::cout << path << _(": times restored")
@@ -246,9 +261,10 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
             default:
                 std::cout << path << _(": left where it is: ")
                           << (*reason_text(step.status) == '\0'
-                                  ? step.message
+                                  ? shown_message(step)
                                   : _(reason_text(step.status)) +
-                                        (step.message.empty() ? "" : " (" + step.message + ")"))
+                                        (step.message.empty() ? ""
+                                                              : " (" + shown_message(step) + ")"))
                           << "\n";
                 break;
         }
@@ -259,8 +275,8 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
 }
 
 int busy_exit() {
-    std::cerr << "kalvento-cli: undo: the files not named above were left as they were: try "
-                 "again later\n";
+    std::cerr << "kalvento-cli: undo: "
+              << _("the files not named above were left as they were: try again later") << "\n";
     return kExitTryAgain;
 }
 
@@ -271,18 +287,25 @@ int undo_since(const UndoOptions& options, const std::string& journal_directory,
     if (contents.damagedLines > 0)
         standard_error_notices()(damaged_lines_notice(contents.damagedLines));
     if (contents.problem) {
-        std::cerr << "kalvento-cli: undo: nothing taken back: " << contents.problem->message
-                  << "\n";
+        std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ")
+                  << contents.problem->message << "\n";
         return kExitSomeFailed;
     }
     const BatchesSince picked = batches_since(contents, since, options.folder);
     bool all_back = picked.stillRunning.empty();
     for (const std::string& id : picked.stillRunning)
-        std::cerr << "kalvento-cli: undo: batch " << id << " is still running (process "
-                  << batch_process_id(id) << "): wait for it to end, or name it\n";
+        std::cerr << "kalvento-cli: undo: "
+                  << fill(_("batch %s is still running (process %s): wait for it to end, or "
+                            "name it"),
+                          {id, std::to_string(batch_process_id(id))})
+                  << "\n";
     if (picked.batches.empty() && all_back) {
-        std::cerr << "kalvento-cli: undo: no batch changed files since " << options.since
-                  << (options.folder.empty() ? "" : " in " + path_for_text(options.folder)) << "\n";
+        std::cerr << "kalvento-cli: undo: "
+                  << (options.folder.empty()
+                          ? fill(_("no batch changed files since %s"), {options.since})
+                          : fill(_("no batch changed files since %s in %s"),
+                                 {options.since, path_for_text(options.folder)}))
+                  << "\n";
         return kExitDone;
     }
     for (const std::string& id : picked.batches) {
@@ -302,20 +325,24 @@ int undo_since(const UndoOptions& options, const std::string& journal_directory,
 int run_undo(const UndoOptions& options, const char* argv0) {
     const int ways = int(options.last) + int(!options.batch.empty()) + int(!options.since.empty());
     if (ways != 1) {
-        std::cerr << "kalvento-cli: undo: name a batch (see history), or give --last or --since\n";
+        std::cerr << "kalvento-cli: undo: "
+                  << _("name a batch (see history), or give --last or --since") << "\n";
         return kExitUsage;
     }
     if (!options.folder.empty() && !options.batch.empty()) {
-        std::cerr << "kalvento-cli: undo: --folder goes with --since or --last, not a batch\n";
+        std::cerr << "kalvento-cli: undo: "
+                  << _("--folder goes with --since or --last, not a batch") << "\n";
         return kExitUsage;
     }
     const SideFiles side_files = locate_side_files(argv0);
     if (!options.since.empty()) {
         const auto since = parse_japan_date_time(options.since);
         if (!since) {
-            std::cerr << "kalvento-cli: undo: --since " << options.since
-                      << ": not a Japan time of the form \"2026-12-07 23:30\" (seconds may "
-                         "follow, a T may stand for the blank)\n";
+            std::cerr << "kalvento-cli: undo: "
+                      << fill(_("--since %s: not a Japan time of the form \"2026-12-07 23:30\" "
+                                "(seconds may follow, a T may stand for the blank)"),
+                              {options.since})
+                      << "\n";
             return kExitUsage;
         }
         return undo_since(options, side_files.journalDirectory, *since);
@@ -324,23 +351,28 @@ int run_undo(const UndoOptions& options, const char* argv0) {
         side_files.journalDirectory, options.batch, options.dryRun, kFrontEndUndo,
         {.lockWait = lock_wait_for(options.lockTimeout)}, standard_error_notices(), options.folder);
     if (!report.ambiguous.empty()) {
-        std::cerr << "kalvento-cli: undo: " << options.batch << " begins several batch ids (";
+        std::string ids;
         for (std::size_t i = 0; i < report.ambiguous.size(); ++i)
-            std::cerr << (i == 0 ? "" : ", ") << report.ambiguous[i];
-        std::cerr << "): give more of the one to take back\n";
+            ids += (i == 0 ? "" : ", ") + report.ambiguous[i];
+        std::cerr << "kalvento-cli: undo: "
+                  << fill(_("%s begins several batch ids (%s): give more of the one to take back"),
+                          {options.batch, ids})
+                  << "\n";
         return kExitUsage;
     }
     if (!report.found && report.error) {
-        std::cerr << "kalvento-cli: undo: nothing taken back: " << report.error->message << "\n";
+        std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ") << report.error->message
+                  << "\n";
         return kExitSomeFailed;
     }
     if (!report.found) {
         std::cerr << "kalvento-cli: undo: "
-                  << (!options.batch.empty() ? "no batch " + options.batch + " in the journal"
+                  << (!options.batch.empty()
+                          ? fill(_("no batch %s in the journal"), {options.batch})
                       : options.folder.empty()
-                          ? std::string("the journal holds no batch to take back")
-                          : "the journal holds no batch to take back in " +
-                                path_for_text(options.folder))
+                          ? _("the journal holds no batch to take back")
+                          : fill(_("the journal holds no batch to take back in %s"),
+                                 {path_for_text(options.folder)}))
                   << "\n";
         return kExitSomeFailed;
     }
