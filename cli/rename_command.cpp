@@ -180,11 +180,12 @@ std::string schedule_wait_text(const ScheduleWait& wait) {
         {std::to_string(wait.waited.count() / 1000), std::to_string(wait.limit.count() / 1000)});
 }
 
-// The files left before the conversion, for its journal batch.
-std::vector<LeftFile> left_before(const std::vector<FileReport>& reports) {
+// The files left before the conversion, for its journal batch; a retry
+// left for the same unreachable service again adds nothing to the history.
+std::vector<LeftFile> left_before(const std::vector<FileReport>& reports, bool retrying) {
     std::vector<LeftFile> left;
     for (const FileReport& report : reports)
-        if (!report.duplicate && !report.status.empty())
+        if (!report.duplicate && !report.status.empty() && !(retrying && report.retryLater))
             left.push_back(LeftFile{report.path, report.status, report.message.english});
     return left;
 }
@@ -372,7 +373,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
     std::vector<EntryId> ids;
     for (const FileReport& report : reports)
         if (report.id && !report.duplicate && report.status.empty()) ids.push_back(*report.id);
-    request.leftBefore = left_before(reports);
+    request.leftBefore = left_before(reports, options.retrying);
     const ConversionReport converted = convert_jobs(jobs, ids, request, notices);
     if (converted.journalError)
         std::cerr << "kalvento-cli: " << _("nothing renamed: ") << converted.journalError->message

@@ -39,6 +39,9 @@ struct RenameOptions {
     // Set by a watch: its stop ends the run before any file moves, and an
     // outage of the schedule service it found earlier is remembered.
     std::stop_token stop;
+    // Set by a watch for a file it tries again: a file left once more for a
+    // service that cannot be reached is not put on record again.
+    bool retrying = false;
     std::shared_ptr<ScheduleOutage> scheduleOutage;
 };
 

@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -240,6 +241,7 @@ class Watcher {
         rename.frontEnd = kFrontEndWatch;
         rename.stop = stop_.token();
         rename.scheduleOutage = scheduleOutage_;
+        rename.retrying = retrying_.contains(path);
         const IdentityKey identity = identity_key(path);
         std::vector<std::string> statuses;
         const int code = run_rename(rename, argv0_, &statuses);
@@ -255,7 +257,9 @@ class Watcher {
             // new recording.
             renamed_[path] = Clock::now();
             handled_[identity] = Clock::now();
+            retrying_.erase(path);
         } else {
+            retrying_.insert(path);
             std::cerr << "kalvento-cli: " << path_for_text(path)
                       << fill(_(": tried again in %s minutes"),
                               {std::to_string(kRetryDelay.count())})
@@ -270,6 +274,7 @@ class Watcher {
     StopSignals& stop_;
     std::shared_ptr<ScheduleOutage> scheduleOutage_;
     std::map<std::string, Pending> pending_;
+    std::set<std::string> retrying_;  // files left to be tried again
     // Old paths of the files this watch renamed, and the cookies of those
     // moves, with when they were noted.
     std::map<std::string, Clock::time_point> renamed_;
