@@ -1,7 +1,9 @@
 #include "platform/file_copy.h"
 
 #include "platform/file_ops.h"
+#include "platform/process_places.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -11,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -20,6 +24,11 @@ namespace kalvento {
 namespace {
 
 constexpr std::size_t kCopyBufferBytes = 1u << 20;
+// A copy in the making is ".kalvento-copy-<pid>-XXXXXX" in the target folder.
+constexpr std::string_view kCopyTempPrefix = ".kalvento-copy-";
+// One whose process is gone is removed once its last change is this old, so
+// that a copy by a process in another PID namespace is not robbed.
+constexpr auto kStaleCopyAge = std::chrono::minutes(10);
 constexpr std::uint64_t kHashMultiplier = 0x9FB21C651E98DF25ull;
 
 std::uint64_t rotate_left(std::uint64_t value, int bits) {
@@ -28,6 +37,36 @@ std::uint64_t rotate_left(std::uint64_t value, int bits) {
 
 std::uint64_t mix_word(std::uint64_t state, std::uint64_t word) {
     return rotate_left(state ^ word, 31) * kHashMultiplier;
+}
+
+// The process id in the name of a copy in the making, or -1.
+long copy_temp_pid(std::string_view name) {
+    if (!name.starts_with(kCopyTempPrefix)) return -1;
+    name.remove_prefix(kCopyTempPrefix.size());
+    long pid = -1;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (error != std::errc() || end == name.data() + name.size() || *end != '-') return -1;
+    return pid;
+}
+
+// Removes the copies in the making that a process killed in the middle left
+// in `folder` (a copy being written was changed moments ago).
+void remove_stale_copies(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int dir_fd = ::dirfd(dir);
+    const auto now = std::chrono::system_clock::now();
+    while (const dirent* entry = ::readdir(dir)) {
+        const long pid = copy_temp_pid(entry->d_name);
+        if (pid <= 0 || pid == static_cast<long>(::getpid()) || process_is_running(pid)) continue;
+        struct stat info {};
+        if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode))
+            continue;
+        const auto modified = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
+        if (now - modified >= kStaleCopyAge) ::unlinkat(dir_fd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 PlaceResult place_failure(int error) {
@@ -156,7 +195,9 @@ PlaceResult copy_no_replace(const std::string& from, const std::string& to) {
     if (!S_ISREG(source.st_mode)) return place_failure(EINVAL);
 
     const std::string folder = folder_of(to);
-    std::string temporary = folder + "/.kalvento-copy-XXXXXX";
+    remove_stale_copies(folder);
+    std::string temporary =
+        folder + "/" + std::string(kCopyTempPrefix) + std::to_string(::getpid()) + "-XXXXXX";
     Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.get() < 0) return place_failure(errno);
     // From here every failure takes the temporary file away again.

@@ -1,7 +1,10 @@
 #include "platform/file_copy.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -75,6 +78,23 @@ TEST(FileCopy, CopiesAndLinksNeverReplaceAndLeaveNoTemporaryFile) {
     const PlaceResult linked = link_no_replace(original, dir.file("lib/e.ts"));
     ASSERT_TRUE(linked.made()) << linked.message;
     EXPECT_TRUE(fs::equivalent(original, dir.file("lib/e.ts")));
+
+    // What a copy killed in its middle left goes with the next copy into the
+    // folder, once it is old; a fresh one, or one of a running process, stays.
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = ".kalvento-copy-" + std::to_string(child) + "-";
+    const std::string alive = ".kalvento-copy-" + std::to_string(::getppid()) + "-old";
+    for (const std::string& name : {dead + "old", dead + "new", alive})
+        write_text(dir.file("lib/" + name), "part");
+    const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(dir.file("lib/" + dead + "old"), an_hour_ago);
+    fs::last_write_time(dir.file("lib/" + alive), an_hour_ago);
+    ASSERT_TRUE(copy_no_replace(original, dir.file("lib/f.ts")).made());
+    EXPECT_FALSE(fs::exists(dir.file("lib/" + dead + "old")));
+    EXPECT_TRUE(fs::exists(dir.file("lib/" + dead + "new")));
+    EXPECT_TRUE(fs::exists(dir.file("lib/" + alive)));
 }
 
 }  // namespace
