@@ -17,10 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t records = contents.damagedLines;
     for (const auto& batch : contents.batches) {
         if (batch.id.empty()) std::abort();
-        if (!batch.hasStart && batch.moves.empty() && batch.datings.empty()) std::abort();
-        records += (batch.hasStart ? 1 : 0) + batch.moves.size() + batch.datings.size();
+        const std::size_t held = batch.moves.size() + batch.datings.size() + batch.left.size() +
+                                 batch.placements.size() + batch.folders.size() +
+                                 batch.removals.size();
+        if (!batch.hasStart && held == 0) std::abort();
+        records += (batch.hasStart ? 1 : 0) + held;
         for (const auto& move : batch.moves)
             if (move.from.empty() || move.to.empty()) std::abort();
+        for (const auto& made : batch.placements)
+            if (made.from.empty() || made.to.empty()) std::abort();
     }
     // Every record came from a line of its own (outcome and end lines add none).
     if (records > lines + 1) std::abort();
