@@ -16,8 +16,8 @@ constexpr int kMaxNesting = 3;
 
 // Matches `text` against `literals` from `index` on, each value before them
 // as short as lets the rest match.
-bool match_rest(std::string_view text, const std::vector<std::string>& literals,
-                std::size_t index, std::vector<std::string>& values) {
+bool match_rest(std::string_view text, const std::vector<std::string>& literals, std::size_t index,
+                std::vector<std::string>& values) {
     const std::string& literal = literals[index];
     if (index + 1 == literals.size()) {
         if (!text.ends_with(literal)) return false;
@@ -46,7 +46,8 @@ MessageMatcher::MessageMatcher(const MessageCatalogue& catalogue) : catalogue_(c
             if (mark == english.npos) break;
             at = mark + 2;
         }
-        if (pattern.literalBytes >= kMinPatternLiteralBytes) patterns_.push_back(std::move(pattern));
+        if (pattern.literalBytes >= kMinPatternLiteralBytes)
+            patterns_.push_back(std::move(pattern));
     }
     // The most specific first, so that "%s is not a folder" does not take a
     // longer message that ends the same way; then a fixed order.

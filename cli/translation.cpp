@@ -59,6 +59,10 @@ Said operator+(Said text, const Said& more) {
     return text;
 }
 
+Said said_from_below(const std::string& english) {
+    return Said(english, shown(english));
+}
+
 Said say(const char* english) {
     return Said(english, _(english));
 }

@@ -46,6 +46,9 @@ struct Said {
 
 Said operator+(Said text, const Said& more);
 
+// A message from a lower layer: in English, and shown().
+Said said_from_below(const std::string& english);
+
 // The message in English and translated; the second with its "%s" filled.
 Said say(const char* english);
 Said say(const char* english, std::initializer_list<std::string_view> values);

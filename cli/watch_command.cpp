@@ -329,7 +329,7 @@ int run_watch(const WatchOptions& options, const char* argv0) {
     }
     // A log that cannot be kept is known before the watch starts.
     if (auto log = RunLog::open(options.rename.logFile, false); !log) {
-        std::cerr << "kalvento-cli: " << log.error().message << "\n";
+        std::cerr << "kalvento-cli: " << shown(log.error().message) << "\n";
         return kExitUsage;
     }
     const std::unique_ptr<StopSignals> stop = StopSignals::install(error);
