@@ -1,6 +1,7 @@
 #include "app/app_context.h"
 
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 #include "platform/profile_file.h"
 #include "rules/rule_engine.h"
 #include "rules/schedule_binding.h"
@@ -13,8 +14,8 @@ AppContext load_app_context_from(const SideFiles& side_files, ContextParts parts
     AppContext context;
     context.sideFiles = side_files;
     if (const auto problem = unusable_directory(side_files.directory)) {
-        context.settingsError =
-            "cannot read the settings directory " + side_files.directory + ": " + *problem;
+        context.settingsError = fill_message(N_("cannot read the settings directory %s: %s"),
+                                             {side_files.directory, *problem});
     }
     const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
     if (context.settingsError.empty() && !profile.load_result().ok())

@@ -3,6 +3,7 @@
 #include "app/status_words.h"
 #include "naming/rename_plan.h"
 #include "platform/codepage.h"
+#include "platform/message_mark.h"
 #include "rules/rule_engine.h"
 
 #include <algorithm>
@@ -126,12 +127,13 @@ Status use_library_settings(const AppSettings& settings, ConversionRequest& requ
         index < std::size(kActions) ? kActions[index] : ConversionAction::renameInPlace;
     if (request.action == ConversionAction::renameInPlace) return {};
     if (settings.libraryFolder.empty())
-        return Error::failed("LibraryAction is " + std::string(action_word(request.action)) +
-                             " but no LibraryFolder is set: set the library folder, or set "
-                             "LibraryAction back to rename");
+        return Error::failed(fill_message(N_("LibraryAction is %s but no LibraryFolder is set: "
+                                             "set the library folder, or set LibraryAction back "
+                                             "to rename"),
+                                          {action_word(request.action)}));
     const auto folder = cp932_to_utf8(settings.libraryFolder);
     if (!folder)
-        return Error::failed("LibraryFolder cannot be read as a folder name: set it again");
+        return Error::failed(N_("LibraryFolder cannot be read as a folder name: set it again"));
     request.libraryFolder = *folder;
     request.folderTemplate = settings.libraryTemplate;
     return {};
@@ -173,8 +175,9 @@ ConversionReport convert_jobs(JobList& jobs, const std::vector<EntryId>& ids,
             JournalBatch::begin(request.journalDirectory, request.frontEnd, {}, request.journal);
         if (!begun && ids.empty()) {
             // Nothing to move: only the record of the files left is missing.
-            notices(Notice{NoticeLevel::warning, "journal", "",
-                           "the files left are not on record: " + begun.error().message});
+            notices(Notice{
+                NoticeLevel::warning, "journal", "",
+                fill_message(N_("the files left are not on record: %s"), {begun.error().message})});
             return {};
         }
         if (!begun) return refuse_jobs(jobs, ids, request, begun.error());

@@ -30,7 +30,8 @@ UndoStep take_away(const JournalPlacement& made, bool recording_left, JournalBat
     }
     if (!original_there) {
         step.status = UndoStatus::originalGone;
-        step.message = "the original is no longer at " + made.from + ", so this is kept";
+        step.message =
+            fill_message(N_("the original is no longer at %s, so this is kept"), {made.from});
         return step;
     }
     if (recording_left) {

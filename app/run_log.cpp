@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/japan_time.h"
+#include "platform/message_mark.h"
 
 #include <chrono>
 
@@ -65,7 +66,8 @@ Result<std::unique_ptr<RunLog>> RunLog::open(const std::string& file, bool syste
         // Never rotated: the file's owner keeps it in bounds (logrotate).
         log->file_.emplace(file, file + ".1", wait);
         std::string error;
-        if (!log->file_->open(error)) return Error::failed("cannot use the log file: " + error);
+        if (!log->file_->open(error))
+            return Error::failed(fill_message(N_("cannot use the log file: %s"), {error}));
     }
     return log;
 }

@@ -1,6 +1,7 @@
 #include "app/side_files.h"
 
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 #include "platform/process_places.h"
 
 #include <cstdlib>
@@ -67,10 +68,10 @@ std::string home_problem(const SideFileInputs& inputs) {
     const bool config_absolute = !inputs.configHome.empty() && inputs.configHome.front() == '/';
     const bool state_absolute = !inputs.stateHome.empty() && inputs.stateHome.front() == '/';
     if (config_absolute && state_absolute) return {};
-    if (inputs.home.empty()) return "this account has no home directory (HOME is not set)";
+    if (inputs.home.empty()) return N_("this account has no home directory (HOME is not set)");
     // A home is the account's own to make; a missing one is not made here.
     if (!is_directory(absolute_path(inputs.home)))
-        return "the home directory " + inputs.home + " does not exist";
+        return fill_message(N_("the home directory %s does not exist"), {inputs.home});
     return {};
 }
 
@@ -144,17 +145,19 @@ std::string side_files_problem(const SideFiles& files, const SideFileInputs& inp
     if (files.place == SideFilePlace::userFolders) why = home_problem(inputs);
     if (why.empty()) {
         if (const auto unreadable = unusable_directory(files.directory))
-            why = "cannot read " + files.directory + " (" + *unreadable + ")";
+            why = fill_message(N_("cannot read %s (%s)"), {files.directory, *unreadable});
     }
     if (why.empty()) {
         if (const auto unwritable = directory_not_writable(files.journalDirectory))
-            why = "the rename journal cannot be kept in " + files.journalDirectory + ": " +
-                  *unwritable;
+            why = fill_message(N_("the rename journal cannot be kept in %s: %s"),
+                               {files.journalDirectory, *unwritable});
     }
     if (why.empty()) return {};
-    return "no usable place for the settings and the rename journal: " + why +
-           "; set KALVENTO_DIR to a folder this account can write, or run it in a systemd unit "
-           "with StateDirectory=kalvento and ConfigurationDirectory=kalvento";
+    return fill_message(N_("no usable place for the settings and the rename journal: %s; set "
+                           "KALVENTO_DIR to a folder this account can write, or run it in a "
+                           "systemd unit with StateDirectory=kalvento and "
+                           "ConfigurationDirectory=kalvento"),
+                        {why});
 }
 
 std::string settle_side_files(const char* argv0) {

@@ -176,7 +176,8 @@ class TakeBack {
             step.status = UndoStatus::renamedLater;
             step.path = later_move->to;
             step.laterBatch = later->id;
-            step.message = "renamed again by batch " + later->id + ": take that back first";
+            step.message =
+                fill_message(N_("renamed again by batch %s: take that back first"), {later->id});
             return step;
         }
         step.status = something_there ? UndoStatus::newNameHoldsAnother : UndoStatus::gone;
@@ -290,10 +291,10 @@ UndoReport undo_batch(const std::string& journal_directory, std::string_view bat
         if (batch != nullptr && batch_still_running(*batch)) {
             report.found = true;
             report.batch = batch->id;
-            report.error = Error::failed(
-                "the last batch, " + batch->id + ", is still running (process " +
-                std::to_string(batch_process_id(batch->id)) +
-                "): wait for it to end, or name the batch to take it back as far as it went");
+            report.error = Error::failed(fill_message(
+                N_("the last batch, %s, is still running (process %s): wait for it to end, or "
+                   "name the batch to take it back as far as it went"),
+                {batch->id, std::to_string(batch_process_id(batch->id))}));
             return report;
         }
         // An undo cut short is finished, not taken back: what it had already

@@ -110,7 +110,7 @@ CLI::App* add_analyse_command(CLI::App& app, AnalyseOptions& options) {
 int run_analyse(const AnalyseOptions& options, const char* argv0) {
     const AppContext context = load_app_context(argv0);
     if (!context.settingsError.empty()) {
-        std::cerr << "kalvento-cli: " << context.settingsError << "\n";
+        std::cerr << "kalvento-cli: " << shown(context.settingsError) << "\n";
         return kExitUsage;
     }
     AnalysisWindow window = analysis_window_from(context.settings);

@@ -50,10 +50,11 @@ int print_paths(const SideFiles& files) {
 std::optional<ProfileFile> readable_settings(const SideFiles& files) {
     std::string problem;
     if (const auto unusable = unusable_directory(files.directory))
-        problem =
-            fill(_("cannot read the settings directory %s: %s"), {files.directory, *unusable});
+        problem = fill(_("cannot read the settings directory %s: %s"),
+                       {files.directory, shown(*unusable)});
     ProfileFile profile = ProfileFile::load(files.settingsFile);
-    if (problem.empty() && !profile.load_result().ok()) problem = profile.load_result().message;
+    if (problem.empty() && !profile.load_result().ok())
+        problem = shown(profile.load_result().message);
     if (!problem.empty()) {
         std::cerr << "kalvento-cli: " << problem << "\n";
         return std::nullopt;
@@ -125,8 +126,8 @@ int set_settings(const SideFiles& files, const std::vector<std::string>& assignm
         },
         wait);
     if (!update) {
-        std::cerr << "kalvento-cli: " << _("settings not changed: ") << update.error().message
-                  << "\n";
+        std::cerr << "kalvento-cli: " << _("settings not changed: ")
+                  << shown(update.error().message) << "\n";
         return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     for (const ShownSetting& setting : shown_settings(now)) {
@@ -222,8 +223,8 @@ int init_settings(const SideFiles& files, const ConfigOptions& options) {
         return kExitUsage;
     }
     if (!update) {
-        std::cerr << "kalvento-cli: " << _("settings not written: ") << update.error().message
-                  << "\n";
+        std::cerr << "kalvento-cli: " << _("settings not written: ")
+                  << shown(update.error().message) << "\n";
         return update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
     }
     std::cout << files.settingsFile << ": "

@@ -75,20 +75,6 @@ const char* reason_text(UndoStatus status) {
     }
 }
 
-// The step's message in the user's language: the fixed ones are looked up,
-// the two that carry a value are filled again in translation when the value
-// is the one the English holds; a reason from the system stays as it is.
-std::string shown_message(const UndoStep& step) {
-    const auto again = [&step](const char* english, const std::string& value) {
-        return fill(english, {value}) == step.message ? fill(_(english), {value}) : step.message;
-    };
-    if (step.status == UndoStatus::renamedLater)
-        return again(N_("renamed again by batch %s: take that back first"), step.laterBatch);
-    if (step.status == UndoStatus::originalGone)
-        return again(N_("the original is no longer at %s, so this is kept"), step.target);
-    return step.message.empty() ? step.message : _(step.message.c_str());
-}
-
 // A text, or null when it is empty.
 nlohmann::ordered_json optional_text(const std::string& text) {
     return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(text);
@@ -142,7 +128,7 @@ int run_history(const HistoryOptions& options, const char* argv0) {
     if (contents.damagedLines > 0)
         standard_error_notices()(damaged_lines_notice(contents.damagedLines));
     if (contents.problem) {
-        std::cerr << "kalvento-cli: history: " << contents.problem->message << "\n";
+        std::cerr << "kalvento-cli: history: " << shown(contents.problem->message) << "\n";
         return kExitSomeFailed;
     }
     // The last undo of each batch: cut short, or with files left behind, it
@@ -154,9 +140,9 @@ int run_history(const HistoryOptions& options, const char* argv0) {
         return !undo.ended || undo.leftBehind > 0;
     };
 
-    int shown = 0;
+    int listed = 0;
     for (auto batch = contents.batches.rbegin();
-         batch != contents.batches.rend() && shown < options.count; ++batch, ++shown) {
+         batch != contents.batches.rend() && listed < options.count; ++batch, ++listed) {
         const auto undo = undone_by.find(batch->id);
         if (options.json) {
             nlohmann::ordered_json line;
@@ -204,7 +190,7 @@ namespace {
 
 // The lines of one batch taken back.
 void print_undo(const UndoReport& report, const UndoOptions& options) {
-    if (report.error) std::cerr << "kalvento-cli: undo: " << report.error->message << "\n";
+    if (report.error) std::cerr << "kalvento-cli: undo: " << shown(report.error->message) << "\n";
     if (!options.json && !report.steps.empty()) {
         if (!report.resumedUndo.empty()) {
             std::cout << fill(options.dryRun ? _("would finish the interrupted undo %s of batch %s")
@@ -261,10 +247,10 @@ void print_undo(const UndoReport& report, const UndoOptions& options) {
             default:
                 std::cout << path << _(": left where it is: ")
                           << (*reason_text(step.status) == '\0'
-                                  ? shown_message(step)
+                                  ? shown(step.message)
                                   : _(reason_text(step.status)) +
                                         (step.message.empty() ? ""
-                                                              : " (" + shown_message(step) + ")"))
+                                                              : " (" + shown(step.message) + ")"))
                           << "\n";
                 break;
         }
@@ -288,7 +274,7 @@ int undo_since(const UndoOptions& options, const std::string& journal_directory,
         standard_error_notices()(damaged_lines_notice(contents.damagedLines));
     if (contents.problem) {
         std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ")
-                  << contents.problem->message << "\n";
+                  << shown(contents.problem->message) << "\n";
         return kExitSomeFailed;
     }
     const BatchesSince picked = batches_since(contents, since, options.folder);
@@ -361,8 +347,8 @@ int run_undo(const UndoOptions& options, const char* argv0) {
         return kExitUsage;
     }
     if (!report.found && report.error) {
-        std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ") << report.error->message
-                  << "\n";
+        std::cerr << "kalvento-cli: undo: " << _("nothing taken back: ")
+                  << shown(report.error->message) << "\n";
         return kExitSomeFailed;
     }
     if (!report.found) {

@@ -57,7 +57,8 @@ bool apply_library_options(const LibraryOptions& options, const AppSettings& set
             return false;
         }
         if (Status chosen = use_library_settings(settings, request); !chosen) {
-            error = chosen.error().message + _(" (kalvento-cli config set LibraryFolder DIR)");
+            error =
+                shown(chosen.error().message) + _(" (kalvento-cli config set LibraryFolder DIR)");
             return false;
         }
         return true;

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         config_command->parsed() && config.action == kalvento::cli::ConfigAction::path;
     if (!places_problem.empty() && !shows_places && !help_command->parsed() &&
         app.get_subcommands().size() == 1) {
-        std::cerr << "kalvento-cli: " << places_problem << "\n";
+        std::cerr << "kalvento-cli: " << kalvento::cli::shown(places_problem) << "\n";
         return kalvento::cli::kExitUsage;
     }
     if (analyse_command->parsed()) return kalvento::cli::run_analyse(analyse, argv[0]);

@@ -16,10 +16,11 @@ NoticeSink standard_error_notices(bool details) {
                 if (details) std::cerr << notice.source << ": " << notice.text << "\n";
                 break;
             case NoticeLevel::warning:
-                std::cerr << "kalvento-cli: " << _("warning: ") << about << notice.text << "\n";
+                std::cerr << "kalvento-cli: " << _("warning: ") << about << shown(notice.text)
+                          << "\n";
                 break;
             case NoticeLevel::error:
-                std::cerr << "kalvento-cli: " << about << notice.text << "\n";
+                std::cerr << "kalvento-cli: " << about << shown(notice.text) << "\n";
                 break;
         }
     });

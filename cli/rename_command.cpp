@@ -53,7 +53,7 @@ void fill_from_conversion(FileReport& report, const FileConversion& file) {
     report.warnings = file.warnings;
     report.status = std::string(status_word(result.status));
     report.message = say(convert_status_text(result.status));
-    if (!result.message.empty()) report.message += ": " + result.message;
+    if (!result.message.empty()) report.message += ": " + said_from_below(result.message);
     report.newPath = result.toPath;
     report.success = file.succeeded();
     if (result.status != ConvertStatus::wouldMove && !result.companions_moved())
@@ -131,7 +131,7 @@ void print_text(const FileReport& report, bool dry_run, ConversionAction action)
     for (const CompanionMove& move : report.result.companions) {
         const std::string verb = dry_run ? " -> " : (move.moved ? " -> " : _(" not moved to "));
         std::cout << "  " << path_for_text(move.from) << verb << path_for_text(move.to)
-                  << (move.moved || dry_run ? "" : ": " + move.message) << "\n";
+                  << (move.moved || dry_run ? "" : ": " + shown(move.message)) << "\n";
     }
 }
 
@@ -142,7 +142,7 @@ bool use_template(const RenameOptions& options, const AppSettings& settings, Job
     std::string error;
     const auto cp932_template = template_argument(*options.templateText, error);
     if (!cp932_template) {
-        std::cerr << "kalvento-cli: " << error << "\n";
+        std::cerr << "kalvento-cli: " << shown(error) << "\n";
         return false;
     }
     jobs.set_rule_step(template_rule_step(*cp932_template));
@@ -246,13 +246,13 @@ int run_rename(const RenameOptions& options, const char* argv0,
                std::vector<std::string>* statuses) {
     const AppContext context = load_app_context(argv0);
     if (!context.settingsError.empty()) {
-        std::cerr << "kalvento-cli: " << context.settingsError << "\n";
+        std::cerr << "kalvento-cli: " << shown(context.settingsError) << "\n";
         return kExitUsage;
     }
     // A trace that cannot be kept stops the run before any file is touched.
     auto log = RunLog::open(options.logFile, options.systemLog, lock_wait_for(options.lockTimeout));
     if (!log) {
-        std::cerr << "kalvento-cli: " << log.error().message << "\n";
+        std::cerr << "kalvento-cli: " << shown(log.error().message) << "\n";
         return kExitUsage;
     }
     const NoticeSink notices = standard_error_notices(options.verbose);
@@ -282,7 +282,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
     request.journal.lockWait = lock_wait_for(options.lockTimeout);
     if (std::string error;
         !apply_library_options(options.library, context.settings, request, error)) {
-        std::cerr << "kalvento-cli: " << error << "\n";
+        std::cerr << "kalvento-cli: " << shown(error) << "\n";
         return kExitUsage;
     }
 
@@ -299,7 +299,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         report.path = files[i].path;
         if (!files[i].error.empty()) {
             report.status = "unreadable";
-            report.message = say("cannot read the folder: ") + files[i].error;
+            report.message = say("cannot read the folder: ") + said_from_below(files[i].error);
             reports.push_back(std::move(report));
             continue;
         }
@@ -326,7 +326,7 @@ int run_rename(const RenameOptions& options, const char* argv0,
         if (options.stop.stop_requested()) return kExitTryAgain;
         if (analysis.outcome == AnalysisOutcome::cannotOpen) {
             report.status = "unreadable";
-            report.message = say("cannot read: ") + analysis.error;
+            report.message = say("cannot read: ") + said_from_below(analysis.error);
             reports.push_back(std::move(report));
             continue;
         }

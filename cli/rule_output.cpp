@@ -150,7 +150,7 @@ int refused_change(const RuleChange& change, const std::string& what) {
         std::cerr << "kalvento-cli: " << utf8_for_output(change.refused) << "\n";
         return kExitUsage;
     }
-    std::cerr << "kalvento-cli: " << what << ": " << change.update.error().message << "\n";
+    std::cerr << "kalvento-cli: " << what << ": " << shown(change.update.error().message) << "\n";
     return change.update.error().code == ErrorCode::busy ? kExitTryAgain : kExitSomeFailed;
 }
 

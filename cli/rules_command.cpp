@@ -252,10 +252,11 @@ int run_rules(const RulesOptions& options, const char* argv0) {
     const SideFiles side_files = locate_side_files(argv0);
     std::string problem;
     if (const auto unusable = unusable_directory(side_files.directory))
-        problem =
-            fill(_("cannot read the settings directory %s: %s"), {side_files.directory, *unusable});
+        problem = fill(_("cannot read the settings directory %s: %s"),
+                       {side_files.directory, shown(*unusable)});
     const ProfileFile profile = ProfileFile::load(side_files.settingsFile);
-    if (problem.empty() && !profile.load_result().ok()) problem = profile.load_result().message;
+    if (problem.empty() && !profile.load_result().ok())
+        problem = shown(profile.load_result().message);
     if (!problem.empty()) {
         std::cerr << "kalvento-cli: " << problem << "\n";
         return kExitUsage;

@@ -26,7 +26,7 @@ void write_trace(RunLog& log, const std::vector<RunLogEntry>& entries,
         if (Status written = log.record(entry); !written) {
             std::cerr << "kalvento-cli: "
                       << fill(_("cannot write the log %s: %s"),
-                              {path_for_text(log_file), written.error().message})
+                              {path_for_text(log_file), shown(written.error().message)})
                       << "\n";
             return;
         }

@@ -1,7 +1,9 @@
 #include "cli/translation.h"
 
+#include "cli/message_matcher.h"
 #include "platform/file_io.h"
 #include "platform/message_catalogue.h"
+#include "platform/message_mark.h"
 #include "platform/process_places.h"
 
 #include <cstdlib>
@@ -36,30 +38,14 @@ std::string _(const char* english) {
 }
 
 std::string fill(std::string_view text, std::initializer_list<std::string_view> values) {
-    std::string out;
-    std::size_t next = 0;
-    const auto value = [&values](std::size_t index) {
-        return index < values.size() ? values.begin()[index] : std::string_view();
-    };
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t mark = text.find('%', at);
-        out.append(text.substr(at, mark - at));
-        if (mark == text.npos) break;
-        const std::string_view rest = text.substr(mark + 1);
-        if (rest.starts_with('s')) {
-            out.append(value(next++));
-            at = mark + 2;
-        } else if (rest.size() >= 3 && rest[0] >= '1' && rest[0] <= '9' &&
-                   rest.substr(1, 2) == "$s") {
-            // "%2$s": a translation that puts the values in another order.
-            out.append(value(static_cast<std::size_t>(rest[0] - '1')));
-            at = mark + 4;
-        } else {
-            out += '%';
-            at = mark + 1;
-        }
-    }
-    return out;
+    return fill_message(text, values);
+}
+
+std::string shown(const std::string& english) {
+    if (catalogue().messages.empty()) return english;
+    // Built once, at the first message from below, and only in Japanese.
+    static const MessageMatcher matcher(catalogue());
+    return matcher.shown(english);
 }
 
 Said& Said::operator+=(const Said& more) {
@@ -71,6 +57,10 @@ Said& Said::operator+=(const Said& more) {
 Said operator+(Said text, const Said& more) {
     text += more;
     return text;
+}
+
+Said said_from_below(const std::string& english) {
+    return Said(english, shown(english));
 }
 
 Said say(const char* english) {

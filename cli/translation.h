@@ -23,6 +23,11 @@ std::string _(const char* english);
 // wants them (a mark without a value is left out; any other "%" stays).
 std::string fill(std::string_view text, std::initializer_list<std::string_view> values);
 
+// A message that came up from a lower layer, in the user's language: looked
+// up as it is, or matched against the catalogue's messages with "%s" marks
+// and their translation filled with the values found; else as it is.
+std::string shown(const std::string& english);
+
 // A message twice: in English for JSON and in the user's language for text.
 // A plain string is the same in both (a path, a reason from the system).
 struct Said {
@@ -40,6 +45,9 @@ struct Said {
 };
 
 Said operator+(Said text, const Said& more);
+
+// A message from a lower layer: in English, and shown().
+Said said_from_below(const std::string& english);
 
 // The message in English and translated; the second with its "%s" filled.
 Said say(const char* english);

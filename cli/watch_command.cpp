@@ -324,23 +324,23 @@ CLI::App* add_watch_command(CLI::App& app, WatchOptions& options) {
 int run_watch(const WatchOptions& options, const char* argv0) {
     std::string error;
     if (options.rename.templateText && !template_argument(*options.rename.templateText, error)) {
-        std::cerr << "kalvento-cli: " << error << "\n";
+        std::cerr << "kalvento-cli: " << shown(error) << "\n";
         return kExitUsage;
     }
     // A log that cannot be kept is known before the watch starts.
     if (auto log = RunLog::open(options.rename.logFile, false); !log) {
-        std::cerr << "kalvento-cli: " << log.error().message << "\n";
+        std::cerr << "kalvento-cli: " << shown(log.error().message) << "\n";
         return kExitUsage;
     }
     const std::unique_ptr<StopSignals> stop = StopSignals::install(error);
     if (!stop) {
-        std::cerr << "kalvento-cli: watch: " << error << "\n";
+        std::cerr << "kalvento-cli: watch: " << shown(error) << "\n";
         return kExitSomeFailed;
     }
     const std::unique_ptr<FolderWatch> watch = FolderWatch::open(error);
     if (!watch) {
         // The system refused (too many watches, say): no usage error.
-        std::cerr << "kalvento-cli: watch: " << error << "\n";
+        std::cerr << "kalvento-cli: watch: " << shown(error) << "\n";
         return kExitSomeFailed;
     }
     for (const std::string& folder : options.folders) {
@@ -348,7 +348,7 @@ int run_watch(const WatchOptions& options, const char* argv0) {
             std::cerr << "kalvento-cli: "
                       << fill(_("cannot watch %s: %s"),
                               {path_for_text(folder),
-                               error.empty() ? _("not a readable folder") : error})
+                               error.empty() ? _("not a readable folder") : shown(error)})
                       << "\n";
             return kExitUsage;
         }
@@ -372,7 +372,7 @@ int run_watch(const WatchOptions& options, const char* argv0) {
     while (!stop->requested()) {
         const FolderWatch::Wait waited = watch->wait(watcher.wait_time(), stop->descriptor());
         if (!waited.error.empty()) {
-            std::cerr << "kalvento-cli: watch: " << waited.error << "\n";
+            std::cerr << "kalvento-cli: watch: " << shown(waited.error) << "\n";
             return kExitSomeFailed;
         }
         watcher.take_events(waited.events, options.folders);

@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "platform/cp932_text.h"
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 
 #include <utility>
 
@@ -20,12 +21,13 @@ std::string without_trailing_slashes(std::string path) {
 
 std::string cross_device_text(LibraryAction action, const std::string& from,
                               const std::string& folder) {
-    const std::string where = from + " is on another file system than " + folder + ": ";
     if (action == LibraryAction::link)
-        return where +
-               "a hard link cannot cross file systems; copy or move it instead (--copy-to or "
-               "--move-to)";
-    return where + "a move into the library cannot cross file systems; copy it instead (--copy-to)";
+        return fill_message(N_("%s is on another file system than %s: a hard link cannot cross "
+                               "file systems; copy or move it instead (--copy-to or --move-to)"),
+                            {from, folder});
+    return fill_message(N_("%s is on another file system than %s: a move into the library cannot "
+                           "cross file systems; copy it instead (--copy-to)"),
+                        {from, folder});
 }
 
 // The folders of `path` below the library folder that are missing, outermost
@@ -42,7 +44,7 @@ std::optional<std::string> missing_folders(const std::string& library, const std
         if (!missing.empty() || !path_exists(path)) {
             missing.push_back(path);
         } else if (!is_directory(path) && unusable_directory(path)) {
-            return path + " is not a folder";
+            return fill_message(N_("%s is not a folder"), {path});
         }
     }
     return std::nullopt;
@@ -86,7 +88,7 @@ bool make_folders(const std::vector<std::string>& folders, MoveRecorder* recorde
         if (make_folder(folder, why)) {
             if (recorder != nullptr) recorder->folder_made(folder);
         } else if (!is_directory(folder)) {
-            error = "cannot make the folder " + folder + ": " + why;
+            error = fill_message(N_("cannot make the folder %s: %s"), {folder, why});
             return false;
         }
     }
@@ -122,17 +124,20 @@ std::optional<std::string> library_subfolder(const FileEntry& entry, const Libra
         const std::string component = replace_forbidden_characters(expanded);
         const std::string shown = cp932_to_utf8_lossy(piece);
         if (component.empty()) {
-            why = "the folder template's part \"" + shown + "\" gives an empty folder name";
+            why = fill_message(N_("the folder template's part \"%s\" gives an empty folder name"),
+                               {shown});
             return std::nullopt;
         }
         if (component == "." || component == "..") {
-            why = "the folder template's part \"" + shown + "\" gives \"" + component +
-                  "\", which is no folder of its own";
+            why = fill_message(N_("the folder template's part \"%s\" gives \"%s\", which is no "
+                                  "folder of its own"),
+                               {shown, component});
             return std::nullopt;
         }
         const auto native = cp932_to_utf8(component);
         if (!native || native->find('\0') != std::string::npos || !name_fits_filesystem(*native)) {
-            why = "the folder template's part \"" + shown + "\" gives no usable folder name";
+            why = fill_message(N_("the folder template's part \"%s\" gives no usable folder name"),
+                               {shown});
             return std::nullopt;
         }
         sub += (sub.empty() ? "" : "/") + *native;
@@ -159,11 +164,13 @@ LibraryPlan plan_library(const FileEntry& entry, const ConversionOptions& option
         return plan;
     };
     if (library.empty() || !path_exists(library))
-        return refuse(ConvertStatus::moveFailed,
-                      "the library folder " + library + " does not exist: make it first");
+        return refuse(
+            ConvertStatus::moveFailed,
+            fill_message(N_("the library folder %s does not exist: make it first"), {library}));
     if (auto problem = unusable_directory(library))
-        return refuse(ConvertStatus::moveFailed,
-                      "the library folder " + library + " cannot be used: " + *problem);
+        return refuse(
+            ConvertStatus::moveFailed,
+            fill_message(N_("the library folder %s cannot be used: %s"), {library, *problem}));
     std::string why;
     const auto sub = library_subfolder(entry, target, why);
     if (!sub) return refuse(ConvertStatus::badFolder, why);
@@ -207,9 +214,10 @@ LibraryPlan plan_library(const FileEntry& entry, const ConversionOptions& option
         return true;
     });
     if (too_long != 0)
-        return refuse(ConvertStatus::tooLong, "with its companions the longest name would have " +
-                                                  std::to_string(too_long) + " bytes, more than " +
-                                                  std::to_string(kMaxFileNameBytes));
+        return refuse(ConvertStatus::tooLong,
+                      fill_message(N_("with its companions the longest name would have %s bytes, "
+                                      "more than %s"),
+                                   {std::to_string(too_long), std::to_string(kMaxFileNameBytes)}));
     if (!number) return refuse(ConvertStatus::noFreeName, "");
     plan.nameNumber = *number;
     plan.to = numbered_name(wanted, *number);

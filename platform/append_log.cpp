@@ -1,6 +1,7 @@
 #include "platform/append_log.h"
 
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 #include "platform/system_error_text.h"
 
 #include <fcntl.h>
@@ -40,12 +41,12 @@ int open_for_append(const std::string& path, int flags, std::string& error) {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        error = describe_system_error("cannot open", path, errno);
+        error = describe_system_error(N_("cannot open %s: %s"), path, errno);
         return -1;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = "cannot write " + path + ": not a regular file";
+        error = fill_message(N_("cannot write %s: not a regular file"), {path});
     } else if (const auto problem = foreign_file_problem(fd, path)) {
         error = *problem;
     } else {
@@ -104,7 +105,7 @@ bool AppendLog::rotate(const Rotation& rotation, std::string& error) {
         }
     }
     if (::rename(path_.c_str(), rotatedPath_.c_str()) != 0) {
-        error = describe_system_error("cannot rotate", path_, errno);
+        error = describe_system_error(N_("cannot rotate %s: %s"), path_, errno);
         return false;
     }
     if (fresh_ready && ::rename(fresh.c_str(), path_.c_str()) != 0) {
@@ -112,7 +113,7 @@ bool AppendLog::rotate(const Rotation& rotation, std::string& error) {
         ::unlink(fresh.c_str());
         if (!open_current(error)) return false;
         if (!write_all(fd_, *carried)) {
-            error = describe_system_error("cannot write", path_, errno);
+            error = describe_system_error(N_("cannot write %s: %s"), path_, errno);
             return false;
         }
     }
@@ -139,14 +140,14 @@ bool AppendLog::append(std::string_view line, std::string& error, const Rotation
     // should that fail too, the reader skips the damaged last line.
     const bool taken_back = before >= 0 && ::ftruncate(fd_, before) == 0;
     static_cast<void>(taken_back);
-    error = describe_system_error("cannot write", path_, reason);
+    error = describe_system_error(N_("cannot write %s: %s"), path_, reason);
     return false;
 }
 
 bool AppendLog::sync(std::string& error) {
     if (fd_ < 0) return true;
     if (::fsync(fd_) == 0) return true;
-    error = describe_system_error("cannot flush", path_, errno);
+    error = describe_system_error(N_("cannot flush %s: %s"), path_, errno);
     return false;
 }
 
@@ -159,12 +160,12 @@ LogRead read_log_lines(const std::string& path, std::size_t line_limit,
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         result.status = errno == ENOENT ? LogReadStatus::missing : LogReadStatus::failed;
-        result.error = describe_system_error("cannot read", path, errno);
+        result.error = describe_system_error(N_("cannot read %s: %s"), path, errno);
         return result;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        result.error = "cannot read " + path + ": not a regular file";
+        result.error = fill_message(N_("cannot read %s: not a regular file"), {path});
     } else if (const auto problem = foreign_file_problem(fd, path)) {
         result.error = *problem;
     }
@@ -181,7 +182,7 @@ LogRead read_log_lines(const std::string& path, std::size_t line_limit,
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             result.status = LogReadStatus::failed;
-            result.error = describe_system_error("cannot read", path, errno);
+            result.error = describe_system_error(N_("cannot read %s: %s"), path, errno);
             break;
         }
         if (got == 0) {

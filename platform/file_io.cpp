@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "platform/file_ops.h"
+#include "platform/message_mark.h"
 #include "platform/process_places.h"
 #include "platform/system_error_text.h"
 
@@ -110,13 +111,13 @@ FileRead read_small_file(const std::string& path, std::size_t max_bytes, bool tr
         const int error = errno;
         ::close(fd);
         result.status = error == 0 ? ReadStatus::notRegular : ReadStatus::failed;
-        result.error = error == 0 ? "not a regular file" : system_reason(error);
+        result.error = error == 0 ? N_("not a regular file") : system_reason(error);
         return result;
     }
     if (!truncate && static_cast<std::uintmax_t>(info.st_size) > max_bytes) {
         ::close(fd);
         result.status = ReadStatus::tooLarge;
-        result.error = "larger than " + std::to_string(max_bytes) + " bytes";
+        result.error = fill_message(N_("larger than %s bytes"), {std::to_string(max_bytes)});
         return result;
     }
     result.status = ReadStatus::ok;
@@ -137,7 +138,8 @@ FileRead read_small_file(const std::string& path, std::size_t max_bytes, bool tr
                 result.bytes.resize(max_bytes);
             } else {
                 result.status = ReadStatus::tooLarge;
-                result.error = "larger than " + std::to_string(max_bytes) + " bytes";
+                result.error =
+                    fill_message(N_("larger than %s bytes"), {std::to_string(max_bytes)});
             }
             break;
         }
@@ -177,10 +179,12 @@ FileWrite replace_file(const std::string& path, std::string_view bytes, unsigned
         fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_file_mode);
         if (fd < 0 && errno != EEXIST) {
             return {WriteStatus::cannotCreateTemp,
-                    describe_system_error("cannot create a file in", directory, errno)};
+                    describe_system_error(N_("cannot create a file in %s: %s"), directory, errno)};
         }
     }
-    if (fd < 0) return {WriteStatus::cannotCreateTemp, "no free temporary name in " + directory};
+    if (fd < 0)
+        return {WriteStatus::cannotCreateTemp,
+                fill_message(N_("no free temporary name in %s"), {directory})};
 
     bool written = write_all(fd, bytes);
     int error = written ? 0 : errno;
@@ -195,12 +199,14 @@ FileWrite replace_file(const std::string& path, std::string_view bytes, unsigned
     }
     if (!written) {
         ::unlink(temp_path.c_str());
-        return {WriteStatus::cannotWrite, describe_system_error("cannot write", temp_path, error)};
+        return {WriteStatus::cannotWrite,
+                describe_system_error(N_("cannot write %s: %s"), temp_path, error)};
     }
     if (::rename(temp_path.c_str(), target.c_str()) != 0) {
         error = errno;
         ::unlink(temp_path.c_str());
-        return {WriteStatus::cannotReplace, describe_system_error("cannot replace", target, error)};
+        return {WriteStatus::cannotReplace,
+                describe_system_error(N_("cannot replace %s: %s"), target, error)};
     }
     // Make the rename itself durable; a failure here leaves a complete file.
     const int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -234,7 +240,7 @@ std::optional<std::string> ReadOnlyFile::open(const std::string& path) {
         const int error = errno;
         ::close(fd_);
         fd_ = -1;
-        return error == 0 ? std::string("not a regular file") : system_reason(error);
+        return error == 0 ? std::string(N_("not a regular file")) : system_reason(error);
     }
     // The window is read front to back once: let the kernel read ahead.
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -1,5 +1,6 @@
 #include "platform/file_lock.h"
 
+#include "platform/message_mark.h"
 #include "platform/stop_signals.h"
 
 #include <fcntl.h>
@@ -40,13 +41,16 @@ std::string seconds_text(std::chrono::milliseconds time) {
 
 std::optional<std::string> foreign_file_problem(int fd, const std::string& path) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0) return "cannot examine " + path + ": " + system_message(errno);
+    if (::fstat(fd, &info) != 0)
+        return fill_message(N_("cannot examine %s: %s"), {path, system_message(errno)});
     if (info.st_uid != ::geteuid())
-        return path + " belongs to another user (uid " + std::to_string(info.st_uid) +
-               "): refused, it may have been made to mislead";
+        return fill_message(N_("%s belongs to another user (uid %s): refused, it may have been "
+                               "made to mislead"),
+                            {path, std::to_string(info.st_uid)});
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return "other users can write to " + path +
-               ": refused, it may have been made to mislead (chmod go-w makes it private)";
+        return fill_message(N_("other users can write to %s: refused, it may have been made to "
+                               "mislead (chmod go-w makes it private)"),
+                            {path});
     return std::nullopt;
 }
 
@@ -56,7 +60,7 @@ int open_lock_file(const std::string& lock_path, std::string& error) {
         fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        error = "cannot open " + lock_path + ": " + system_message(errno);
+        error = fill_message(N_("cannot open %s: %s"), {lock_path, system_message(errno)});
         return -1;
     }
     // A lock file holds nothing to trust, only others must not open it (and
@@ -106,7 +110,7 @@ LockOutcome lock_exclusively(int fd, const std::string& lock_path, const LockWai
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return LockOutcome::locked;
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            error = "cannot lock " + lock_path + ": " + system_message(errno);
+            error = fill_message(N_("cannot lock %s: %s"), {lock_path, system_message(errno)});
             return LockOutcome::failed;
         }
         const auto waited =
@@ -116,14 +120,17 @@ LockOutcome lock_exclusively(int fd, const std::string& lock_path, const LockWai
             wait.onWaiting(lock_path, lock_holder(fd));
         }
         if (stop_signal_waiting()) {
-            error = "stopped while waiting for the lock on " + lock_path;
+            error = fill_message(N_("stopped while waiting for the lock on %s"), {lock_path});
             return LockOutcome::busy;
         }
         if (waited >= wait.limit) {
             const long holder = lock_holder(fd);
-            error = "gave up after " + seconds_text(wait.limit) + " s waiting for the lock on " +
-                    lock_path +
-                    (holder > 0 ? ", held by process " + std::to_string(holder) : std::string());
+            error = holder > 0 ? fill_message(
+                                     N_("gave up after %s s waiting for the lock on %s, held by "
+                                        "process %s"),
+                                     {seconds_text(wait.limit), lock_path, std::to_string(holder)})
+                               : fill_message(N_("gave up after %s s waiting for the lock on %s"),
+                                              {seconds_text(wait.limit), lock_path});
             return LockOutcome::busy;
         }
         std::this_thread::sleep_for(std::min(pause, wait.limit - waited));

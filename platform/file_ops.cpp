@@ -1,5 +1,7 @@
 #include "platform/file_ops.h"
 
+#include "platform/message_mark.h"
+
 #include "platform/directory_listing.h"
 
 #include <fcntl.h>
@@ -107,13 +109,13 @@ std::string absolute_normal_path(const std::string& path) {
 }
 
 std::optional<std::string> unusable_directory(const std::string& path) {
-    if (path_holds_nul(path)) return std::string("invalid path");
+    if (path_holds_nul(path)) return std::string(N_("invalid path"));
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) return std::nullopt;
         return std::error_code(errno, std::generic_category()).message();
     }
-    if (!S_ISDIR(info.st_mode)) return std::string("not a directory");
+    if (!S_ISDIR(info.st_mode)) return std::string(N_("not a directory"));
     if (::access(path.c_str(), R_OK | X_OK) != 0)
         return std::error_code(errno, std::generic_category()).message();
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
+#include "platform/message_mark.h"
 
 namespace kalvento {
 namespace {
@@ -144,11 +145,10 @@ ProfileFile ProfileFile::load(const std::string& path) {
     ProfileFile profile(path);
     // No file is an empty profile; saving will report whether it can be made.
     if (read.status == ReadStatus::missing) return profile;
-    const std::string what =
-        read.status == ReadStatus::tooLarge ? "settings file too large: " : "cannot read ";
-    profile.loadResult_ = {ProfileError::unreadable, read.status == ReadStatus::tooLarge
-                                                         ? what + path
-                                                         : what + path + ": " + read.error};
+    profile.loadResult_ = {ProfileError::unreadable,
+                           read.status == ReadStatus::tooLarge
+                               ? fill_message(N_("settings file too large: %s"), {path})
+                               : fill_message(N_("cannot read %s: %s"), {path, read.error})};
     return profile;
 }
 
@@ -324,9 +324,10 @@ ProfileResult ProfileFile::save() {
     if (!modified_) return {};
     const std::string bytes = serialized();
     if (bytes.size() > kProfileFileMaxBytes) {
-        return {ProfileError::too_large, "not saved: " + path_ + " would be larger than " +
-                                             std::to_string(kProfileFileMaxBytes) +
-                                             " bytes, which cannot be read back"};
+        return {ProfileError::too_large,
+                fill_message(N_("not saved: %s would be larger than %s bytes, which cannot be "
+                                "read back"),
+                             {path_, std::to_string(kProfileFileMaxBytes)})};
     }
     const FileWrite written = replace_file(path_, bytes);
     switch (written.status) {

@@ -1,5 +1,7 @@
 #include "platform/system_error_text.h"
 
+#include "platform/message_mark.h"
+
 #include <system_error>
 
 namespace kalvento {
@@ -8,8 +10,8 @@ std::string system_reason(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
-std::string describe_system_error(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + system_reason(error);
+std::string describe_system_error(const char* format, const std::string& path, int error) {
+    return fill_message(format, {path, system_reason(error)});
 }
 
 }  // namespace kalvento

@@ -1,5 +1,6 @@
 // kalvento-cli speaks Japanese under a Japanese locale, whether or not the
 // machine has that locale generated, and English otherwise; JSON stays English.
+#include "cli/message_matcher.h"
 #include "cli/translation.h"
 #include "tests/cli/cli_test_util.h"
 
@@ -93,6 +94,76 @@ TEST(CliLanguage, HelpAndUsageErrorsInJapanese) {
     EXPECT_EQ(nothing.exitCode, 2);
     EXPECT_EQ(nothing.errors.rfind("kalvento-cli: コマンドが指定されていません\n", 0), 0u)
         << nothing.errors;
+}
+
+// Messages built below the command line with paths in them come out whole in
+// Japanese, the path where the sentence wants it; English and JSON keep the
+// words as written.
+TEST(CliLanguage, LowerLayerMessagesWithValuesInJapanese) {
+    CliScratch scratch;
+    scratch.write_settings(kNameAndDate);
+    const std::string recording = scratch.file("a.ts");
+    write_drama(recording);
+    const std::string japanese = environment("", "", "", "ja_JP.UTF-8");
+    const std::string english = environment("", "", "", "C");
+    // A colon in the folder's name must not cut the sentence apart.
+    const std::string missing = scratch.file("no: library");
+    const Args link = {"rename", "--link-to", missing, recording};
+    EXPECT_EQ(scratch.run(link, japanese).output,
+              recording + ": 改名しませんでした: 移動に失敗しました: ライブラリフォルダー " +
+                  missing + " がありません: 先に作ってください\n");
+    EXPECT_EQ(scratch.run(link, english).output,
+              recording + ": not renamed: move failed: the library folder " + missing +
+                  " does not exist: make it first\n");
+
+    fs::create_directory(scratch.file("lib"));
+    const Args up = {"rename", "--move-to", scratch.file("lib"), "--folder", "@TT/..", recording};
+    EXPECT_EQ(
+        scratch.run(up, japanese).output,
+        recording +
+            ": 改名しませんでした: ライブラリフォルダーがありません: フォルダーのテンプレートの"
+            "部分 \"..\" は \"..\" になり、独立したフォルダーになりません\n");
+    EXPECT_EQ(
+        scratch.run(concat({"rename", "--json"}, Args(link.begin() + 1, link.end())), japanese)
+            .output,
+        scratch.run(concat({"rename", "--json"}, Args(link.begin() + 1, link.end())), english)
+            .output);
+    EXPECT_EQ(names_in(scratch.path()), std::set<std::string>({"a.ts"}));
+}
+
+// A message filled below is matched against the catalogue's patterns: each
+// value the shortest text that lets the rest match, a reason inside it
+// translated in turn, the most specific pattern first.
+TEST(CliLanguage, MatcherTranslatesFilledMessages) {
+    MessageCatalogue catalogue;
+    catalogue.messages = {
+        {"cannot make the folder %s: %s", "フォルダー %s を作れません: %s"},
+        {"cannot read %s: %s", "%s を読み込めません: %s"},
+        {"%s is not a folder", "%s はフォルダーではありません"},
+        {"the folder %s is not a folder", "%s は名前だけのフォルダーです"},
+        {"gave up after %s s waiting for the lock on %s", "%2$s のロックを %1$s 秒待ちました"},
+        {"Permission denied", "アクセスが拒否されました"},
+        {"found %s", "%s が見つかりました"},
+    };
+    const cli::MessageMatcher matcher(catalogue);
+    // "a: b: c": the folder ends at the first ": " after which the reason
+    // matches; the reason is itself a message, and its reason one more.
+    EXPECT_EQ(matcher.shown("cannot make the folder /lib/a: cannot read /lib: Permission denied"),
+              "フォルダー /lib/a を作れません: /lib を読み込めません: アクセスが拒否されました");
+    // The last value runs to the end, even when it holds the text after it.
+    EXPECT_EQ(matcher.shown("/x is not a folder/y is not a folder"),
+              "/x is not a folder/y はフォルダーではありません");
+    EXPECT_EQ(matcher.shown("the folder /z is not a folder"), "/z は名前だけのフォルダーです");
+    EXPECT_EQ(matcher.shown("gave up after 1.5 s waiting for the lock on /k"),
+              "/k のロックを 1.5 秒待ちました");
+    // A value that is no message, a message with no pattern, and a pattern
+    // too short to trust stay as they are.
+    EXPECT_EQ(matcher.shown("cannot read /a.ts: Input/output error"),
+              "/a.ts を読み込めません: Input/output error");
+    EXPECT_EQ(matcher.shown("cannot write /a.ts: Permission denied"),
+              "cannot write /a.ts: Permission denied");
+    EXPECT_EQ(matcher.shown("found it"), "found it");
+    EXPECT_EQ(matcher.shown(""), "");
 }
 
 // Translations put the values where their sentence wants them.
