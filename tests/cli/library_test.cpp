@@ -267,6 +267,10 @@ TEST(CliLibrary, LinkAndMoveAcrossFileSystemsAreRefusedCopyWorks) {
     fs::create_directories(lib);
     const auto before = tree(library.rec);
     for (const std::string action : {"link", "move"}) {
+        // A dry run foresees it.
+        const CliRun planned = library.scratch.run(
+            {"rename", "--json", "--dry-run", "--" + action + "-to", lib, library.recording});
+        EXPECT_EQ(only_line(planned)["status"], "crossDevice") << planned.output;
         const CliRun run = library.scratch.run(
             {"rename", "--json", "--" + action + "-to", lib, library.recording});
         EXPECT_EQ(run.exitCode, 1);
