@@ -180,15 +180,9 @@ LibraryPlan plan_library(const FileEntry& entry, const ConversionOptions& option
         return refuse(ConvertStatus::crossDevice,
                       cross_device_text(target.action, plan.from, library));
 
-    std::vector<std::string> suffixes;
-    std::string longest_suffix;
-    if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : listings.companions_of(plan.from)) {
-            if (!companion_follows(companion, options)) continue;
-            suffixes.push_back(companion.suffix);
-            if (companion.suffix.size() > longest_suffix.size()) longest_suffix = companion.suffix;
-        }
-    }
+    const FollowingSuffixes following = following_suffixes(plan.from, options, listings);
+    const std::vector<std::string>& suffixes = following.suffixes;
+    const std::string& longest_suffix = following.longest;
     const std::string wanted =
         library + (sub->empty() ? "" : "/" + *sub) + "/" + split_path(entry.nativeNewPath).name;
     std::size_t too_long = 0;

@@ -25,6 +25,19 @@ bool companion_follows(const CompanionEntry& companion, const ConversionOptions&
     return options.gopRename && companion.suffix == kTextSuffix;
 }
 
+FollowingSuffixes following_suffixes(const std::string& recording, const ConversionOptions& options,
+                                     CompanionListings& listings) {
+    FollowingSuffixes following;
+    if (!options.gopRename && !options.wildRename) return following;
+    for (const CompanionEntry& companion : listings.companions_of(recording)) {
+        if (!companion_follows(companion, options)) continue;
+        following.suffixes.push_back(companion.suffix);
+        if (companion.suffix.size() > following.longest.size())
+            following.longest = companion.suffix;
+    }
+    return following;
+}
+
 RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
                        const NameTaken& taken, CompanionListings& listings, int first_number) {
     RenamePlan plan;
@@ -37,15 +50,9 @@ RenamePlan plan_rename(const FileEntry& entry, const ConversionOptions& options,
     }
     if (plan.blocker) return plan;
 
-    std::vector<std::string> suffixes;
-    std::string longest_suffix;
-    if (options.gopRename || options.wildRename) {
-        for (const CompanionEntry& companion : listings.companions_of(plan.from)) {
-            if (!companion_follows(companion, options)) continue;
-            suffixes.push_back(companion.suffix);
-            if (companion.suffix.size() > longest_suffix.size()) longest_suffix = companion.suffix;
-        }
-    }
+    const FollowingSuffixes following = following_suffixes(plan.from, options, listings);
+    const std::vector<std::string>& suffixes = following.suffixes;
+    const std::string& longest_suffix = following.longest;
     // A longer number never makes a name shorter: the search ends at the
     // first form whose longest name does not fit.
     std::size_t too_long = 0;  // bytes of the longest name that does not fit

@@ -29,6 +29,15 @@ std::optional<int> first_free_number(const std::string& target, int first_number
 // A companion the options let follow the recording.
 bool companion_follows(const CompanionEntry& companion, const ConversionOptions& options);
 
+// The name suffixes of the companions that follow `recording`, and the
+// longest of them (it decides whether every new name fits).
+struct FollowingSuffixes {
+    std::vector<std::string> suffixes;
+    std::string longest;
+};
+FollowingSuffixes following_suffixes(const std::string& recording, const ConversionOptions& options,
+                                     CompanionListings& listings);
+
 struct RenamePlan {
     std::optional<ConvertStatus> blocker;  // why the file stays (no move is due)
     std::string message;                   // what the blocker is about, when it needs saying
