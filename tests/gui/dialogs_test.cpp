@@ -8,6 +8,7 @@
 #include "platform/codepage.h"
 #include "tests/gui/gui_test.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -113,6 +114,20 @@ class DialogsTest : public QObject {
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("@TT"));
         QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        // The open drop-down keeps its own Enter and Esc: the dialog stays.
+        auto* action = child<QComboBox>(&dialog, "libraryActionBox");
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        };
+        for (const Qt::Key closing : {Qt::Key_Escape, Qt::Key_Return}) {
+            key(Qt::Key_Down, Qt::AltModifier);
+            QTRY_VERIFY(action->view()->isVisible());
+            key(closing == Qt::Key_Escape ? Qt::Key_Up : Qt::Key_Down);
+            key(closing);
+            QTRY_VERIFY(!action->view()->isVisible());
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), 0);
+        }
         const SettingsDialog::Library chosen = dialog.library();
         QCOMPARE(chosen.action, 3);
         QCOMPARE(chosen.folder, QStringLiteral("/srv/ライブラリ"));
