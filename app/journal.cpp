@@ -30,6 +30,15 @@ const char* role_name(FileRole role) {
     return role == FileRole::recording ? "recording" : "companion";
 }
 
+// The fields every record line of a batch begins with.
+Json record_line(const std::string& batch, const char* type, int seq) {
+    Json line;
+    line["type"] = type;
+    line["batch"] = batch;
+    line["seq"] = seq;
+    return line;
+}
+
 std::string line_of(const Json& json) {
     return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
@@ -182,10 +191,7 @@ Status JournalBatch::write(const std::string& line) {
 
 Status JournalBatch::before_move(const MoveIntent& intent) {
     lastMove_ = ++sequence_;
-    Json line;
-    line["type"] = "move";
-    line["batch"] = id_;
-    line["seq"] = lastMove_;
+    Json line = record_line(id_, "move", lastMove_);
     line["role"] = role_name(intent.role);
     // Absolute, so the batch can be taken back from any working directory.
     put_path(line, "from", absolute_normal_path(intent.from));
@@ -195,10 +201,7 @@ Status JournalBatch::before_move(const MoveIntent& intent) {
 }
 
 void JournalBatch::after_move(const MoveIntent&, bool moved, const std::string& message) {
-    Json line;
-    line["type"] = "moved";
-    line["batch"] = id_;
-    line["seq"] = lastMove_;
+    Json line = record_line(id_, "moved", lastMove_);
     line["moved"] = moved;
     if (!moved) line["message"] = message;
     // The intent is on record already: should this line be lost, the undo
@@ -210,10 +213,7 @@ Status JournalBatch::before_dating(FileRole role, const std::string& path) {
     // Only a regular file gets new times (a symbolic link keeps its own).
     const auto identity = file_identity(path);
     if (identity && !identity->regular) return {};
-    Json line;
-    line["type"] = "date";
-    line["batch"] = id_;
-    line["seq"] = ++sequence_;
+    Json line = record_line(id_, "date", ++sequence_);
     line["role"] = role_name(role);
     put_path(line, "path", absolute_normal_path(path));
     put_identity(line, identity);
@@ -222,10 +222,7 @@ Status JournalBatch::before_dating(FileRole role, const std::string& path) {
 
 Status JournalBatch::record_left(const std::string& path, std::string_view status,
                                  const std::string& reason) {
-    Json line;
-    line["type"] = "left";
-    line["batch"] = id_;
-    line["seq"] = ++sequence_;
+    Json line = record_line(id_, "left", ++sequence_);
     put_path(line, "path", absolute_normal_path(path));
     line["status"] = std::string(status);
     line["reason"] = reason;
@@ -234,10 +231,7 @@ Status JournalBatch::record_left(const std::string& path, std::string_view statu
 
 Status JournalBatch::before_place(const PlaceIntent& intent) {
     lastPlace_ = ++sequence_;
-    Json line;
-    line["type"] = "place";
-    line["batch"] = id_;
-    line["seq"] = lastPlace_;
+    Json line = record_line(id_, "place", lastPlace_);
     line["role"] = role_name(intent.role);
     line["kind"] = intent.kind == PlaceKind::link ? "link" : "copy";
     put_path(line, "from", absolute_normal_path(intent.from));
@@ -247,10 +241,7 @@ Status JournalBatch::before_place(const PlaceIntent& intent) {
 }
 
 void JournalBatch::after_place(const PlaceIntent& intent, const PlaceResult& result) {
-    Json line;
-    line["type"] = "placed";
-    line["batch"] = id_;
-    line["seq"] = lastPlace_;
+    Json line = record_line(id_, "placed", lastPlace_);
     line["made"] = result.made();
     if (result.made()) {
         put_identity(line, file_identity(intent.to));
@@ -262,19 +253,13 @@ void JournalBatch::after_place(const PlaceIntent& intent, const PlaceResult& res
 }
 
 void JournalBatch::folder_made(const std::string& path) {
-    Json line;
-    line["type"] = "folder";
-    line["batch"] = id_;
-    line["seq"] = ++sequence_;
+    Json line = record_line(id_, "folder", ++sequence_);
     put_path(line, "path", absolute_normal_path(path));
     (void)write(line_of(line));
 }
 
 Status JournalBatch::before_removal(FileRole role, const std::string& path) {
-    Json line;
-    line["type"] = "remove";
-    line["batch"] = id_;
-    line["seq"] = ++sequence_;
+    Json line = record_line(id_, "remove", ++sequence_);
     line["role"] = role_name(role);
     put_path(line, "path", absolute_normal_path(path));
     put_identity(line, file_identity(path));
